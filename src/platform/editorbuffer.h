@@ -1,0 +1,83 @@
+#pragma once
+// The editor as the rest of the program sees it: an exact text with one selection and
+// per-character colours, and the notifications the editor raises. Implemented in memory
+// (EditorCore) and by the on-screen editor (EditorWidget).
+
+#include <QRgb>
+#include <QString>
+#include <QStringView>
+#include <functional>
+#include <vector>
+
+namespace quenbry {
+
+// Characters [start, start + length) all show this colour.
+struct ColourRun {
+    int start = 0;
+    int length = 0;
+    QRgb colour = 0;
+    bool operator==(const ColourRun &) const = default;
+};
+
+// The edit behind the latest Change notification: [start, start + removed.size()) of the
+// previous text was replaced by insertedLength characters.
+struct TextEdit {
+    int start = 0;
+    QString removed;
+    int insertedLength = 0;
+};
+
+// Mouse button codes and shift-state bits as the MouseUp notification reports them.
+enum MouseButtonCode { LeftButton = 1, RightButton = 2, MiddleButton = 4 };
+enum ShiftState { ShiftKey = 1, CtrlKey = 2, AltKey = 4 };
+
+class EditorBuffer {
+public:
+    virtual ~EditorBuffer() = default;
+
+    // The text, every line end as it is stored (CR LF counts as two characters).
+    virtual int length() const = 0;
+    virtual QChar at(int offset) const = 0;
+    virtual QString text() const = 0;
+    virtual QString mid(int start, int length) const = 0;
+    virtual int indexOf(QChar c, int from) const = 0;
+    virtual int indexOf(QStringView s, int from) const = 0;
+    virtual int lastIndexOf(QChar c, int from) const = 0;
+    // Replaces the whole text; the caret goes to the start.
+    virtual void setText(const QString &text) = 0;
+
+    // Setting the start collapses the selection to a caret there; the length then extends
+    // the selection from the start. Out-of-range values are clamped to the text; negative
+    // values are rejected (false) and change nothing.
+    virtual int selStart() const = 0;
+    virtual bool setSelStart(int start) = 0;
+    virtual int selLength() const = 0;
+    virtual bool setSelLength(int length) = 0;
+    virtual QString selText() const = 0;
+    // Replaces the selection (or inserts at the caret); the caret ends after the new text.
+    virtual void setSelText(const QString &text) = 0;
+
+    // Colours the selection; on an empty selection, sets the colour that the next inserted
+    // character takes.
+    virtual void setSelColor(QRgb colour) = 0;
+    // Colours [start, start + length) without touching the selection.
+    virtual void setColour(int start, int length, QRgb colour) = 0;
+    // The colour the user sees at offset.
+    virtual QRgb colourAt(int offset) const = 0;
+    virtual std::vector<ColourRun> colourRuns() const = 0;
+    // What a character shows that never got a colour of its own.
+    virtual QRgb defaultTextColour() const = 0;
+
+    virtual const TextEdit &lastEdit() const = 0;
+
+    // KeyPress: a typed character's code, before it is inserted; set it to 0 to cancel.
+    std::function<void(int &keyAscii)> onKeyPress;
+    // Change: after every change of the text, never after a colour change.
+    std::function<void()> onChange;
+    // SelChange: after every change of the selection.
+    std::function<void()> onSelChange;
+    // MouseUp: button code, shift state, position in twips.
+    std::function<void(int button, int shift, int x, int y)> onMouseUp;
+};
+
+} // namespace quenbry

@@ -1,0 +1,214 @@
+#include "editorcore.h"
+
+#include <algorithm>
+
+namespace quenbry {
+
+EditorCore::EditorCore() { palette_.push_back(0); }
+
+QString EditorCore::mid(int start, int length) const {
+    start = std::clamp(start, 0, this->length());
+    length = std::clamp(length, 0, this->length() - start);
+    QString out(length, Qt::Uninitialized);
+    text_.copyOut(start, length, reinterpret_cast<char16_t *>(out.data()));
+    return out;
+}
+
+int EditorCore::indexOf(QStringView s, int from) const {
+    if (s.isEmpty())
+        return std::clamp(from, 0, length());
+    const char16_t first = s.front().unicode();
+    for (int i = text_.indexOf(first, from); i >= 0 && i + s.size() <= length();
+         i = text_.indexOf(first, i + 1)) {
+        int k = 1;
+        while (k < s.size() && text_.at(i + k) == s[k].unicode())
+            ++k;
+        if (k == s.size())
+            return i;
+    }
+    return -1;
+}
+
+int EditorCore::lastIndexOf(QChar c, int from) const {
+    return text_.lastIndexOf(c.unicode(), from);
+}
+
+void EditorCore::setText(const QString &text) {
+    lastEdit_ = TextEdit{0, this->text(), int(text.size())};
+    text_.assign(reinterpret_cast<const char16_t *>(text.constData()), int(text.size()));
+    colours_.assignFill(int(text.size()), 0);
+    const bool selectionMoved = selStart_ != 0 || selLength_ != 0;
+    selStart_ = selLength_ = 0;
+    pendingColour_.reset();
+    viewReset();
+    if (onChange)
+        onChange();
+    if (selectionMoved && onSelChange)
+        onSelChange();
+}
+
+bool EditorCore::setSelStart(int start) {
+    if (start < 0)
+        return false;
+    setSelection(std::min(start, length()), 0);
+    return true;
+}
+
+bool EditorCore::setSelLength(int length) {
+    if (length < 0)
+        return false;
+    setSelection(selStart_, std::min(length, this->length() - selStart_));
+    return true;
+}
+
+void EditorCore::setSelection(int start, int length) {
+    if (start == selStart_ && length == selLength_)
+        return;
+    selStart_ = start;
+    selLength_ = length;
+    pendingColour_.reset();
+    viewSelectionChanged();
+    if (onSelChange)
+        onSelChange();
+}
+
+void EditorCore::selectFromUser(int start, int length) {
+    start = std::clamp(start, 0, this->length());
+    setSelection(start, std::clamp(length, 0, this->length() - start));
+}
+
+void EditorCore::setSelText(const QString &text) {
+    replace(selStart_, selLength_, text, selStart_ + int(text.size()));
+}
+
+void EditorCore::replace(int start, int removeLength, const QString &inserted, int caretAfter) {
+    const quint8 colour = insertionColour();
+    lastEdit_ = TextEdit{start, mid(start, removeLength), int(inserted.size())};
+    text_.replace(start, removeLength, reinterpret_cast<const char16_t *>(inserted.constData()),
+                  int(inserted.size()));
+    colours_.replace(start, removeLength, nullptr, int(inserted.size()), colour);
+    const bool selectionMoved = selStart_ != caretAfter || selLength_ != 0;
+    selStart_ = caretAfter;
+    selLength_ = 0;
+    pendingColour_.reset();
+    viewReplaced(start, lastEdit_.removed, inserted);
+    if (onChange)
+        onChange();
+    if (selectionMoved && onSelChange)
+        onSelChange();
+}
+
+quint8 EditorCore::insertionColour() const {
+    if (pendingColour_)
+        return *pendingColour_;
+    if (selLength_ > 0)
+        return colours_.at(selStart_);
+    if (selStart_ > 0)
+        return colours_.at(selStart_ - 1);
+    if (length() > 0)
+        return colours_.at(0);
+    return 0;
+}
+
+quint8 EditorCore::paletteIndex(QRgb colour) {
+    colour |= 0xff000000u;
+    auto it = std::find(palette_.begin() + 1, palette_.end(), colour);
+    if (it != palette_.end())
+        return quint8(it - palette_.begin());
+    if (palette_.size() < 256) {
+        palette_.push_back(colour);
+        return quint8(palette_.size() - 1);
+    }
+    // More than 255 distinct colours never happens in this program; reuse the nearest slot
+    // rather than fail.
+    return quint8(255);
+}
+
+void EditorCore::setSelColor(QRgb colour) {
+    if (selLength_ == 0) {
+        pendingColour_ = paletteIndex(colour);
+        return;
+    }
+    setColour(selStart_, selLength_, colour);
+}
+
+void EditorCore::setColour(int start, int length, QRgb colour) {
+    start = std::clamp(start, 0, this->length());
+    length = std::clamp(length, 0, this->length() - start);
+    if (length == 0)
+        return;
+    const quint8 index = paletteIndex(colour);
+    colours_.replace(start, length, nullptr, length, index);
+    viewColoured(start, length);
+}
+
+QRgb EditorCore::colourAt(int offset) const {
+    return paletteColour(colours_.at(offset)) | 0xff000000u;
+}
+
+std::vector<ColourRun> EditorCore::colourRuns() const {
+    std::vector<ColourRun> runs;
+    colours_.forEachPiece(0, length(), [&](const quint8 *p, int count, int offset) {
+        for (int i = 0; i < count; ++i) {
+            const QRgb c = paletteColour(p[i]) | 0xff000000u;
+            if (!runs.empty() && runs.back().colour == c)
+                ++runs.back().length;
+            else
+                runs.push_back({offset + i, 1, c});
+        }
+    });
+    return runs;
+}
+
+void EditorCore::typeCharacter(int code) {
+    int keyAscii = code;
+    if (onKeyPress)
+        onKeyPress(keyAscii);
+    if (keyAscii == 0)
+        return;
+    if (keyAscii == '\b') {
+        pressBackspace();
+        return;
+    }
+    if (keyAscii == '\r' || keyAscii == '\n') {
+        setSelText(QStringLiteral("\r\n"));
+        return;
+    }
+    if (keyAscii == 27)
+        return; // Escape types nothing
+    setSelText(QString(QChar(char16_t(keyAscii))));
+}
+
+void EditorCore::insertFromUser(const QString &text) { setSelText(text); }
+
+void EditorCore::pressBackspace() {
+    if (selLength_ > 0) {
+        setSelText(QString());
+        return;
+    }
+    const int c = selStart_;
+    if (c == 0)
+        return;
+    int n = 1;
+    if (c >= 2 && ((at(c - 1) == u'\n' && at(c - 2) == u'\r') ||
+                   (at(c - 1).isLowSurrogate() && at(c - 2).isHighSurrogate())))
+        n = 2;
+    replace(c - n, n, QString(), c - n);
+}
+
+void EditorCore::pressDelete() {
+    if (selLength_ > 0) {
+        setSelText(QString());
+        return;
+    }
+    const int c = selStart_;
+    if (c >= length())
+        return;
+    int n = 1;
+    if (c + 1 < length() && ((at(c) == u'\r' && at(c + 1) == u'\n') ||
+                             (at(c).isHighSurrogate() && at(c + 1).isLowSurrogate())))
+        n = 2;
+    replace(c, n, QString(), c);
+}
+
+} // namespace quenbry

@@ -1,0 +1,78 @@
+#pragma once
+// What the program asks of the desktop, each behind an interface: a Qt implementation talks
+// to the desktop, a scripted one (scriptedservices.h) answers from a script and records.
+
+#include <QString>
+#include <QVariant>
+#include <optional>
+
+class QWidget;
+class QTextDocument;
+
+namespace quenbry {
+
+enum class MessageButtons { Ok, YesNo, YesNoCancel };
+enum class MessageIcon { None, Question, Critical, Information };
+enum class MessageAnswer { Ok, Yes, No, Cancel };
+
+struct FileDialogRequest {
+    enum Mode { Open, Save } mode = Open;
+    QString title;
+    QString filter;     // "HTML Pages|*.html"
+    QString fileName;   // prefilled name
+    QString defaultExt; // appended to a name typed without an extension; empty for none
+};
+
+enum class PrintRange { All, Selection };
+
+class Dialogs {
+public:
+    virtual ~Dialogs() = default;
+    // The first button of the set is the default one.
+    virtual MessageAnswer message(QWidget *owner, const QString &text, const QString &title,
+                                  MessageButtons buttons, MessageIcon icon) = 0;
+    // The chosen path, or nothing when the dialog was cancelled.
+    virtual std::optional<QString> fileDialog(QWidget *owner, const FileDialogRequest &req) = 0;
+    // Shows the print dialog; on OK prints the document (or its selection) and returns true.
+    virtual bool printDialog(QWidget *owner, PrintRange range, QTextDocument &doc) = 0;
+};
+
+// The system clipboard, plain text only.
+class Clipboard {
+public:
+    virtual ~Clipboard() = default;
+    virtual void clear() = 0;
+    virtual void setText(const QString &text) = 0;
+    // The clipboard's plain text, "" when it holds none.
+    virtual QString text() const = 0;
+};
+
+// Hand-offs to other programs.
+class Shell {
+public:
+    virtual ~Shell() = default;
+    // Opens a file with the desktop's default program for its type (the browser for a page).
+    virtual bool openDefault(const QString &path) = 0;
+    virtual bool startProgram(const QString &path) = 0;
+    virtual void showHelp(const QString &helpFile, int command) = 0;
+};
+
+// A read-only key/value store: the per-user or the machine-wide settings.
+class SettingsStore {
+public:
+    virtual ~SettingsStore() = default;
+    // A QString for a string value, a number type for a number, invalid when absent.
+    virtual QVariant value(const QString &keyPath, const QString &name) const = 0;
+    virtual bool keyExists(const QString &keyPath) const = 0;
+};
+
+// Everything the main window needs of the desktop.
+struct Services {
+    Dialogs *dialogs = nullptr;
+    Clipboard *clipboard = nullptr;
+    Shell *shell = nullptr;
+    SettingsStore *userSettings = nullptr;
+    SettingsStore *machineSettings = nullptr;
+};
+
+} // namespace quenbry

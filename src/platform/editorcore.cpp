@@ -4,7 +4,9 @@
 
 namespace quenbry {
 
-EditorCore::EditorCore() { palette_.push_back(0); }
+EditorCore::EditorCore() {
+    palette_.push_back(0);
+}
 
 QString EditorCore::mid(int start, int length) const {
     start = std::clamp(start, 0, this->length());
@@ -179,7 +181,9 @@ void EditorCore::typeCharacter(int code) {
     setSelText(QString(QChar(char16_t(keyAscii))));
 }
 
-void EditorCore::insertFromUser(const QString &text) { setSelText(text); }
+void EditorCore::insertFromUser(const QString &text) {
+    setSelText(text);
+}
 
 void EditorCore::pressBackspace() {
     if (selLength_ > 0) {

@@ -61,9 +61,7 @@ protected:
 
     // The palette index of each character; 0 means "no colour of its own".
     quint8 colourIndexAt(int offset) const { return colours_.at(offset); }
-    QRgb paletteColour(quint8 index) const {
-        return index == 0 ? defaultColour_ : palette_[index];
-    }
+    QRgb paletteColour(quint8 index) const { return index == 0 ? defaultColour_ : palette_[index]; }
     template <typename F> void forEachColourPiece(int pos, int n, F f) const {
         colours_.forEachPiece(pos, n, f);
     }

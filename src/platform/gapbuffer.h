@@ -107,8 +107,7 @@ private:
             gapEnd_ -= n;
         } else if (pos > gapStart_) {
             const int n = pos - gapStart_;
-            std::copy(buf_.begin() + gapEnd_, buf_.begin() + gapEnd_ + n,
-                      buf_.begin() + gapStart_);
+            std::copy(buf_.begin() + gapEnd_, buf_.begin() + gapEnd_ + n, buf_.begin() + gapStart_);
             gapStart_ += n;
             gapEnd_ += n;
         }

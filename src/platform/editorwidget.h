@@ -1,0 +1,66 @@
+#pragma once
+// The on-screen editor: QPlainTextEdit as the view of an EditorCore. The core keeps the exact
+// text (every line end as it is) and the colours; the view shows one block per line and
+// renders colours lazily, block by block, when a block becomes visible.
+
+#include "editorcore.h"
+
+#include <QKeySequence>
+#include <QPlainTextEdit>
+#include <vector>
+
+namespace quenbry {
+
+class EditorWidget : public QPlainTextEdit, public EditorCore {
+    Q_OBJECT
+public:
+    explicit EditorWidget(QWidget *parent = nullptr);
+
+    // Key sequences that belong to the window's commands: the editor never acts on them
+    // itself, so they reach the menu (or nothing, when the command is disabled).
+    void setReservedShortcuts(const QList<QKeySequence> &keys) { reserved_ = keys; }
+
+    // Hides or shows the selection highlight while the program rewrites the text.
+    void setSelectionHidden(bool hidden);
+
+    void setBackgroundColour(QColor colour);
+    QColor backgroundColour() const;
+
+    // The offset in the view's document of an offset in the exact text, and back.
+    int toViewOffset(int offset) const;
+    int fromViewOffset(int viewOffset) const;
+
+    // Applies pending colours to every block (printing needs them all, not just the visible).
+    void renderAllColours();
+
+protected:
+    void viewReplaced(int start, const QString &removed, const QString &inserted) override;
+    void viewReset() override;
+    void viewColoured(int start, int length) override;
+    void viewSelectionChanged() override;
+
+    bool event(QEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void inputMethodEvent(QInputMethodEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+    void paintEvent(QPaintEvent *event) override;
+    void changeEvent(QEvent *event) override;
+
+private:
+    bool isReserved(const QKeyEvent *event) const;
+    void syncSelectionFromView();
+    void deleteToView(QTextCursor::MoveOperation op);
+    void flushColourDirt();
+    void applyColours(QTextBlock block);
+    static QString toViewText(QStringView exact);
+
+    // Exact offsets of the CR of every CR LF pair, ascending: the only place where the view
+    // (one separator per line end) and the exact text differ in length.
+    std::vector<int> crlf_;
+    std::vector<std::pair<int, int>> colourDirt_;
+    QList<QKeySequence> reserved_;
+    bool syncing_ = false;
+    bool selectionHidden_ = false;
+};
+
+} // namespace quenbry

@@ -1,5 +1,6 @@
 #include "filecodec.h"
 
+#include <algorithm>
 #include <array>
 
 namespace quenbry {
@@ -29,11 +30,24 @@ int byteFor(char16_t c) {
     return -1;
 }
 
-void appendReference(QByteArray &out, char32_t codePoint) {
-    out.append("&#");
-    out.append(QByteArray::number(quint32(codePoint)));
-    out.append(';');
+// Writes "&#N;" at p and returns the position after it.
+char *writeReference(char *p, char32_t codePoint) {
+    char digits[10];
+    int n = 0;
+    do {
+        digits[n++] = char('0' + codePoint % 10);
+        codePoint /= 10;
+    } while (codePoint != 0);
+    *p++ = '&';
+    *p++ = '#';
+    while (n > 0)
+        *p++ = digits[--n];
+    *p++ = ';';
+    return p;
 }
+
+// "&#1114111;", the longest reference.
+constexpr qsizetype kMaxReference = 10;
 
 } // namespace
 
@@ -48,24 +62,33 @@ QString FileCodec::decode(QByteArrayView bytes) {
 }
 
 QByteArray FileCodec::encode(QStringView text) {
-    QByteArray out;
-    out.reserve(text.size());
     const char16_t *s = text.utf16();
     const qsizetype n = text.size();
+    // One byte a character is the common case; references grow the buffer as they come.
+    QByteArray out(n, Qt::Uninitialized);
+    qsizetype used = 0;
     for (qsizetype i = 0; i < n; ++i) {
         const char16_t c = s[i];
         const int b = byteFor(c);
         if (b >= 0) {
-            out.append(char(b));
-        } else if (QChar::isHighSurrogate(c) && i + 1 < n && QChar::isLowSurrogate(s[i + 1])) {
-            appendReference(out, QChar::surrogateToUcs4(c, s[i + 1]));
+            out.data()[used++] = char(b);
+            continue;
+        }
+        const qsizetype needed = used + kMaxReference + (n - i - 1);
+        if (needed > out.size())
+            out.resize(std::max(needed, out.size() + out.size() / 2));
+        char *p = out.data() + used;
+        if (QChar::isHighSurrogate(c) && i + 1 < n && QChar::isLowSurrogate(s[i + 1])) {
+            p = writeReference(p, QChar::surrogateToUcs4(c, s[i + 1]));
             ++i;
         } else if (QChar::isSurrogate(c)) {
-            appendReference(out, 0xFFFD);
+            p = writeReference(p, 0xFFFD);
         } else {
-            appendReference(out, c);
+            p = writeReference(p, c);
         }
+        used = p - out.data();
     }
+    out.truncate(used);
     return out;
 }
 

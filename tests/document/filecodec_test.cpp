@@ -60,5 +60,19 @@ TEST(FileCodec, WritesReferencesForWhatTheCodePageCannotHold) {
         EXPECT_EQ(FileCodec::encode(c.text), c.bytes) << c.text.toStdString();
 }
 
+TEST(FileCodec, LongRunsOfReferencesAfterPlainText) {
+    // Plain text first fills the one-byte-a-character guess; the references must all fit.
+    const QString plain(1000, QLatin1Char('a'));
+    QString text = plain;
+    QByteArray expected = plain.toLatin1();
+    for (int i = 0; i < 5000; ++i) {
+        text += QString::fromUcs4(i % 2 ? U"\U0010FFFF" : U"\u4E2D");
+        expected += i % 2 ? "&#1114111;" : "&#20013;";
+    }
+    text += QLatin1Char('z');
+    expected += 'z';
+    EXPECT_EQ(FileCodec::encode(text), expected);
+}
+
 } // namespace
 } // namespace quenbry

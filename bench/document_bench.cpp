@@ -1,0 +1,69 @@
+// Times the document file path on large pages: the code page both ways, and a whole-file
+// read and atomic save. Prints a table; run by hand on a quiet machine.
+#include "document/documentfile.h"
+#include "document/filecodec.h"
+
+#include <QElapsedTimer>
+#include <QTemporaryDir>
+#include <algorithm>
+#include <cstdio>
+#include <functional>
+
+using namespace quenbry;
+
+namespace {
+
+// The best of a few runs, in milliseconds.
+double bestOf(int runs, const std::function<void()> &f) {
+    double best = 1e300;
+    for (int i = 0; i < runs; ++i) {
+        QElapsedTimer t;
+        t.start();
+        f();
+        best = std::min(best, t.nsecsElapsed() / 1e6);
+    }
+    return best;
+}
+
+QString page(qsizetype size, bool foreign) {
+    const QString line = foreign ? QStringLiteral("<p class=\"x\">Gr\u00FC\u00DFe \u4E2D\u6587 "
+                                                  "\u20AC &amp; caf\u00E9</p>\r\n")
+                                 : QStringLiteral("<p class=\"x\">Hello, world &amp; caf\u00E9"
+                                                  "</p>\r\n");
+    QString text;
+    text.reserve(size + line.size());
+    while (text.size() < size)
+        text += line;
+    text.truncate(size);
+    return text;
+}
+
+} // namespace
+
+int main() {
+    QTemporaryDir dir;
+    std::printf("%-34s %10s %10s\n", "operation", "size", "best ms");
+    for (qsizetype mb : {1, 10}) {
+        const qsizetype size = mb * 1024 * 1024;
+        for (bool foreign : {false, true}) {
+            const QString text = page(size, foreign);
+            const QByteArray bytes = FileCodec::encode(text);
+            const char *kind = foreign ? "with references" : "Western only";
+            char label[64];
+            std::snprintf(label, sizeof label, "encode (%s)", kind);
+            std::printf("%-34s %8lld MB %10.2f\n", label, (long long)mb,
+                        bestOf(5, [&] { (void)FileCodec::encode(text); }));
+            std::snprintf(label, sizeof label, "decode (%s)", kind);
+            std::printf("%-34s %8lld MB %10.2f\n", label, (long long)mb,
+                        bestOf(5, [&] { (void)FileCodec::decode(bytes); }));
+            const QString file = dir.filePath("page.html");
+            std::snprintf(label, sizeof label, "atomic save (%s)", kind);
+            std::printf("%-34s %8lld MB %10.2f\n", label, (long long)mb,
+                        bestOf(5, [&] { (void)writeDocumentFile(file, text); }));
+            std::snprintf(label, sizeof label, "read whole file (%s)", kind);
+            std::printf("%-34s %8lld MB %10.2f\n", label, (long long)mb,
+                        bestOf(5, [&] { (void)readDocumentFile(file); }));
+        }
+    }
+    return 0;
+}

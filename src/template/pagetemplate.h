@@ -1,0 +1,35 @@
+#pragma once
+// The HTML 4.01 Transitional page skeleton: the page the New Page dialog builds from a title
+// and two font values, and the fixed page the editor starts with.
+
+#include "platform/editorbuffer.h"
+
+#include <QString>
+
+namespace quenbry {
+
+// Written only by the New Page dialog's "Create Page"; kept for the whole run.
+struct TemplateSettings {
+    QString PageTitle;
+    QString PageFontName;
+    qint16 PageFontSize = 0;
+};
+
+// The seventeen lines, CR LF between them and none after the last. The values go in exactly
+// as given: nothing is escaped or trimmed.
+QString pageText(const QString &title, const QString &fontName, qint16 fontSize);
+inline QString pageText(const TemplateSettings &s) {
+    return pageText(s.PageTitle, s.PageFontName, s.PageFontSize);
+}
+// The start-up page: "New Page", Arial and 12, each font value followed by a space.
+QString defaultPage();
+
+// Replaces the editor's text by the page in two changes: the text emptied, then the page
+// inserted at the caret. The caret ends after the page.
+void putPage(EditorBuffer &editor, const QString &page);
+// CreateNewPage: the page built from the settings, put into the editor.
+inline void createNewPage(EditorBuffer &editor, const TemplateSettings &s) {
+    putPage(editor, pageText(s));
+}
+
+} // namespace quenbry

@@ -70,13 +70,6 @@ protected:
     }
 };
 
-TEST_F(DocumentFlow, StartsUntitledAndUnmodified) {
-    EXPECT_EQ(host.caption, kUntitled);
-    EXPECT_EQ(doc.fileName(), QString());
-    EXPECT_FALSE(doc.modified());
-    EXPECT_EQ(doc.defaultExt(), QString());
-}
-
 TEST_F(DocumentFlow, ExitRightAfterStartUpEndsWithoutAPrompt) {
     doc.mnuexit_Click();
     EXPECT_TRUE(host.ended);

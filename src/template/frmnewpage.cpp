@@ -39,6 +39,9 @@ FrmNewPage::FrmNewPage(const SkinConfiguration *Owner, Dialogs &dialogs, Templat
     setObjectName(QStringLiteral("frmNewPage"));
     setWindowTitle(QStringLiteral("New Page"));
     setModal(true);
+    // A fixed-size form: a close box, nothing to maximise.
+    setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
+                   Qt::MSWindowsFixedSizeDialogHint);
 
     Text1 = new QLineEdit(QStringLiteral("Untitled Page"), this);
     Text1->setObjectName(QStringLiteral("Text1"));

@@ -72,7 +72,8 @@ public:
 
     // KeyPress: a typed character's code, before it is inserted; set it to 0 to cancel.
     std::function<void(int &keyAscii)> onKeyPress;
-    // Change: after every change of the text, never after a colour change.
+    // Change: after every change of the text (an edit that changes nothing is none), never
+    // after a colour change.
     std::function<void()> onChange;
     // SelChange: after every change of the selection.
     std::function<void()> onSelChange;

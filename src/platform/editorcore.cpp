@@ -36,6 +36,11 @@ int EditorCore::lastIndexOf(QChar c, int from) const {
 }
 
 void EditorCore::setText(const QString &text) {
+    if (text.size() == length() && text == this->text()) {
+        // Nothing changes, so nothing is notified but the caret going to the start.
+        setSelection(0, 0);
+        return;
+    }
     lastEdit_ = TextEdit{0, this->text(), int(text.size())};
     text_.assign(reinterpret_cast<const char16_t *>(text.constData()), int(text.size()));
     colours_.assignFill(int(text.size()), 0);
@@ -84,6 +89,10 @@ void EditorCore::setSelText(const QString &text) {
 }
 
 void EditorCore::replace(int start, int removeLength, const QString &inserted, int caretAfter) {
+    if (removeLength == 0 && inserted.isEmpty()) {
+        setSelection(caretAfter, 0);
+        return;
+    }
     const quint8 colour = insertionColour();
     lastEdit_ = TextEdit{start, mid(start, removeLength), int(inserted.size())};
     text_.replace(start, removeLength, reinterpret_cast<const char16_t *>(inserted.constData()),

@@ -7,6 +7,8 @@
 #include <optional>
 
 class QWidget;
+class QMenu;
+class QPoint;
 class QTextDocument;
 
 namespace quenbry {
@@ -66,8 +68,16 @@ public:
     virtual bool keyExists(const QString &keyPath) const = 0;
 };
 
+// Pops up an existing menu at the mouse pointer and waits until it closes.
+class MenuPopup {
+public:
+    virtual ~MenuPopup() = default;
+    virtual void popup(QMenu *menu, const QPoint &globalPos) = 0;
+};
+
 // Everything the main window needs of the desktop.
 struct Services {
+    MenuPopup *popup = nullptr;
     Dialogs *dialogs = nullptr;
     Clipboard *clipboard = nullptr;
     Shell *shell = nullptr;

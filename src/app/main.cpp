@@ -1,0 +1,27 @@
+// The editor's entry point: the desktop's services and the main window.
+#include "platform/qtservices.h"
+#include "shell/mainwindow.h"
+
+#include <QApplication>
+
+int main(int argc, char **argv) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Quenbry HTML Editor"));
+    QApplication::setApplicationVersion(QStringLiteral("2.0.0"));
+
+    quenbry::QtDialogs dialogs;
+    quenbry::QtClipboard clipboard;
+    quenbry::QtShell shell;
+    quenbry::QtMenuPopup popup;
+    quenbry::QtSettingsStore userSettings(QSettings::UserScope);
+    quenbry::QtSettingsStore machineSettings(QSettings::SystemScope);
+    quenbry::Services services{&popup, &dialogs,      &clipboard,
+                               &shell, &userSettings, &machineSettings};
+
+    quenbry::MainWindow window(services);
+    window.onEndProcess = [] {
+        QApplication::exit(0);
+    };
+    window.Form_Load();
+    return app.exec();
+}

@@ -1,0 +1,167 @@
+#include "qtservices.h"
+
+#include <QClipboard>
+#include <QDesktopServices>
+#include <QFileDialog>
+#include <QGuiApplication>
+#include <QMenu>
+#include <QMessageBox>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QProcess>
+#include <QTextDocument>
+#include <QUrl>
+
+namespace quenbry {
+
+MessageAnswer QtDialogs::message(QWidget *owner, const QString &text, const QString &title,
+                                 MessageButtons buttons, MessageIcon icon) {
+    QMessageBox box(owner);
+    box.setText(text);
+    box.setWindowTitle(title);
+    switch (icon) {
+    case MessageIcon::Question:
+        box.setIcon(QMessageBox::Question);
+        break;
+    case MessageIcon::Critical:
+        box.setIcon(QMessageBox::Critical);
+        break;
+    case MessageIcon::Information:
+        box.setIcon(QMessageBox::Information);
+        break;
+    case MessageIcon::None:
+        break;
+    }
+    switch (buttons) {
+    case MessageButtons::Ok:
+        box.setStandardButtons(QMessageBox::Ok);
+        box.setDefaultButton(QMessageBox::Ok);
+        break;
+    case MessageButtons::YesNo:
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
+        box.setDefaultButton(QMessageBox::Yes);
+        break;
+    case MessageButtons::YesNoCancel:
+        box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
+        box.setDefaultButton(QMessageBox::Yes);
+        break;
+    }
+    switch (box.exec()) {
+    case QMessageBox::Yes:
+        return MessageAnswer::Yes;
+    case QMessageBox::No:
+        return MessageAnswer::No;
+    case QMessageBox::Cancel:
+        return MessageAnswer::Cancel;
+    default:
+        // A Yes/No box closed by Escape or its close box answers No.
+        return buttons == MessageButtons::YesNo ? MessageAnswer::No
+               : buttons == MessageButtons::Ok  ? MessageAnswer::Ok
+                                                : MessageAnswer::Cancel;
+    }
+}
+
+QString qtFilter(const QString &filter) {
+    const QStringList parts = filter.split(u'|');
+    QStringList out;
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2)
+        out << QStringLiteral("%1 (%2)").arg(parts[i], QString(parts[i + 1]).replace(u';', u' '));
+    return out.join(QLatin1String(";;"));
+}
+
+std::optional<QString> QtDialogs::fileDialog(QWidget *owner, const FileDialogRequest &req) {
+    QFileDialog dialog(owner, req.title);
+    dialog.setNameFilter(qtFilter(req.filter));
+    dialog.setAcceptMode(req.mode == FileDialogRequest::Open ? QFileDialog::AcceptOpen
+                                                             : QFileDialog::AcceptSave);
+    dialog.setFileMode(req.mode == FileDialogRequest::Open ? QFileDialog::ExistingFile
+                                                           : QFileDialog::AnyFile);
+    // The program asks its own overwrite question.
+    dialog.setOption(QFileDialog::DontConfirmOverwrite, true);
+    dialog.setDefaultSuffix(req.defaultExt);
+    if (!req.fileName.isEmpty())
+        dialog.selectFile(req.fileName);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return std::nullopt;
+    return dialog.selectedFiles().constFirst();
+}
+
+bool QtDialogs::printDialog(QWidget *owner, PrintRange range, QTextDocument &doc) {
+    QPrinter printer(QPrinter::HighResolution);
+    QPrintDialog dialog(&printer, owner);
+    dialog.setOption(QAbstractPrintDialog::PrintSelection, true);
+    dialog.setPrintRange(range == PrintRange::Selection ? QAbstractPrintDialog::Selection
+                                                        : QAbstractPrintDialog::AllPages);
+    if (dialog.exec() != QDialog::Accepted)
+        return false;
+    doc.print(&printer);
+    return true;
+}
+
+void QtMenuPopup::popup(QMenu *menu, const QPoint &globalPos) {
+    menu->exec(globalPos);
+}
+
+void QtClipboard::clear() {
+    QGuiApplication::clipboard()->clear();
+}
+
+void QtClipboard::setText(const QString &text) {
+    QGuiApplication::clipboard()->setText(text);
+}
+
+QString QtClipboard::text() const {
+    return QGuiApplication::clipboard()->text();
+}
+
+bool QtShell::openDefault(const QString &path) {
+    return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+}
+
+bool QtShell::startProgram(const QString &path) {
+    return QProcess::startDetached(path, {});
+}
+
+void QtShell::showHelp(const QString &helpFile, int /*command*/) {
+    // The program ships no help file; an empty name opens nothing.
+    if (!helpFile.isEmpty())
+        QDesktopServices::openUrl(QUrl::fromLocalFile(helpFile));
+}
+
+namespace {
+struct SettingsPlace {
+    QString organisation, application, group;
+};
+
+SettingsPlace placeOf(const QString &keyPath) {
+    QStringList parts = keyPath.split(u'\\', Qt::SkipEmptyParts);
+    if (!parts.isEmpty() &&
+        parts.front().compare(QLatin1String("Software"), Qt::CaseInsensitive) == 0)
+        parts.removeFirst();
+    SettingsPlace p;
+    if (!parts.isEmpty())
+        p.organisation = parts.takeFirst();
+    if (!parts.isEmpty())
+        p.application = parts.takeFirst();
+    p.group = parts.join(u'/');
+    return p;
+}
+} // namespace
+
+QVariant QtSettingsStore::value(const QString &keyPath, const QString &name) const {
+    const SettingsPlace p = placeOf(keyPath);
+    QSettings s(QSettings::NativeFormat, scope_, p.organisation, p.application);
+    if (!p.group.isEmpty())
+        s.beginGroup(p.group);
+    return s.contains(name) ? s.value(name) : QVariant();
+}
+
+bool QtSettingsStore::keyExists(const QString &keyPath) const {
+    const SettingsPlace p = placeOf(keyPath);
+    QSettings s(QSettings::NativeFormat, scope_, p.organisation, p.application);
+    if (!p.group.isEmpty())
+        s.beginGroup(p.group);
+    return !s.allKeys().isEmpty();
+}
+
+} // namespace quenbry

@@ -1,0 +1,146 @@
+#include "scriptedservices.h"
+
+#include <QFileInfo>
+#include <QMenu>
+#include <QPageSize>
+#include <QPrinter>
+#include <QTextDocument>
+
+namespace quenbry {
+
+QString EventLog::display(const QString &path) const {
+    if (path.isEmpty())
+        return path;
+    const QString rel = base.relativeFilePath(path);
+    return rel.startsWith(QLatin1String("..")) ? path : rel;
+}
+
+QString answerName(MessageAnswer a) {
+    switch (a) {
+    case MessageAnswer::Ok:
+        return QStringLiteral("ok");
+    case MessageAnswer::Yes:
+        return QStringLiteral("yes");
+    case MessageAnswer::No:
+        return QStringLiteral("no");
+    case MessageAnswer::Cancel:
+        return QStringLiteral("cancel");
+    }
+    return {};
+}
+
+MessageAnswer ScriptedDialogs::message(QWidget *, const QString &text, const QString &title,
+                                       MessageButtons buttons, MessageIcon icon) {
+    static const char *buttonNames[] = {"ok", "yesno", "yesnocancel"};
+    static const char *iconNames[] = {"none", "question", "critical", "information"};
+    Json e = Json::object();
+    e.set("kind", "message").set("title", title).set("text", text);
+    e.set("buttons", buttonNames[int(buttons)]).set("icon", iconNames[int(icon)]);
+    MessageAnswer answer = buttons == MessageButtons::Ok ? MessageAnswer::Ok : MessageAnswer::Yes;
+    if (answers_.empty()) {
+        e.set("answer", "default");
+    } else {
+        answer = answers_.front();
+        answers_.pop_front();
+        e.set("answer", answerName(answer));
+    }
+    log_.events.push_back(std::move(e));
+    return answer;
+}
+
+std::optional<QString> ScriptedDialogs::fileDialog(QWidget *, const FileDialogRequest &req) {
+    Json e = Json::object();
+    e.set("kind", "filedialog").set("mode", req.mode == FileDialogRequest::Open ? "open" : "save");
+    e.set("title", req.title).set("filter", req.filter).set("fileName", log_.display(req.fileName));
+    e.set("defaultExt", req.defaultExt);
+    std::optional<QString> result;
+    if (fileNames_.empty()) {
+        e.set("answer", "default");
+    } else {
+        std::optional<QString> typed = fileNames_.front();
+        fileNames_.pop_front();
+        if (typed) {
+            QString name = *typed;
+            // The dialog's default extension applies to a name typed without one.
+            if (!req.defaultExt.isEmpty() && QFileInfo(name).suffix().isEmpty())
+                name += u'.' + req.defaultExt;
+            result = log_.base.absoluteFilePath(name);
+            e.set("answer", log_.display(*result));
+        } else {
+            e.set("answer", "cancel");
+        }
+    }
+    log_.events.push_back(std::move(e));
+    return result;
+}
+
+bool ScriptedDialogs::printDialog(QWidget *, PrintRange range, QTextDocument &doc) {
+    Json e = Json::object();
+    e.set("kind", "printdialog").set("range", range == PrintRange::All ? "all" : "selection");
+    bool printed = false;
+    if (printers_.empty()) {
+        e.set("answer", "default");
+    } else {
+        std::optional<QString> pdf = printers_.front();
+        printers_.pop_front();
+        e.set("answer", pdf ? "ok" : "cancel");
+        if (pdf) {
+            QPrinter printer(QPrinter::HighResolution);
+            printer.setOutputFormat(QPrinter::PdfFormat);
+            printer.setOutputFileName(log_.base.absoluteFilePath(*pdf));
+            printer.setPageSize(QPageSize(QPageSize::A4));
+            doc.print(&printer);
+            printed = true;
+        }
+    }
+    log_.events.push_back(std::move(e));
+    return printed;
+}
+
+bool ScriptedShell::openDefault(const QString &path) {
+    log_.events.push_back(Json::object().set("kind", "open").set("path", log_.display(path)));
+    return true;
+}
+
+bool ScriptedShell::startProgram(const QString &path) {
+    log_.events.push_back(Json::object().set("kind", "start").set("program", log_.display(path)));
+    return true;
+}
+
+void ScriptedShell::showHelp(const QString &helpFile, int command) {
+    log_.events.push_back(
+        Json::object().set("kind", "help").set("file", helpFile).set("command", command));
+}
+
+void ScriptedMenuPopup::popup(QMenu *menu, const QPoint &) {
+    QStringList items;
+    for (const QAction *a : menu->actions())
+        if (a->isVisible())
+            items << (a->menu() ? a->menu()->objectName() : a->objectName());
+    log_.events.push_back(Json::object()
+                              .set("kind", "popup")
+                              .set("menu", menu->objectName())
+                              .set("items", Json(items)));
+}
+
+void ScriptedSettingsStore::setValue(const QString &keyPath, const QString &name,
+                                     const QVariant &value) {
+    auto &values = keys_[keyPath.toLower()];
+    if (value.isValid())
+        values.insert(name.toLower(), value);
+    else
+        values.remove(name.toLower());
+}
+
+QVariant ScriptedSettingsStore::value(const QString &keyPath, const QString &name) const {
+    const auto key = keys_.constFind(keyPath.toLower());
+    if (key == keys_.constEnd())
+        return {};
+    return key->value(name.toLower());
+}
+
+bool ScriptedSettingsStore::keyExists(const QString &keyPath) const {
+    return keys_.contains(keyPath.toLower());
+}
+
+} // namespace quenbry

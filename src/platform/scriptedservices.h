@@ -1,0 +1,96 @@
+#pragma once
+// Scripted stand-ins for the desktop: dialogs answered from queued answers, a clipboard of its
+// own, and hand-offs, program starts and help requests recorded instead of carried out. The
+// replay driver and tests use them; every request is recorded as an event.
+
+#include "json.h"
+#include "services.h"
+
+#include <QDir>
+#include <QMap>
+#include <QSet>
+#include <deque>
+
+namespace quenbry {
+
+struct EventLog {
+    std::vector<Json> events;
+    // Paths inside this folder are recorded relative to it.
+    QDir base = QDir::current();
+    QString display(const QString &path) const;
+    std::vector<Json> take() { return std::exchange(events, {}); }
+};
+
+class ScriptedDialogs : public Dialogs {
+public:
+    explicit ScriptedDialogs(EventLog &log)
+        : log_(log) {}
+
+    // "yes", "no", "cancel", "ok"
+    void queueAnswer(MessageAnswer a) { answers_.push_back(a); }
+    // A name typed in the next file dialog, or nothing to cancel it.
+    void queueFileName(std::optional<QString> name) { fileNames_.push_back(std::move(name)); }
+    // The next print dialog: a PDF path to confirm, or nothing to cancel it.
+    void queuePrinter(std::optional<QString> pdfPath) { printers_.push_back(std::move(pdfPath)); }
+
+    MessageAnswer message(QWidget *owner, const QString &text, const QString &title,
+                          MessageButtons buttons, MessageIcon icon) override;
+    std::optional<QString> fileDialog(QWidget *owner, const FileDialogRequest &req) override;
+    bool printDialog(QWidget *owner, PrintRange range, QTextDocument &doc) override;
+
+private:
+    EventLog &log_;
+    std::deque<MessageAnswer> answers_;
+    std::deque<std::optional<QString>> fileNames_;
+    std::deque<std::optional<QString>> printers_;
+};
+
+class ScriptedClipboard : public Clipboard {
+public:
+    void clear() override { text_.clear(); }
+    void setText(const QString &text) override { text_ = text; }
+    QString text() const override { return text_; }
+    // Another program put an image, and no text, on the clipboard.
+    void setImageOnly() { text_.clear(); }
+
+private:
+    QString text_;
+};
+
+class ScriptedShell : public Shell {
+public:
+    explicit ScriptedShell(EventLog &log)
+        : log_(log) {}
+    bool openDefault(const QString &path) override;
+    bool startProgram(const QString &path) override;
+    void showHelp(const QString &helpFile, int command) override;
+
+private:
+    EventLog &log_;
+};
+
+// Records the menu and its visible items instead of showing it.
+class ScriptedMenuPopup : public MenuPopup {
+public:
+    explicit ScriptedMenuPopup(EventLog &log)
+        : log_(log) {}
+    void popup(QMenu *menu, const QPoint &globalPos) override;
+
+private:
+    EventLog &log_;
+};
+
+class ScriptedSettingsStore : public SettingsStore {
+public:
+    // An invalid value removes the value; the key goes on existing.
+    void setValue(const QString &keyPath, const QString &name, const QVariant &value);
+    QVariant value(const QString &keyPath, const QString &name) const override;
+    bool keyExists(const QString &keyPath) const override;
+
+private:
+    QMap<QString, QMap<QString, QVariant>> keys_;
+};
+
+QString answerName(MessageAnswer a);
+
+} // namespace quenbry

@@ -1,0 +1,49 @@
+// quenbry-replay [SCRIPT]: runs a script of user actions against the real main window on the
+// offscreen platform, in a fresh scratch folder, and prints the state as JSON lines.
+#include "replaydriver.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <cstdio>
+
+int main(int argc, char **argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Quenbry HTML Editor"));
+
+    QFile script;
+    if (argc > 1) {
+        script.setFileName(QString::fromLocal8Bit(argv[1]));
+        if (!script.open(QIODevice::ReadOnly)) {
+            std::fprintf(stderr, "cannot read %s\n", argv[1]);
+            return 1;
+        }
+    } else if (!script.open(stdin, QIODevice::ReadOnly)) {
+        std::fprintf(stderr, "cannot read standard input\n");
+        return 1;
+    }
+    const QStringList lines = QString::fromUtf8(script.readAll()).split(u'\n');
+
+    QTemporaryDir scratch;
+    if (!scratch.isValid() || !QDir::setCurrent(scratch.path())) {
+        std::fprintf(stderr, "cannot create a scratch folder\n");
+        return 1;
+    }
+    QTextStream out(stdout);
+    quenbry::ReplayDriver driver(out);
+    for (int i = 0; i < lines.size(); ++i) {
+        QString line = lines[i];
+        if (line.endsWith(u'\r'))
+            line.chop(1);
+        try {
+            driver.run(line);
+        } catch (const quenbry::ScriptError &e) {
+            out.flush();
+            std::fprintf(stderr, "line %d: %s\n", i + 1, e.what());
+            return 1;
+        }
+    }
+    return 0;
+}

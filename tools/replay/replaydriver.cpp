@@ -1,0 +1,509 @@
+#include "replaydriver.h"
+
+#include "shell/commandtable.h"
+#include "shell/mainwindow.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QDialog>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QKeySequence>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QTest>
+#include <QTimer>
+
+namespace quenbry {
+
+namespace {
+
+QString colourName(QRgb c) {
+    return QColor::fromRgb(c).name(QColor::HexRgb);
+}
+
+// Reads the words and JSON values of one script line.
+class Tokens {
+public:
+    explicit Tokens(const QString &line)
+        : s_(line) {}
+
+    bool atEnd() {
+        skipSpace();
+        return i_ >= s_.size();
+    }
+    QString word() {
+        skipSpace();
+        const qsizetype start = i_;
+        while (i_ < s_.size() && !s_[i_].isSpace())
+            ++i_;
+        if (start == i_)
+            throw ScriptError("missing argument");
+        return s_.mid(start, i_ - start);
+    }
+    QString text() {
+        skipSpace();
+        if (i_ >= s_.size() || s_[i_] != u'"')
+            throw ScriptError("expected a JSON string");
+        qsizetype j = i_ + 1;
+        while (j < s_.size() && s_[j] != u'"')
+            j += s_[j] == u'\\' ? 2 : 1;
+        if (j >= s_.size())
+            throw ScriptError("unterminated string");
+        const QJsonValue v = parse(s_.mid(i_, j + 1 - i_));
+        i_ = j + 1;
+        return v.toString();
+    }
+    // A word, or a JSON string when it starts with a quote.
+    QString textOrWord() {
+        skipSpace();
+        return i_ < s_.size() && s_[i_] == u'"' ? text() : word();
+    }
+    int number() {
+        bool ok = false;
+        const int n = word().toInt(&ok);
+        if (!ok)
+            throw ScriptError("expected a number");
+        return n;
+    }
+    QJsonValue json() {
+        skipSpace();
+        const QJsonValue v = parse(s_.mid(i_));
+        i_ = s_.size();
+        return v;
+    }
+    void end() {
+        if (!atEnd())
+            throw ScriptError("unexpected text after the arguments");
+    }
+
+private:
+    static QJsonValue parse(const QString &text) {
+        QJsonParseError err;
+        const QJsonDocument doc = QJsonDocument::fromJson(("[" + text + "]").toUtf8(), &err);
+        if (err.error != QJsonParseError::NoError || doc.array().size() != 1)
+            throw ScriptError("bad JSON value");
+        return doc.array().at(0);
+    }
+    void skipSpace() {
+        while (i_ < s_.size() && s_[i_].isSpace())
+            ++i_;
+    }
+    QString s_;
+    qsizetype i_ = 0;
+};
+
+// Watches for the program's own modal windows and answers them from the script.
+class DialogWatcher : public QObject {
+public:
+    explicit DialogWatcher(std::function<void(QWidget *)> handle)
+        : handle_(std::move(handle)) {}
+
+protected:
+    bool eventFilter(QObject *o, QEvent *e) override {
+        if (e->type() == QEvent::Show) {
+            auto *d = qobject_cast<QDialog *>(o);
+            if (d && d->isWindow() && !handled_.contains(d)) {
+                handled_.insert(d);
+                QPointer<QDialog> guard(d);
+                QTimer::singleShot(0, d, [this, guard] {
+                    if (guard)
+                        handle_(guard);
+                });
+            }
+        }
+        return false;
+    }
+
+private:
+    std::function<void(QWidget *)> handle_;
+    QSet<QObject *> handled_;
+};
+
+} // namespace
+
+ReplayDriver::ReplayDriver(QTextStream &out)
+    : out_(out) {
+    log_.base = QDir::current();
+    dialogWatcher_ = std::make_unique<DialogWatcher>([this](QWidget *w) { handleOwnWindow(w); });
+    qApp->installEventFilter(dialogWatcher_.get());
+}
+
+ReplayDriver::~ReplayDriver() {
+    qApp->removeEventFilter(dialogWatcher_.get());
+    window_.reset();
+}
+
+MainWindow &ReplayDriver::window() {
+    if (!window_)
+        start();
+    return *window_;
+}
+
+void ReplayDriver::start() {
+    if (window_)
+        throw ScriptError("the program has already started");
+    Services services{&popup_, &dialogs_, &clipboard_, &shell_, &userSettings_, &machineSettings_};
+    window_ = std::make_unique<MainWindow>(services);
+    window_->onEndProcess = [] {
+    };
+    window_->Form_Load();
+    window_->activateWindow();
+    QApplication::setActiveWindow(window_.get());
+}
+
+void ReplayDriver::run(const QString &line) {
+    Tokens t(line);
+    if (t.atEnd() || line.trimmed().startsWith(u'#'))
+        return;
+    const QString cmd = t.word();
+    if (cmd == QLatin1String("setting")) {
+        const QString store = t.word();
+        const QString key = t.text();
+        const QString name = t.text();
+        const QJsonValue v = t.json();
+        if (window_)
+            throw ScriptError("settings must come before start");
+        ScriptedSettingsStore *s = store == QLatin1String("user")      ? &userSettings_
+                                   : store == QLatin1String("machine") ? &machineSettings_
+                                                                       : nullptr;
+        if (!s)
+            throw ScriptError("setting: expected user or machine");
+        QVariant value;
+        if (v.isString())
+            value = v.toString();
+        else if (v.isDouble())
+            value = qint64(v.toDouble());
+        else if (!v.isNull())
+            throw ScriptError("setting: expected a string, a number or null");
+        s->setValue(key, name, value);
+    } else if (cmd == QLatin1String("write") || cmd == QLatin1String("writehex")) {
+        const QString path = t.textOrWord();
+        const QString data = t.text();
+        t.end();
+        QByteArray bytes;
+        if (cmd == QLatin1String("writehex")) {
+            bytes = QByteArray::fromHex(data.toLatin1());
+            if (bytes.toHex() != data.toLower().toLatin1())
+                throw ScriptError("writehex: bad hex");
+        } else {
+            for (QChar c : data) {
+                if (c.unicode() > 0xff)
+                    throw ScriptError("write: characters must be at most U+00FF");
+                bytes.append(char(c.unicode()));
+            }
+        }
+        QFile f(path);
+        if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate) || f.write(bytes) != bytes.size())
+            throw ScriptError("write: cannot write the file");
+    } else if (cmd == QLatin1String("clipboard")) {
+        clipboard_.setText(t.text());
+        t.end();
+    } else if (cmd == QLatin1String("clipboard-image")) {
+        t.end();
+        clipboard_.setImageOnly();
+    } else if (cmd == QLatin1String("start")) {
+        if (!t.atEnd()) {
+            const QString how = t.word();
+            if (how != QLatin1String("key") && how != QLatin1String("click"))
+                throw ScriptError("start: expected key or click");
+        }
+        start();
+    } else if (cmd == QLatin1String("type")) {
+        const QString text = t.text();
+        t.end();
+        typeText(text);
+    } else if (cmd == QLatin1String("key")) {
+        const QString k = t.word();
+        t.end();
+        pressKey(k);
+    } else if (cmd == QLatin1String("select")) {
+        const int start = t.number(), length = t.number();
+        t.end();
+        EditorWidget *e = window().editor();
+        e->setSelStart(start);
+        e->setSelLength(length);
+    } else if (cmd == QLatin1String("menu")) {
+        const QString name = t.word();
+        t.end();
+        clickMenu(name);
+    } else if (cmd == QLatin1String("button")) {
+        const QString name = t.word();
+        t.end();
+        clickButton(name);
+    } else if (cmd == QLatin1String("rightclick")) {
+        t.end();
+        releaseMouse(Qt::RightButton, true);
+    } else if (cmd == QLatin1String("mouseup")) {
+        const QString b = t.word();
+        t.end();
+        const Qt::MouseButton button = b == QLatin1String("left")     ? Qt::LeftButton
+                                       : b == QLatin1String("middle") ? Qt::MiddleButton
+                                       : b == QLatin1String("right")  ? Qt::RightButton
+                                                                      : Qt::NoButton;
+        if (button == Qt::NoButton)
+            throw ScriptError("mouseup: expected left, middle or right");
+        releaseMouse(button, false);
+    } else if (cmd == QLatin1String("resize")) {
+        const int w = t.number(), h = t.number();
+        t.end();
+        window().resizeTwips(w, h);
+    } else if (cmd == QLatin1String("wait")) {
+        const int ms = t.number();
+        t.end();
+        window();
+        QTest::qWait(ms);
+    } else if (cmd == QLatin1String("close")) {
+        t.end();
+        if (!window().ended())
+            window().close();
+    } else if (cmd == QLatin1String("answer")) {
+        const QString a = t.word();
+        t.end();
+        static const QHash<QString, MessageAnswer> answers = {{"yes", MessageAnswer::Yes},
+                                                              {"no", MessageAnswer::No},
+                                                              {"cancel", MessageAnswer::Cancel},
+                                                              {"ok", MessageAnswer::Ok}};
+        if (!answers.contains(a))
+            throw ScriptError("answer: expected yes, no, cancel or ok");
+        dialogs_.queueAnswer(answers.value(a));
+    } else if (cmd == QLatin1String("filename")) {
+        const QString name = t.textOrWord();
+        t.end();
+        if (name == QLatin1String("cancel"))
+            dialogs_.queueFileName(std::nullopt);
+        else
+            dialogs_.queueFileName(name);
+    } else if (cmd == QLatin1String("dialog")) {
+        const QJsonValue v = t.json();
+        if (!v.isObject())
+            throw ScriptError("dialog: expected a JSON object");
+        windowAnswers_.push_back(v);
+    } else if (cmd == QLatin1String("printer")) {
+        const QString how = t.word();
+        if (how == QLatin1String("ok")) {
+            dialogs_.queuePrinter(t.textOrWord());
+        } else if (how == QLatin1String("cancel")) {
+            dialogs_.queuePrinter(std::nullopt);
+        } else {
+            throw ScriptError("printer: expected ok or cancel");
+        }
+        t.end();
+    } else if (cmd == QLatin1String("dump")) {
+        t.end();
+        dump();
+    } else if (cmd == QLatin1String("file")) {
+        const QString path = t.textOrWord();
+        t.end();
+        printFile(path);
+    } else {
+        throw ScriptError("unknown command");
+    }
+}
+
+void ReplayDriver::typeText(const QString &text) {
+    EditorWidget *e = window().editor();
+    for (QChar c : text) {
+        switch (c.unicode()) {
+        case '\n':
+        case '\r':
+            QTest::keyClick(e, Qt::Key_Return);
+            break;
+        case '\t':
+            QTest::keyClick(e, Qt::Key_Tab);
+            break;
+        case '\b':
+            QTest::keyClick(e, Qt::Key_Backspace);
+            break;
+        default: {
+            const QString s(c);
+            const int key = c.unicode() < 0x80 && c.isLetterOrNumber()
+                                ? QKeySequence(c.toUpper()).operator[](0).key()
+                                : 0;
+            QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, s);
+            QKeyEvent release(QEvent::KeyRelease, key, Qt::NoModifier, s);
+            QApplication::sendEvent(e, &press);
+            QApplication::sendEvent(e, &release);
+        }
+        }
+    }
+}
+
+void ReplayDriver::pressKey(const QString &key) {
+    const QKeySequence seq = QKeySequence::fromString(key, QKeySequence::PortableText);
+    if (seq.count() != 1 || seq[0].key() == Qt::Key_unknown)
+        throw ScriptError("key: unknown key");
+    MainWindow &w = window();
+    QWidget *target = w.focusWidget() ? w.focusWidget() : w.editor();
+    QTest::keyClick(target, seq[0].key(), seq[0].keyboardModifiers());
+}
+
+void ReplayDriver::clickMenu(const QString &name) {
+    QAction *a = window().menuItem(name);
+    if (!a)
+        throw ScriptError("menu: no such item");
+    if (a->menu() || a->isSeparator())
+        return;
+    if (a->isEnabled())
+        a->trigger();
+}
+
+void ReplayDriver::clickButton(const QString &name) {
+    MainWindow &w = window();
+    if (ImageButton *b = w.toolButton(name)) {
+        if (b->isEnabled() && !b->isHidden())
+            b->click();
+        return;
+    }
+    QAbstractButton *b = w.hiddenButton(name);
+    if (!b)
+        throw ScriptError("button: no such button");
+    if (b->isEnabled())
+        b->click();
+}
+
+void ReplayDriver::releaseMouse(Qt::MouseButton button, bool press) {
+    EditorWidget *e = window().editor();
+    QWidget *vp = e->viewport();
+    const QPointF pos(vp->width() / 2.0, vp->height() / 2.0);
+    const QPointF global = vp->mapToGlobal(pos);
+    if (press) {
+        QMouseEvent down(QEvent::MouseButtonPress, pos, global, button, button, Qt::NoModifier);
+        QApplication::sendEvent(vp, &down);
+    }
+    QMouseEvent up(QEvent::MouseButtonRelease, pos, global, button, Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(vp, &up);
+}
+
+void ReplayDriver::handleOwnWindow(QWidget *dialog) {
+    Json e = Json::object();
+    e.set("kind", "window").set("name", dialog->objectName()).set("caption", dialog->windowTitle());
+    Json fields = Json::object();
+    for (QWidget *child : dialog->findChildren<QWidget *>()) {
+        if (auto *le = qobject_cast<QLineEdit *>(child)) {
+            if (!le->objectName().isEmpty() && !qobject_cast<QComboBox *>(le->parent()))
+                fields.set(le->objectName(), le->text());
+        } else if (auto *cb = qobject_cast<QComboBox *>(child)) {
+            QStringList entries;
+            for (int i = 0; i < cb->count(); ++i)
+                entries << cb->itemText(i);
+            fields.set(cb->objectName(), Json(entries));
+        }
+    }
+    Json labels = Json::object();
+    for (QLabel *l : dialog->findChildren<QLabel *>())
+        if (!l->objectName().isEmpty())
+            labels.set(l->objectName(), l->text());
+    e.set("fields", fields).set("labels", labels);
+    if (windowAnswers_.empty()) {
+        e.set("answer", "default");
+        log_.events.push_back(std::move(e));
+        dialog->close();
+        return;
+    }
+    log_.events.push_back(std::move(e));
+    const QJsonObject answer = windowAnswers_.front().toObject();
+    windowAnswers_.pop_front();
+    const QJsonObject set = answer.value("set").toObject();
+    for (auto it = set.begin(); it != set.end(); ++it) {
+        QWidget *w = dialog->findChild<QWidget *>(it.key());
+        if (auto *le = qobject_cast<QLineEdit *>(w))
+            le->setText(it.value().toString());
+        else if (auto *cb = qobject_cast<QComboBox *>(w))
+            cb->setCurrentIndex(cb->findText(it.value().toString()));
+    }
+    QPointer<QWidget> guard(dialog);
+    for (const QJsonValue &p : answer.value("press").toArray()) {
+        if (!guard || !guard->isVisible())
+            break;
+        if (auto *b = guard->findChild<QAbstractButton *>(p.toString()))
+            b->click();
+    }
+    if (guard && guard->isVisible())
+        guard->close();
+}
+
+Json ReplayDriver::commandsJson() {
+    MainWindow &w = *window_;
+    Json commands = Json::object();
+    for (const MenuEntry &m : menuTable) {
+        const QAction *a = w.menuItem(QString::fromLatin1(m.name));
+        Json item = Json::object();
+        item.set("caption", a->isSeparator() ? QStringLiteral("-") : a->text());
+        item.set("shortcut", a->shortcut().toString(QKeySequence::PortableText));
+        item.set("enabled", a->isEnabled()).set("visible", a->isVisible());
+        item.set("checked", a->isChecked());
+        commands.set(QString::fromLatin1(m.name), item);
+    }
+    for (const ToolbarEntry &t : toolbarTable) {
+        const ImageButton *b = w.toolButton(QString::fromLatin1(t.name));
+        const QRect g = b->geometryTwips();
+        commands.set(QString::fromLatin1(t.name), Json::object()
+                                                      .set("tooltip", b->toolTip())
+                                                      .set("enabled", b->isEnabled())
+                                                      .set("visible", !b->isHidden())
+                                                      .set("left", g.left())
+                                                      .set("top", g.top())
+                                                      .set("width", g.width())
+                                                      .set("height", g.height()));
+    }
+    for (const char *name : hiddenButtonTable)
+        commands.set(
+            QString::fromLatin1(name),
+            Json::object().set("enabled", w.hiddenButton(QString::fromLatin1(name))->isEnabled()));
+    return commands;
+}
+
+void ReplayDriver::dump() {
+    MainWindow &w = window();
+    EditorWidget *e = w.editor();
+    Json d = Json::object();
+    d.set("text", e->text()).set("selStart", e->selStart()).set("selLength", e->selLength());
+    Json colours = Json::array();
+    for (const ColourRun &r : e->colourRuns())
+        colours.append(Json::array().append(r.start).append(r.length).append(colourName(r.colour)));
+    d.set("colours", colours);
+    d.set("title", w.windowTitle());
+    d.set("modified", w.modified()).set("trapUndo", w.trapUndo());
+    d.set("commands", commandsJson());
+    const QSize outer = w.outerSizeTwips();
+    d.set("window", Json::object()
+                        .set("width", outer.width())
+                        .set("height", outer.height())
+                        .set("background", w.palette().color(QPalette::Window).name()));
+    const QRect g = w.editorTwips();
+    d.set("editor", Json::object()
+                        .set("left", g.left())
+                        .set("top", g.top())
+                        .set("width", g.width())
+                        .set("height", g.height())
+                        .set("background", e->backgroundColour().name())
+                        .set("focus", w.focusWidget() == e));
+    d.set("clipboard", clipboard_.text());
+    d.set("ended", w.ended());
+    Json events = Json::array();
+    for (Json &ev : log_.take())
+        events.append(std::move(ev));
+    d.set("events", events);
+    out_ << d.serialize() << '\n';
+    out_.flush();
+}
+
+void ReplayDriver::printFile(const QString &path) {
+    QFile f(path);
+    Json j = Json::object();
+    j.set("file", path);
+    if (f.open(QIODevice::ReadOnly)) {
+        j.set("exists", true).set("hex", QString::fromLatin1(f.readAll().toHex()));
+    } else {
+        j.set("exists", QFile::exists(path)).set("hex", "");
+    }
+    out_ << j.serialize() << '\n';
+    out_.flush();
+}
+
+} // namespace quenbry

@@ -1,0 +1,55 @@
+#pragma once
+// Runs a replay script against the real main window with scripted desktop services and
+// prints what a user would see as one JSON object a line.
+
+#include "platform/scriptedservices.h"
+
+#include <QJsonValue>
+#include <QTextStream>
+#include <deque>
+#include <memory>
+#include <stdexcept>
+
+namespace quenbry {
+
+class MainWindow;
+
+struct ScriptError : std::runtime_error {
+    using std::runtime_error::runtime_error;
+};
+
+class ReplayDriver {
+public:
+    explicit ReplayDriver(QTextStream &out);
+    ~ReplayDriver();
+
+    // Runs one script line; throws ScriptError for a line it cannot run.
+    void run(const QString &line);
+
+private:
+    MainWindow &window();
+    void start();
+    void dump();
+    void printFile(const QString &path);
+    void typeText(const QString &text);
+    void pressKey(const QString &key);
+    void clickMenu(const QString &name);
+    void clickButton(const QString &name);
+    void releaseMouse(Qt::MouseButton button, bool press);
+    void handleOwnWindow(QWidget *dialog);
+    Json commandsJson();
+
+    QTextStream &out_;
+    EventLog log_;
+    ScriptedDialogs dialogs_{log_};
+    ScriptedClipboard clipboard_;
+    ScriptedShell shell_{log_};
+    ScriptedMenuPopup popup_{log_};
+    ScriptedSettingsStore userSettings_;
+    ScriptedSettingsStore machineSettings_;
+    std::deque<QJsonValue> windowAnswers_;
+    std::unique_ptr<MainWindow> window_;
+    std::unique_ptr<QObject> dialogWatcher_;
+};
+
+} // namespace quenbry

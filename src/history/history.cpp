@@ -218,6 +218,8 @@ bool History::turnsInto(const Plan &plan, const TextDelta &toTarget) const {
         return false;
     if (toTarget.isEmpty())
         return buffer_.mid(plan.start, plan.removeLength) == plan.text;
+    if (plan.removeLength == 0 && plan.text.isEmpty())
+        return false; // changes nothing, while the texts differ
     // Outside the span of both runs the two results are the same text; compare the span.
     const int planEnd = plan.start + plan.removeLength;
     const int targetEnd = toTarget.start + int(toTarget.removed.size());

@@ -113,6 +113,7 @@ public:
             justMoved_ = false;
             checkStacks();
         }
+        checkStacks(true);
         return error_;
     }
 
@@ -220,7 +221,10 @@ private:
                (std::string(what) + " placed the caret or selection wrongly").c_str());
     }
 
-    void checkStacks() {
+    // Rebuilding every entry's text costs a walk over the history, so the texts are compared
+    // after every step only for the entries next to the editor's state, and all of them at
+    // the end of the session; the cheap parts are compared after every step.
+    void checkStacks(bool allTexts = false) {
         if (!error_.empty())
             return;
         const auto undoStack = h_.history.undoStack();
@@ -230,11 +234,13 @@ private:
             return;
         for (size_t i = 0; i < undo_.size(); ++i)
             expect(undoStack[i] == UndoElement{undo_[i].selStart, undo_[i].textLen} &&
-                       h_.history.undoText(int(i)) == undo_[i].text,
+                       ((!allTexts && i + 2 < undo_.size()) ||
+                        h_.history.undoText(int(i)) == undo_[i].text),
                    "undo entry differs");
         for (size_t i = 0; i < redo_.size(); ++i)
             expect(redoStack[i] == UndoElement{redo_[i].selStart, redo_[i].textLen} &&
-                       h_.history.redoText(int(i)) == redo_[i].text,
+                       ((!allTexts && i + 1 < redo_.size()) ||
+                        h_.history.redoText(int(i)) == redo_[i].text),
                    "redo entry differs");
         const bool canUndo = undo_.size() > 1;
         const bool canRedo = !redo_.empty();

@@ -4,6 +4,7 @@
 
 #include "commands/editcommands.h"
 #include "platform/twips.h"
+#include "template/frmnewpage.h"
 
 #include <QAction>
 #include <QApplication>
@@ -46,6 +47,9 @@ MainWindow::MainWindow(const Services &services, QWidget *parent)
 
     buildToolbar();
     buildHiddenButtons();
+    history_ = std::make_unique<History>(*RichTextBox1, static_cast<HistoryHost &>(*this));
+    document_ = std::make_unique<Document>(*RichTextBox1, *services_.dialogs,
+                                           static_cast<DocumentHost &>(*this));
     route();
 
     // The editor comes first in the tab order, then the toolbar left to right.
@@ -204,7 +208,16 @@ void MainWindow::Form_Load() {
     if (loaded_)
         return;
     loaded_ = true;
-    trapUndo_ = true;
+    skin_ = std::make_unique<MainSkin>(this, RichTextBox1);
+    mnuview_Click(MainSkin::NeoSkin);
+    putPage(*RichTextBox1, defaultPage());
+    document_->setModified(false);
+    document_->S();
+    history_->trapUndo = true;
+    RichTextBox1_Change();
+    // The start-up page is the program's, not an edit of the user's: leaving the editor
+    // right away must not ask to save it.
+    document_->setModified(false);
     RichTextBox1_SelChange();
     show();
     QApplication::processEvents();
@@ -225,19 +238,27 @@ void MainWindow::Form_Load() {
         item("mnuundo")->setEnabled(false);
     if (!button("XPButton10")->isEnabled())
         item("mnuredo")->setEnabled(false);
+    history_->reinitUndo();
     RichTextBox1->setSelStart(0);
     RichTextBox1->setFocus();
 }
 
 void MainWindow::closeEvent(QCloseEvent *event) {
-    Form_Unload();
+    if (!Form_Unload()) {
+        event->ignore();
+        return;
+    }
     event->accept();
     ended_ = true;
     if (onEndProcess)
         onEndProcess();
 }
 
-void MainWindow::Form_Unload() {}
+bool MainWindow::Form_Unload() {
+    // Closing saves without asking. A cancelled Save dialog is the user's choice to leave
+    // without saving; a write that failed keeps the window open, so the text is not lost.
+    return document_->mnusave_Click() != SaveOutcome::Failed;
+}
 
 void MainWindow::endProcess() {
     ended_ = true;
@@ -284,15 +305,16 @@ void MainWindow::Form_Resize() {
 // ---- Editor notifications ---------------------------------------------------------------
 
 void MainWindow::RichTextBox1_Change() {
-    Modified = true;
-    if (!trapUndo_)
+    document_->setModified(true);
+    history_->noteEdit();
+    if (!history_->recordChange())
         return;
 }
 
 void MainWindow::RichTextBox1_KeyPress(int & /*keyAscii*/) {}
 
 void MainWindow::RichTextBox1_SelChange() {
-    if (!trapUndo_)
+    if (!history_->trapUndo)
         return;
     const int length = RichTextBox1->selLength();
     items_.value(QStringLiteral("mnucut"))->setEnabled(length != 0);
@@ -312,22 +334,40 @@ void MainWindow::RichTextBox1_MouseUp(int button, int, int, int) {
 
 // ---- Commands ---------------------------------------------------------------------------
 
-void MainWindow::mnuname_Click() {}
-void MainWindow::mnuopen_Click() {}
-void MainWindow::mnusave_Click() {}
-void MainWindow::mnusaveas_Click() {}
-void MainWindow::mnupre_Click() {}
-void MainWindow::mnuprint_Click() {}
-void MainWindow::mnuexit_Click() {}
+void MainWindow::mnuname_Click() {
+    document_->mnuname_Click();
+}
+void MainWindow::mnuopen_Click() {
+    document_->mnuopen_Click();
+}
+void MainWindow::mnusave_Click() {
+    document_->mnusave_Click();
+}
+void MainWindow::mnusaveas_Click() {
+    document_->mnusaveas_Click();
+}
+void MainWindow::mnuexit_Click() {
+    document_->mnuexit_Click();
+}
 void MainWindow::cmdUndo_Click() {
     Undo();
 }
 void MainWindow::cmdRedo_Click() {
     Redo();
 }
-void MainWindow::Undo() {}
-void MainWindow::Redo() {}
-void MainWindow::mnuview_Click(int /*index*/) {}
+void MainWindow::Undo() {
+    history_->undo();
+}
+void MainWindow::Redo() {
+    history_->redo();
+}
+void MainWindow::mnuview_Click(int index) {
+    skin_->skinCommand(index);
+}
+
+// Preview, printing, help and the About box are not part of this build yet.
+void MainWindow::mnupre_Click() {}
+void MainWindow::mnuprint_Click() {}
 void MainWindow::mnuipreview_Click() {}
 void MainWindow::mnuhelp_Click() {}
 void MainWindow::mnuabout_Click() {}
@@ -343,6 +383,58 @@ void MainWindow::mnupaste_Click() {
 }
 void MainWindow::mnuselectall_Click() {
     selectAll(*RichTextBox1);
+}
+
+const quenbry::SkinConfiguration *MainWindow::SkinConfiguration() const {
+    return skin_ ? skin_->skinConfiguration() : nullptr;
+}
+
+void MainWindow::setCommandEnabled(HistoryCommand which, bool enabled) {
+    switch (which) {
+    case HistoryCommand::XPButton7:
+        toolButtons_.value(QStringLiteral("XPButton7"))->setEnabled(enabled);
+        break;
+    case HistoryCommand::mnuundo:
+        items_.value(QStringLiteral("mnuundo"))->setEnabled(enabled);
+        break;
+    case HistoryCommand::XPButton10:
+        toolButtons_.value(QStringLiteral("XPButton10"))->setEnabled(enabled);
+        break;
+    case HistoryCommand::mnuredo:
+        items_.value(QStringLiteral("mnuredo"))->setEnabled(enabled);
+        break;
+    case HistoryCommand::cmdUndo:
+        hiddenButtons_.value(QStringLiteral("cmdUndo"))->setEnabled(enabled);
+        break;
+    case HistoryCommand::cmdRedo:
+        hiddenButtons_.value(QStringLiteral("cmdRedo"))->setEnabled(enabled);
+        break;
+    }
+}
+
+void MainWindow::hideSelection(bool hide) {
+    RichTextBox1->setSelectionHidden(hide);
+}
+
+void MainWindow::focusEditor() {
+    RichTextBox1->setFocus();
+}
+
+QString MainWindow::applicationTitle() const {
+    return appTitle;
+}
+
+void MainWindow::runNewPageDialog() {
+    quenbry::runNewPageDialog(this, SkinConfiguration(), *services_.dialogs, templateSettings_,
+                              *RichTextBox1);
+}
+
+void MainWindow::disableCmdUndo() {
+    hiddenButtons_.value(QStringLiteral("cmdUndo"))->setEnabled(false);
+}
+
+void MainWindow::disableXPButton7() {
+    toolButtons_.value(QStringLiteral("XPButton7"))->setEnabled(false);
 }
 
 void MainWindow::toggleToolButton(const char *viewItem, const char *button) {

@@ -3,13 +3,18 @@
 // routes every command to its procedure, keeps the layout and the clipboard commands'
 // availability, and composes the rooms that do the work.
 
+#include "appearance/mainskin.h"
+#include "document/document.h"
+#include "history/history.h"
 #include "platform/editorwidget.h"
 #include "platform/imagebutton.h"
 #include "platform/services.h"
+#include "template/pagetemplate.h"
 
 #include <QHash>
 #include <QMainWindow>
 #include <functional>
+#include <memory>
 
 class QAbstractButton;
 class QAction;
@@ -17,7 +22,7 @@ class QMenu;
 
 namespace quenbry {
 
-class MainWindow : public QMainWindow {
+class MainWindow : public QMainWindow, private HistoryHost, private DocumentHost {
     Q_OBJECT
 public:
     explicit MainWindow(const Services &services, QWidget *parent = nullptr);
@@ -36,8 +41,12 @@ public:
     ImageButton *toolButton(const QString &name) const { return toolButtons_.value(name); }
     QAbstractButton *hiddenButton(const QString &name) const { return hiddenButtons_.value(name); }
 
-    bool trapUndo() const { return trapUndo_; }
-    bool modified() const { return Modified; }
+    bool trapUndo() const { return history_->trapUndo; }
+    bool modified() const { return document_->modified(); }
+    const History &history() const { return *history_; }
+    const Document &document() const { return *document_; }
+    // The current skin configuration, for the dialogs that take over the window's skin.
+    const quenbry::SkinConfiguration *SkinConfiguration() const;
 
     // The outer size (frame, title bar and menu bar included) and the editor's place, in twips.
     QSize outerSizeTwips() const;
@@ -52,14 +61,27 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
+    // HistoryHost
+    void setCommandEnabled(HistoryCommand which, bool enabled) override;
+    void selChange() override { RichTextBox1_SelChange(); }
+    void hideSelection(bool hide) override;
+    void focusEditor() override;
+    // DocumentHost
+    QWidget *dialogOwner() override { return this; }
+    QString applicationTitle() const override;
+    void setCaption(const QString &caption) override { setWindowTitle(caption); }
+    void runNewPageDialog() override;
+    void disableCmdUndo() override;
+    void disableXPButton7() override;
+    void endProcess() override;
+
     void buildMenus();
     void buildToolbar();
     void buildHiddenButtons();
     void route();
     void onItem(const char *name, void (MainWindow::*handler)());
     void Form_Resize();
-    void Form_Unload();
-    void endProcess();
+    bool Form_Unload();
 
     // Editor notifications.
     void RichTextBox1_Change();
@@ -97,8 +119,10 @@ private:
     QHash<QString, ImageButton *> toolButtons_;
     QHash<QString, QAbstractButton *> hiddenButtons_;
 
-    bool trapUndo_ = false;
-    bool Modified = false;
+    std::unique_ptr<MainSkin> skin_;
+    std::unique_ptr<History> history_;
+    std::unique_ptr<Document> document_;
+    TemplateSettings templateSettings_;
     bool ended_ = false;
     bool loaded_ = false;
     QSize requestedTwips_;

@@ -468,7 +468,16 @@ void ReplayDriver::dump() {
         colours.append(Json::array().append(r.start).append(r.length).append(colourName(r.colour)));
     d.set("colours", colours);
     d.set("title", w.windowTitle());
+    d.set("fileName", log_.display(w.document().fileName()));
     d.set("modified", w.modified()).set("trapUndo", w.trapUndo());
+    auto stack = [](const std::vector<UndoElement> &elements) {
+        Json a = Json::array();
+        for (const UndoElement &u : elements)
+            a.append(Json::object().set("selStart", u.selStart).set("textLen", u.textLen));
+        return a;
+    };
+    d.set("undoStack", stack(w.history().undoStack()));
+    d.set("redoStack", stack(w.history().redoStack()));
     d.set("commands", commandsJson());
     const QSize outer = w.outerSizeTwips();
     d.set("window", Json::object()

@@ -307,11 +307,15 @@ void MainWindow::Form_Resize() {
 void MainWindow::RichTextBox1_Change() {
     document_->setModified(true);
     history_->noteEdit();
+    colorcodes_.noteEdit(RichTextBox1->lastEdit());
     if (!history_->recordChange())
         return;
+    colorcodes_.colorRegion(*RichTextBox1, 1, -1);
 }
 
-void MainWindow::RichTextBox1_KeyPress(int & /*keyAscii*/) {}
+void MainWindow::RichTextBox1_KeyPress(int &keyAscii) {
+    colorcodes_.colorKeystroke(*RichTextBox1, keyAscii);
+}
 
 void MainWindow::RichTextBox1_SelChange() {
     if (!history_->trapUndo)

@@ -4,6 +4,7 @@
 // availability, and composes the rooms that do the work.
 
 #include "appearance/mainskin.h"
+#include "colouring/colorcodes.h"
 #include "document/document.h"
 #include "history/history.h"
 #include "platform/editorwidget.h"
@@ -44,6 +45,7 @@ public:
     bool trapUndo() const { return history_->trapUndo; }
     bool modified() const { return document_->modified(); }
     const History &history() const { return *history_; }
+    const ColorCodes &colorcodes() const { return colorcodes_; }
     const Document &document() const { return *document_; }
     // The current skin configuration, for the dialogs that take over the window's skin.
     const quenbry::SkinConfiguration *SkinConfiguration() const;
@@ -120,6 +122,7 @@ private:
     QHash<QString, QAbstractButton *> hiddenButtons_;
 
     std::unique_ptr<MainSkin> skin_;
+    ColorCodes colorcodes_;
     std::unique_ptr<History> history_;
     std::unique_ptr<Document> document_;
     TemplateSettings templateSettings_;

@@ -467,6 +467,13 @@ void ReplayDriver::dump() {
     for (const ColourRun &r : e->colourRuns())
         colours.append(Json::array().append(r.start).append(r.length).append(colourName(r.colour)));
     d.set("colours", colours);
+    const ColorCodes &c = w.colorcodes();
+    d.set("typing", Json::object()
+                        .set("InTag", c.InTag)
+                        .set("InValue", c.InValue)
+                        .set("InQuote", c.InQuote)
+                        .set("InComment", c.InComment)
+                        .set("InScript", c.InScript));
     d.set("title", w.windowTitle());
     d.set("fileName", log_.display(w.document().fileName()));
     d.set("modified", w.modified()).set("trapUndo", w.trapUndo());

@@ -189,7 +189,8 @@ std::vector<ColorCodes::Region> ColorCodes::scanRegions(const EditorBuffer &buff
         if (opensComment(buffer, a, b)) {
             r.comment = true;
             r.dash = find(buffer, kDashGt, a);
-            r.end = r.dash >= 0 ? r.dash + 1 : n - 1;
+            r.closed = r.dash >= 0;
+            r.end = r.closed ? r.dash + 1 : n - 1;
         }
         out.push_back(r);
         pos = r.end + 1;
@@ -208,8 +209,52 @@ void ColorCodes::paintRegion(EditorBuffer &buffer, const Region &region) {
     });
 }
 
+namespace {
+
+ColorCodes::Region shifted(ColorCodes::Region r, int by) {
+    r.start += by;
+    r.gt += by;
+    r.end += by;
+    if (r.closed)
+        r.dash += by;
+    return r;
+}
+
+} // namespace
+
+ColorCodes::Region ColorCodes::region(size_t i) const {
+    return i >= shiftFrom_ ? shifted(regions_[i], shift_) : regions_[i];
+}
+
+// The first region for which pred holds, pred being false for a leading run of regions.
+template <typename Pred> size_t ColorCodes::firstRegion(Pred pred) const {
+    size_t lo = 0, hi = regions_.size();
+    while (lo < hi) {
+        const size_t mid = lo + (hi - lo) / 2;
+        if (pred(region(mid)))
+            hi = mid;
+        else
+            lo = mid + 1;
+    }
+    return lo;
+}
+
+void ColorCodes::moveShiftBoundary(size_t index) const {
+    for (; shiftFrom_ < index; ++shiftFrom_)
+        regions_[shiftFrom_] = shifted(regions_[shiftFrom_], shift_);
+    for (; shiftFrom_ > index; --shiftFrom_)
+        regions_[shiftFrom_ - 1] = shifted(regions_[shiftFrom_ - 1], -shift_);
+}
+
+const std::vector<ColorCodes::Region> &ColorCodes::regions() const {
+    moveShiftBoundary(regions_.size());
+    return regions_;
+}
+
 void ColorCodes::fullPass(EditorBuffer &buffer) {
     regions_ = scanRegions(buffer, &openLt_);
+    shiftFrom_ = regions_.size();
+    shift_ = 0;
     for (const Region &r : regions_)
         paintRegion(buffer, r);
     knownLength_ = buffer.length();
@@ -254,20 +299,25 @@ void ColorCodes::incrementalPass(EditorBuffer &buffer) {
 
     // A comment without `->` depends on the whole text after it.
     auto reach = [](const Region &r) {
-        return r.comment && r.dash < 0 ? INT_MAX : r.end;
+        return r.comment && !r.closed ? INT_MAX : r.end;
     };
-    const auto firstHit = std::partition_point(regions_.begin(), regions_.end(),
-                                               [&](const Region &r) { return reach(r) < s; });
-    const size_t k = size_t(firstHit - regions_.begin());
-    const Region *oldK = k < regions_.size() ? &regions_[k] : nullptr;
+    const size_t count = regions_.size();
+    const size_t k = firstRegion([&](const Region &r) { return reach(r) >= s; });
+    moveShiftBoundary(k);
+    Region oldKRegion;
+    const Region *oldK = nullptr; // the first old region the change can affect
+    if (k < count) {
+        oldKRegion = region(k);
+        oldK = &oldKRegion;
+    }
 
     // The old region holding old position x (start < x <= end), or null.
-    auto oldRegionAround = [&](int x) -> const Region * {
-        auto it = std::partition_point(regions_.begin(), regions_.end(),
-                                       [&](const Region &r) { return r.end < x; });
-        if (it != regions_.end() && it->start < x && x <= it->end)
-            return &*it;
-        return nullptr;
+    auto oldRegionAround = [&](int x, Region &out) -> const Region * {
+        const size_t i = firstRegion([&](const Region &r) { return r.end >= x; });
+        if (i == count)
+            return nullptr;
+        out = region(i);
+        return out.start < x && x <= out.end ? &out : nullptr;
     };
     // The first `<` at or after pos, where pos lies after the change.
     auto findLtAfter = [&](int pos) -> int {
@@ -278,16 +328,16 @@ void ColorCodes::incrementalPass(EditorBuffer &buffer) {
             pos = newEnd;
         }
         const int x = pos - delta; // the same place in the old text
-        auto it = std::partition_point(regions_.begin(), regions_.end(),
-                                       [&](const Region &r) { return r.end < x; });
-        if (it != regions_.end()) {
-            if (it->start >= x)
-                return it->start + delta; // the gap before a region holds no `<`
-            const int hit = findIn(buffer, kLt, pos, it->end + delta + 1);
+        const size_t i = firstRegion([&](const Region &r) { return r.end >= x; });
+        if (i < count) {
+            const Region it = region(i);
+            if (it.start >= x)
+                return it.start + delta; // the gap before a region holds no `<`
+            const int hit = findIn(buffer, kLt, pos, it.end + delta + 1);
             if (hit >= 0)
                 return hit;
-            if (it + 1 != regions_.end())
-                return (it + 1)->start + delta;
+            if (i + 1 < count)
+                return region(i + 1).start + delta;
             return openLt_ >= 0 ? openLt_ + delta : -1;
         }
         if (openLt_ < 0)
@@ -312,12 +362,11 @@ void ColorCodes::incrementalPass(EditorBuffer &buffer) {
             return oldAnswer + delta;
         return pattern == kLt ? findLtAfter(newEnd) : find(buffer, pattern, newEnd);
     };
-    std::vector<Region> fresh(regions_.begin(), regions_.begin() + k);
-    const size_t kept = k;
+    std::vector<Region> fresh;
     int pos = k > 0 ? regions_[k - 1].end + 1 : 0;
     int openLt = -1;
     bool first = true;
-    size_t resyncAt = regions_.size(); // old regions from here on are kept, shifted
+    size_t resyncAt = count; // old regions from here on are kept, shifted
     bool resynced = false;
     while (pos < n) {
         int a;
@@ -329,10 +378,9 @@ void ColorCodes::incrementalPass(EditorBuffer &buffer) {
             break;
         if (a >= newEnd) {
             const int aOld = a - delta;
-            auto it = std::partition_point(regions_.begin(), regions_.end(),
-                                           [&](const Region &r) { return r.start < aOld; });
-            if (it != regions_.end() && it->start == aOld) {
-                resyncAt = size_t(it - regions_.begin());
+            const size_t i = firstRegion([&](const Region &r) { return r.start >= aOld; });
+            if (i < count && region(i).start == aOld) {
+                resyncAt = i;
                 resynced = true;
                 break;
             }
@@ -344,10 +392,11 @@ void ColorCodes::incrementalPass(EditorBuffer &buffer) {
 
         int b;
         const Region *around = nullptr;
+        Region aroundRegion;
         if (a < s) {
             b = findRemembered(kGt, a, oldK && oldK->start == a ? oldK->gt : -1);
         } else if (a >= newEnd) {
-            around = oldRegionAround(a - delta);
+            around = oldRegionAround(a - delta, aroundRegion);
             if (around && !around->comment)
                 b = around->gt + delta; // a `<` inside an old tag: the tag's `>` is next
             else if (!around && openLt_ >= 0 && a - delta > openLt_)
@@ -368,10 +417,11 @@ void ColorCodes::incrementalPass(EditorBuffer &buffer) {
             if (a < s && oldK && oldK->start == a && oldK->comment)
                 r.dash = findRemembered(kDashGt, a, oldK->dash);
             else if (around && around->comment)
-                r.dash = around->dash >= 0 ? around->dash + delta : -1;
+                r.dash = around->closed ? around->dash + delta : -1;
             else
                 r.dash = find(buffer, kDashGt, a);
-            r.end = r.dash >= 0 ? r.dash + 1 : n - 1;
+            r.closed = r.dash >= 0;
+            r.end = r.closed ? r.dash + 1 : n - 1;
         }
         fresh.push_back(r);
         pos = r.end + 1;
@@ -380,7 +430,7 @@ void ColorCodes::incrementalPass(EditorBuffer &buffer) {
 
     // Paint what the rescan found. A comment that starts where the old first touched region
     // started, and was a comment then too, is already in comment colour outside the change.
-    for (size_t i = kept; i < fresh.size(); ++i) {
+    for (size_t i = 0; i < fresh.size(); ++i) {
         const Region &r = fresh[i];
         if (r.comment && oldK && oldK->comment && oldK->start == r.start && r.start < s) {
             // Already in comment colour: the old comment's characters outside the change.
@@ -401,19 +451,22 @@ void ColorCodes::incrementalPass(EditorBuffer &buffer) {
         paintRegion(buffer, r);
     }
 
+    // Old regions [k, resyncAt) give way to the fresh ones; those after keep their stored
+    // positions and take the shift.
+    const size_t replacedEnd = resynced ? resyncAt : count;
+    const size_t common = std::min(fresh.size(), replacedEnd - k);
+    std::copy(fresh.begin(), fresh.begin() + common, regions_.begin() + k);
+    if (fresh.size() > common)
+        regions_.insert(regions_.begin() + k + common, fresh.begin() + common, fresh.end());
+    else
+        regions_.erase(regions_.begin() + k + common, regions_.begin() + replacedEnd);
+    shiftFrom_ = k + fresh.size();
     if (resynced) {
-        for (size_t j = resyncAt; j < regions_.size(); ++j) {
-            Region r = regions_[j];
-            r.start += delta;
-            r.gt += delta;
-            r.end += delta;
-            if (r.dash >= 0)
-                r.dash += delta;
-            fresh.push_back(r);
-        }
+        shift_ += delta;
         openLt = openLt_ >= 0 ? openLt_ + delta : -1;
+    } else {
+        shift_ = 0;
     }
-    regions_ = std::move(fresh);
     openLt_ = openLt;
 }
 

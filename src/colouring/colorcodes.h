@@ -53,17 +53,18 @@ public:
     void colorRegion(EditorBuffer &buffer, int start = 1, int end = -1);
 
     // A tag [start, end] (end == gt), or a comment [start, end] whose `->` starts at dash
-    // (dash < 0: a comment without `->`, which runs to the end of the text).
+    // when it is closed (an unclosed comment, one without `->`, runs to the end of the text).
     struct Region {
         int start = 0;
         int gt = 0;
         int end = 0;
         int dash = -1;
         bool comment = false;
+        bool closed = false;
         bool operator==(const Region &) const = default;
     };
     // The tags and comments that the last whole-text pass found, in text order.
-    const std::vector<Region> &regions() const { return regions_; }
+    const std::vector<Region> &regions() const;
 
     // Scans a whole text from its start: the regions, and the position of a `<` that has no
     // `>` after it and so ended the scan (-1 when the scan ended otherwise).
@@ -88,7 +89,16 @@ private:
     void literalPass(EditorBuffer &buffer, int start, int end);
     void paintRegion(EditorBuffer &buffer, const Region &region);
 
-    std::vector<Region> regions_;
+    Region region(size_t i) const;
+    template <typename Pred> size_t firstRegion(Pred pred) const;
+    void moveShiftBoundary(size_t index) const;
+
+    // The regions of the last pass. Those from shiftFrom_ on are stored shift_ characters
+    // before where they are: an edit shifts everything after it, and moving that boundary
+    // only as far as the next edit keeps typing in one place from touching the whole list.
+    mutable std::vector<Region> regions_;
+    mutable size_t shiftFrom_ = 0;
+    mutable int shift_ = 0;
     int openLt_ = -1;
     int knownLength_ = 0;
     bool scanned_ = false;

@@ -1,0 +1,103 @@
+// Region colouring on the in-memory editor: the first pass over a freshly set page, and the
+// cost of one keystroke (colour-as-you-type, insertion, noteEdit and the pass) typed in the
+// middle of the page. Prints a table.
+
+#include "colouring/colorcodes.h"
+#include "pages.h"
+#include "platform/editorcore.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <ctime>
+#include <vector>
+
+using namespace quenbry;
+
+namespace {
+
+// Thread CPU time: the machine is shared, and wall time would measure the neighbours too.
+struct Clock {
+    using time_point = double;
+    static double now() {
+        timespec ts{};
+        clock_gettime(CLOCK_THREAD_CPUTIME_ID, &ts);
+        return double(ts.tv_sec) * 1e3 + double(ts.tv_nsec) / 1e6;
+    }
+};
+
+double msSince(double t) {
+    return Clock::now() - t;
+}
+
+struct Page {
+    const char *name;
+    QString text;
+};
+
+// The first pass after setText: best of three runs.
+double firstPass(const QString &page) {
+    double best = 1e30;
+    for (int run = 0; run < 3; ++run) {
+        EditorCore editor;
+        ColorCodes codes;
+        editor.onChange = [&] {
+            codes.noteEdit(editor.lastEdit());
+        };
+        editor.setText(page);
+        const auto t = Clock::now();
+        codes.colorRegion(editor);
+        best = std::min(best, msSince(t));
+    }
+    return best;
+}
+
+struct Percentiles {
+    double p50, p99, max;
+};
+
+Percentiles keystrokes(const QString &page) {
+    EditorCore editor;
+    ColorCodes codes;
+    editor.onKeyPress = [&](int &key) {
+        codes.colorKeystroke(editor, key);
+    };
+    editor.onChange = [&] {
+        codes.noteEdit(editor.lastEdit());
+        codes.colorRegion(editor);
+    };
+    editor.setText(page);
+    editor.selectFromUser(int(page.size()) / 2, 0);
+    // Letters, `<`, `=`, `"`, `>`, space and Backspace, as someone typing a tag would.
+    const QString keys = QStringLiteral("<a href=\"x y\" b=c>text ab\b\b\bq ");
+    std::vector<double> times;
+    for (int i = 0; i < 500; ++i) {
+        const auto t = Clock::now();
+        editor.typeCharacter(keys[i % keys.size()].unicode());
+        times.push_back(msSince(t));
+    }
+    std::sort(times.begin(), times.end());
+    return {times[times.size() / 2], times[times.size() * 99 / 100], times.back()};
+}
+
+} // namespace
+
+int main() {
+    const Page pages[] = {
+        {"realistic 100 KB", bench::realisticPage(100'000)},
+        {"realistic 1 MB", bench::realisticPage(1'000'000)},
+        {"realistic 10 MB", bench::realisticPage(10'000'000)},
+        {"minified 100 KB", bench::minifiedPage(100'000)},
+        {"minified 1 MB", bench::minifiedPage(1'000'000)},
+    };
+    std::printf(
+        "Thread CPU time; a keystroke is colorKeystroke, insertion, noteEdit and the pass.\n");
+    std::printf("%-18s %10s %12s %14s %14s %14s\n", "page", "chars", "first pass", "key p50",
+                "key p99", "key max");
+    for (const Page &p : pages) {
+        const double first = firstPass(p.text);
+        const Percentiles k = keystrokes(p.text);
+        std::printf("%-18s %10lld %9.1f ms %11.3f ms %11.3f ms %11.3f ms\n", p.name,
+                    static_cast<long long>(p.text.size()), first, k.p50, k.p99, k.max);
+    }
+    return 0;
+}

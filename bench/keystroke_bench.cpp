@@ -46,6 +46,8 @@ struct Options {
     // Wall-clock limit for the keystrokes of one page in one editor: a single-line page can
     // cost an editor a third of a second a key, and the whole run has to stay short.
     double budgetSeconds = 15;
+    // Only the pages whose name contains this (all when empty), to profile one page.
+    QString only;
 };
 
 struct Page {
@@ -252,7 +254,8 @@ double ratio(double ours, double peer) {
 }
 
 void usage() {
-    std::fprintf(stderr, "usage: keystroke_bench [--keys N] [--budget SECONDS]\n");
+    std::fprintf(stderr,
+                 "usage: keystroke_bench [--keys N] [--budget SECONDS] [--page NAME-PART]\n");
     std::exit(2);
 }
 
@@ -269,24 +272,32 @@ int main(int argc, char **argv) {
             opt.keys = std::atoi(argv[++i]);
         else if (!std::strcmp(argv[i], "--budget") && i + 1 < argc)
             opt.budgetSeconds = std::atof(argv[++i]);
+        else if (!std::strcmp(argv[i], "--page") && i + 1 < argc)
+            opt.only = QString::fromLocal8Bit(argv[++i]);
         else
             usage();
     }
     if (opt.keys < 1 || opt.budgetSeconds <= 0)
         usage();
 
-    const Page pages[] = {
+    const Page allPages[] = {
         {"realistic 100 KB", bench::realisticPage(100'000)},
         {"realistic 1 MB", bench::realisticPage(1'000'000)},
         {"realistic 10 MB", bench::realisticPage(10'000'000)},
         {"minified 100 KB", bench::minifiedPage(100'000)},
         {"minified 1 MB", bench::minifiedPage(1'000'000)},
     };
+    std::vector<Page> pages;
+    for (const Page &p : allPages)
+        if (QString::fromLatin1(p.name).contains(opt.only))
+            pages.push_back(p);
+    if (pages.empty())
+        usage();
     const std::vector<Key> keys = keystrokes(opt.keys);
-    constexpr size_t pageCount = std::size(pages);
+    const size_t pageCount = pages.size();
 
-    Result ours[pageCount];
-    Result peer[pageCount];
+    std::vector<Result> ours(pageCount);
+    std::vector<Result> peer(pageCount);
     {
         OurSide side;
         for (size_t i = 0; i < pageCount; ++i) {

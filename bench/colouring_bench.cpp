@@ -79,6 +79,37 @@ Percentiles keystrokes(const QString &page) {
     return {times[times.size() / 2], times[times.size() * 99 / 100], times.back()};
 }
 
+// One edit in the middle of a page that moves region boundaries far, and the keystroke after
+// it: the cost of each.
+struct EditCost {
+    double edit, next;
+};
+
+EditCost boundaryEdit(const QString &page, int offset, const QString &keys) {
+    EditorCore editor;
+    ColorCodes codes;
+    editor.onKeyPress = [&](int &key) {
+        codes.colorKeystroke(editor, key);
+    };
+    editor.onChange = [&] {
+        codes.noteEdit(editor.lastEdit());
+        codes.colorRegion(editor);
+    };
+    editor.setText(page);
+    const int at = int(page.indexOf(QStringLiteral("</p>"), page.size() / 2));
+    editor.selectFromUser(at, 0);
+    editor.typeCharacter('x'); // moves the editor's gap here first
+    editor.selectFromUser(at + 1 + offset, 0);
+    double last = 0, before = 0;
+    for (QChar k : keys) {
+        before = last;
+        const auto t = Clock::now();
+        editor.typeCharacter(k.unicode());
+        last = msSince(t);
+    }
+    return {before, last};
+}
+
 } // namespace
 
 int main() {
@@ -98,6 +129,22 @@ int main() {
         const Percentiles k = keystrokes(p.text);
         std::printf("%-18s %10lld %9.1f ms %11.3f ms %11.3f ms %11.3f ms\n", p.name,
                     static_cast<long long>(p.text.size()), first, k.p50, k.p99, k.max);
+    }
+
+    const QString big = bench::realisticPage(10'000'000);
+    std::printf("\nrealistic 10 MB, at a </p> mid-page: the edit, then one more key\n");
+    const struct {
+        const char *name;
+        int offset; // from the `<` of the </p>
+        QString keys;
+    } edits[] = {
+        {"`<!` (comment opener)", 0, QStringLiteral("<!a")},
+        {"`<` (tag to the `>`)", 0, QStringLiteral("<a")},
+        {"Backspace over `>`", 4, QStringLiteral("\ba")},
+    };
+    for (const auto &e : edits) {
+        const EditCost c = boundaryEdit(big, e.offset, e.keys);
+        std::printf("%-24s edit %8.3f ms   next key %8.3f ms\n", e.name, c.edit, c.next);
     }
     return 0;
 }

@@ -187,6 +187,9 @@ std::vector<ColorCodes::Region> ColorCodes::scanRegions(const EditorBuffer &buff
         }
         Region r{a, b, b, -1, false};
         if (opensComment(buffer, a, b)) {
+            // A comment opener with no `->` anywhere after it runs to the end of the text,
+            // which ends the scan: that is how a browser shows it, and it is what a comment
+            // being typed looks like until its end is typed.
             r.comment = true;
             r.dash = find(buffer, kDashGt, a);
             r.closed = r.dash >= 0;

@@ -1,6 +1,10 @@
 #pragma once
 // Syntax colouring of the editor text: the palette, the colour of each typed character
 // (ColorKeystroke) and the recolouring of tags, attribute values and comments (ColorRegion).
+//
+// One object per editor, for the whole run. Wiring: KeyPress calls colorKeystroke; every
+// Change calls noteEdit(buffer.lastEdit()) and then, when the change is recorded,
+// colorRegion(buffer).
 
 #include "platform/editorbuffer.h"
 
@@ -49,7 +53,10 @@ public:
 
     // Recolours tags, attribute values and comments. start and end are 1-based positions; 0
     // and -1 stand for the whole text. Changes colours only: no Change notification, the
-    // selection is untouched.
+    // selection is untouched. The whole-text pass gives the result of scanning the whole
+    // text but rescans and repaints only what the edits since the last pass can have
+    // changed; a pass over part of the text scans the plain way and makes the next whole
+    // pass repaint everything.
     void colorRegion(EditorBuffer &buffer, int start = 1, int end = -1);
 
     // A tag [start, end] (end == gt), or a comment [start, end] whose `->` starts at dash

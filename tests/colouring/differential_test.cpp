@@ -2,6 +2,7 @@
 // exactly the colours of the reference pass over the whole text.
 
 #include "editorpair.h"
+#include "pages.h"
 
 #include <gtest/gtest.h>
 
@@ -131,6 +132,40 @@ TEST(ColouringDifferential, LongTextsResynchroniseExactly) {
         // What the pass keeps for next time must be what a fresh scan finds.
         fast.codes.colorRegion(fast.core);
         EXPECT_EQ(fast.codes.regions(), ColorCodes::scanRegions(fast.core));
+    }
+}
+
+// Generated pages, laid out and minified, with edits far apart, large pastes and large
+// unrecorded replacements: many regions, long rescans and resynchronisation after them.
+TEST(ColouringDifferential, GeneratedPagesStayExact) {
+    for (unsigned seed = 1; seed <= 4; ++seed) {
+        RandomEdits gen(seed);
+        const QString page =
+            seed % 2 ? bench::realisticPage(60'000, seed) : bench::minifiedPage(60'000, seed);
+        ColouredEditor fast(false);
+        ColouredEditor slow(true);
+        fast.core.setText(page);
+        slow.core.setText(page);
+        const QString chunks[] = {
+            "<!--", "-->", "<b>", "\r\n", page.mid(1000, 700), page.mid(5000, 300)};
+        for (int step = 0; step < 300; ++step) {
+            EditOp o = gen.op();
+            if (o.kind == EditOp::SetText)
+                o.kind = EditOp::Delete;
+            if (o.kind == EditOp::Paste || o.kind == EditOp::UnrecordedReplace)
+                o.text = chunks[gen.below(int(std::size(chunks)))];
+            o.start = gen.below(page.size());
+            if (o.kind == EditOp::UnrecordedReplace || o.length > 0)
+                o.length = gen.below(2000);
+            fast.apply(o);
+            slow.apply(o);
+            ASSERT_EQ(fast.passFault, "");
+            ASSERT_TRUE(fast.core.colourRuns() == slow.core.colourRuns())
+                << "seed " << seed << " step " << step << " " << describe(o).toStdString();
+            if (!fast.passPending) {
+                ASSERT_TRUE(fast.codes.regions() == ColorCodes::scanRegions(fast.core));
+            }
+        }
     }
 }
 

@@ -119,6 +119,9 @@ int main() {
         {"realistic 10 MB", bench::realisticPage(10'000'000)},
         {"minified 100 KB", bench::minifiedPage(100'000)},
         {"minified 1 MB", bench::minifiedPage(1'000'000)},
+        // One huge tag: the tag walk must stay linear however many `=` it holds.
+        {"1 MB tag a=a=a..", "<a" + QString("=a").repeated(500'000) + " x>"},
+        {"1 MB tag =<=<..", "<a" + QString("=<").repeated(500'000) + ">"},
     };
     std::printf(
         "Thread CPU time; a keystroke is colorKeystroke, insertion, noteEdit and the pass.\n");

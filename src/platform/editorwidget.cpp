@@ -4,6 +4,7 @@
 #include <QAbstractTextDocumentLayout>
 #include <QKeyEvent>
 #include <QPainter>
+#include <QScrollBar>
 #include <QTextBlock>
 #include <QTextLayout>
 #include <algorithm>
@@ -75,6 +76,7 @@ int EditorWidget::fromViewOffset(int viewOffset) const {
 void EditorWidget::viewReset() {
     crlf_.clear();
     colourDirt_.clear();
+    cachedBlocks_.clear();
     const QString exact = text();
     for (int i = exact.indexOf(u'\r'); i >= 0; i = exact.indexOf(u'\r', i + 1))
         if (i + 1 < exact.size() && exact[i + 1] == u'\n')
@@ -121,7 +123,6 @@ void EditorWidget::viewReplaced(int start, const QString &removed, const QString
     }
     syncing_ = false;
     viewSelectionChanged();
-    viewport()->update();
 }
 
 void EditorWidget::viewColoured(int start, int length) {
@@ -135,7 +136,18 @@ void EditorWidget::viewColoured(int start, int length) {
     }
     if (colourDirt_.size() > 4096)
         flushColourDirt();
-    viewport()->update();
+    // Blocks on screen whose colours changed are laid out again once the current work is
+    // done; each then asks for a repaint of its own rectangle only.
+    if (!renderQueued_) {
+        renderQueued_ = true;
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                renderQueued_ = false;
+                renderVisibleColours(nullptr);
+            },
+            Qt::QueuedConnection);
+    }
 }
 
 void EditorWidget::flushColourDirt() {
@@ -156,7 +168,7 @@ void EditorWidget::flushColourDirt() {
     colourDirt_.clear();
 }
 
-void EditorWidget::applyColours(QTextBlock block) {
+void EditorWidget::applyColours(QTextBlock block, bool quiet) {
     const int start = fromViewOffset(block.position());
     const int len = block.length() - 1;
     QList<QTextLayout::FormatRange> ranges;
@@ -182,27 +194,81 @@ void EditorWidget::applyColours(QTextBlock block) {
         }
     });
     flush(len);
-    block.layout()->setFormats(ranges);
+    QTextLayout *blockLayout = block.layout();
+    if (!blockLayout->cacheEnabled()) {
+        // Blocks on screen keep their shaped text, so that a repaint does not shape every
+        // line again; evictLayoutCaches lets it go once the block has left the view.
+        blockLayout->setCacheEnabled(true);
+        cachedBlocks_.push_back(block);
+    }
+    blockLayout->setFormats(ranges);
     block.setUserState(ColoursCurrent);
+    // The block must be laid out again with its new formats. The layout would answer that by
+    // repainting the whole view; only the block's own rectangle needs it, and none when the
+    // block is being painted right now.
+    QAbstractTextDocumentLayout *layout = document()->documentLayout();
+    layout->blockSignals(true);
     document()->markContentsDirty(block.position(), block.length());
+    layout->blockSignals(false);
+    if (!quiet)
+        viewport()->update(visibleRect(block));
+}
+
+QRect EditorWidget::visibleRect(const QTextBlock &block) const {
+    return blockBoundingGeometry(block).translated(contentOffset()).toAlignedRect() &
+           viewport()->rect();
 }
 
 void EditorWidget::renderAllColours() {
     flushColourDirt();
     for (QTextBlock b = document()->begin(); b.isValid(); b = b.next())
         if (b.userState() != ColoursCurrent)
-            applyColours(b);
+            applyColours(b, false);
+}
+
+void EditorWidget::renderVisibleColours(const QRegion *painting) {
+    flushColourDirt();
+    int first = -1, last = -1;
+    for (QTextBlock b = firstVisibleBlock(); b.isValid(); b = b.next()) {
+        const QRect r = visibleRect(b);
+        if (r.isEmpty() && b != firstVisibleBlock())
+            break;
+        if (first < 0)
+            first = b.blockNumber();
+        last = b.blockNumber();
+        if (b.userState() != ColoursCurrent)
+            applyColours(b, painting && painting->contains(r));
+    }
+    evictLayoutCaches(first, last);
+}
+
+void EditorWidget::evictLayoutCaches(int firstVisible, int lastVisible) {
+    constexpr size_t keep = 400;
+    constexpr int margin = 100;
+    if (cachedBlocks_.size() <= keep)
+        return;
+    QAbstractTextDocumentLayout *layout = document()->documentLayout();
+    auto far = [&](const QTextBlock &b) {
+        if (!b.isValid())
+            return true;
+        const int n = b.blockNumber();
+        if (n >= firstVisible - margin && n <= lastVisible + margin)
+            return false;
+        // Laid out again without the cache, the block gives its shaped text back.
+        QTextLayout *l = b.layout();
+        l->setCacheEnabled(false);
+        layout->blockSignals(true);
+        l->setFormats(l->formats());
+        document()->markContentsDirty(b.position(), b.length());
+        layout->blockSignals(false);
+        return true;
+    };
+    cachedBlocks_.erase(std::remove_if(cachedBlocks_.begin(), cachedBlocks_.end(), far),
+                        cachedBlocks_.end());
 }
 
 void EditorWidget::paintEvent(QPaintEvent *event) {
-    flushColourDirt();
-    const int bottom = viewport()->height();
-    for (QTextBlock b = firstVisibleBlock(); b.isValid(); b = b.next()) {
-        if (blockBoundingGeometry(b).translated(contentOffset()).top() > bottom)
-            break;
-        if (b.userState() != ColoursCurrent)
-            applyColours(b);
-    }
+    renderVisibleColours(&event->region());
     QPlainTextEdit::paintEvent(event);
 }
 
@@ -211,8 +277,24 @@ void EditorWidget::viewSelectionChanged() {
     QTextCursor c = textCursor();
     c.setPosition(toViewOffset(selStart()));
     c.setPosition(toViewOffset(selStart() + selLength()), QTextCursor::KeepAnchor);
+    jumpScrollTo(c);
     setTextCursor(c);
     syncing_ = false;
+}
+
+void EditorWidget::jumpScrollTo(const QTextCursor &cursor) {
+    // A caret that leaves the view sideways brings a third of a view of new text with it, so
+    // that typing at the end of a long line scrolls now and then rather than on every key
+    // (each scroll repaints the whole view).
+    if (!isVisible())
+        return;
+    const QRect r = cursorRect(cursor);
+    const int width = viewport()->width();
+    if (r.left() >= 0 && r.right() < width)
+        return;
+    QScrollBar *bar = horizontalScrollBar();
+    const int x = r.left() + bar->value();
+    bar->setValue(r.left() < 0 ? x - width / 3 : x - 2 * width / 3);
 }
 
 void EditorWidget::syncSelectionFromView() {

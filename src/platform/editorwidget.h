@@ -7,6 +7,7 @@
 
 #include <QKeySequence>
 #include <QPlainTextEdit>
+#include <QTextBlock>
 #include <vector>
 
 namespace quenbry {
@@ -49,18 +50,25 @@ protected:
 private:
     bool isReserved(const QKeyEvent *event) const;
     void syncSelectionFromView();
+    void jumpScrollTo(const QTextCursor &cursor);
     void deleteToView(QTextCursor::MoveOperation op);
     void flushColourDirt();
-    void applyColours(QTextBlock block);
+    // Lays the block out with its current colours; quietly when it is being painted now.
+    void applyColours(QTextBlock block, bool quiet);
+    void renderVisibleColours(const QRegion *painting);
+    QRect visibleRect(const QTextBlock &block) const;
+    void evictLayoutCaches(int firstVisible, int lastVisible);
     static QString toViewText(QStringView exact);
 
     // Exact offsets of the CR of every CR LF pair, ascending: the only place where the view
     // (one separator per line end) and the exact text differ in length.
     std::vector<int> crlf_;
     std::vector<std::pair<int, int>> colourDirt_;
+    std::vector<QTextBlock> cachedBlocks_;
     QList<QKeySequence> reserved_;
     bool syncing_ = false;
     bool selectionHidden_ = false;
+    bool renderQueued_ = false;
 };
 
 } // namespace quenbry

@@ -102,16 +102,29 @@ void QtMenuPopup::popup(QMenu *menu, const QPoint &globalPos) {
     menu->exec(globalPos);
 }
 
+QtClipboard::QtClipboard() {
+    connection_ = QObject::connect(QGuiApplication::clipboard(), &QClipboard::dataChanged,
+                                   QGuiApplication::clipboard(), [this] { cached_.reset(); });
+}
+
+QtClipboard::~QtClipboard() {
+    QObject::disconnect(connection_);
+}
+
 void QtClipboard::clear() {
+    cached_.reset();
     QGuiApplication::clipboard()->clear();
 }
 
 void QtClipboard::setText(const QString &text) {
+    cached_.reset();
     QGuiApplication::clipboard()->setText(text);
 }
 
 QString QtClipboard::text() const {
-    return QGuiApplication::clipboard()->text();
+    if (!cached_)
+        cached_ = QGuiApplication::clipboard()->text();
+    return *cached_;
 }
 
 bool QtShell::openDefault(const QString &path) {

@@ -15,11 +15,20 @@ public:
     bool printDialog(QWidget *owner, PrintRange range, QTextDocument &doc) override;
 };
 
+// Keeps the clipboard's text until the clipboard changes: the availability of Paste is worked
+// out on every selection change, and asking another program for its clipboard can take a
+// round trip to the display server each time.
 class QtClipboard : public Clipboard {
 public:
+    QtClipboard();
+    ~QtClipboard() override;
     void clear() override;
     void setText(const QString &text) override;
     QString text() const override;
+
+private:
+    mutable std::optional<QString> cached_;
+    QMetaObject::Connection connection_;
 };
 
 class QtShell : public Shell {

@@ -189,6 +189,11 @@ void MainWindow::route() {
     }
 
     RichTextBox1->onChange = [this] {
+        // The history and the colouring follow every edit, recorded or not, before anything
+        // else can edit the text again. Start-up also runs the change handling directly, on
+        // an edit already noted.
+        history_->noteEdit();
+        colorcodes_.noteEdit(RichTextBox1->lastEdit());
         RichTextBox1_Change();
     };
     RichTextBox1->onSelChange = [this] {
@@ -306,8 +311,6 @@ void MainWindow::Form_Resize() {
 
 void MainWindow::RichTextBox1_Change() {
     document_->setModified(true);
-    history_->noteEdit();
-    colorcodes_.noteEdit(RichTextBox1->lastEdit());
     if (!history_->recordChange())
         return;
     colorcodes_.colorRegion(*RichTextBox1, 1, -1);

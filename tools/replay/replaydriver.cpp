@@ -97,7 +97,8 @@ private:
     qsizetype i_ = 0;
 };
 
-// Watches for the program's own modal windows and answers them from the script.
+// Watches for the program's own modal windows and answers them from the script, once per
+// window (a new window may well be built where the last one stood in memory).
 class DialogWatcher : public QObject {
 public:
     explicit DialogWatcher(std::function<void(QWidget *)> handle)
@@ -107,8 +108,8 @@ protected:
     bool eventFilter(QObject *o, QEvent *e) override {
         if (e->type() == QEvent::Show) {
             auto *d = qobject_cast<QDialog *>(o);
-            if (d && d->isWindow() && !handled_.contains(d)) {
-                handled_.insert(d);
+            if (d && d->isWindow() && !d->property(answeredProperty).toBool()) {
+                d->setProperty(answeredProperty, true);
                 QPointer<QDialog> guard(d);
                 QTimer::singleShot(0, d, [this, guard] {
                     if (guard)
@@ -120,8 +121,8 @@ protected:
     }
 
 private:
+    static constexpr const char *answeredProperty = "replayAnswered";
     std::function<void(QWidget *)> handle_;
-    QSet<QObject *> handled_;
 };
 
 } // namespace
@@ -435,7 +436,9 @@ Json ReplayDriver::commandsJson() {
         Json item = Json::object();
         item.set("caption", a->isSeparator() ? QStringLiteral("-") : a->text());
         item.set("shortcut", a->shortcut().toString(QKeySequence::PortableText));
-        item.set("enabled", a->isEnabled()).set("visible", a->isVisible());
+        // Qt reports a hidden action as disabled; the program never disables a hidden item, so
+        // its own flag is still the enabled one it was built with.
+        item.set("enabled", a->isVisible() ? a->isEnabled() : true).set("visible", a->isVisible());
         item.set("checked", a->isChecked());
         commands.set(QString::fromLatin1(m.name), item);
     }

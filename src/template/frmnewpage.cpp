@@ -1,6 +1,8 @@
 #include "frmnewpage.h"
+
 #include "appearance/colourcontrast.h"
 #include "platform/imagebutton.h"
+#include <QKeyEvent>
 
 #include <QComboBox>
 #include <QGridLayout>
@@ -29,6 +31,15 @@ ImageButton *makeButton(QWidget *parent, const char *name, const QString &captio
 }
 
 } // namespace
+
+void FrmNewPage::keyPressEvent(QKeyEvent *event) {
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        auto *focused = qobject_cast<ImageButton *>(focusWidget());
+        (focused ? focused : XPButton1)->click();
+        return;
+    }
+    QDialog::keyPressEvent(event);
+}
 
 FrmNewPage::FrmNewPage(const SkinConfiguration *Owner, Dialogs &dialogs, TemplateSettings &settings,
                        EditorBuffer &editor, QWidget *parent)

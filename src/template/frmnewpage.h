@@ -28,6 +28,10 @@ public:
     // The skin this dialog took over, null when it kept its own colours.
     const FrameSkinner *frameSkinner() const { return skin_.frameSkinner(); }
 
+protected:
+    // Enter presses the focused button, or "Create Page" from the fields, as in any dialog.
+    void keyPressEvent(QKeyEvent *event) override;
+
 private:
     void XPButton1_Click();
     void XPButton2_Click();

@@ -8,6 +8,7 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QTimer>
@@ -208,6 +209,25 @@ TEST_F(NewPageFixture, CancelAndCloseBoxLeaveEverythingAsItWas) {
         EXPECT_EQ(settings.PageFontSize, 30) << way;
     }
     EXPECT_TRUE(dialogs.messages.empty());
+}
+
+TEST_F(NewPageFixture, EnterCreatesThePageAndOnCancelCancels) {
+    auto enter = [&](QWidget *target) {
+        QKeyEvent press(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, "\r");
+        QApplication::sendEvent(target, &press);
+    };
+    open();
+    Text1()->setText("Typed");
+    enter(Text1());
+    EXPECT_EQ(form->result(), QDialog::Accepted);
+    EXPECT_TRUE(editor.text().contains("<title>Typed</title>"));
+
+    editor.setText(untouched);
+    open();
+    child<ImageButton>("XPButton2")->setFocus();
+    enter(child<ImageButton>("XPButton2"));
+    EXPECT_EQ(form->result(), QDialog::Rejected);
+    EXPECT_EQ(editor.text(), untouched);
 }
 
 TEST_F(NewPageFixture, WithoutAnOwnerSkinTheColoursStayAsDesigned) {

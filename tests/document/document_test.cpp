@@ -1,7 +1,7 @@
 #include "document/document.h"
 #include "documenttestutil.h"
 #include "platform/editorcore.h"
-#include "scripteddialogs.h"
+#include "recordinghost.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -16,7 +16,7 @@ namespace {
 using test::MessageRequest;
 using test::readBytes;
 using test::RecordingHost;
-using test::ScriptedDialogs;
+using test::StrictDialogs;
 using test::writeBytes;
 
 const QString kPage = QStringLiteral("<html>\r\n<body>\r\n</body>\r\n</html>");
@@ -31,7 +31,7 @@ class DocumentFlow : public ::testing::Test {
 protected:
     QTemporaryDir dir;
     EditorCore editor;
-    ScriptedDialogs dialogs;
+    StrictDialogs dialogs;
     RecordingHost host;
     Document doc{editor, dialogs, host};
 

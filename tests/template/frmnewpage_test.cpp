@@ -4,7 +4,7 @@
 #include "platform/editorcore.h"
 #include "platform/imagebutton.h"
 #include "template/frmnewpage.h"
-#include "template/scripteddialogs.h"
+#include "strictdialogs.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -15,7 +15,7 @@
 #include <gtest/gtest.h>
 
 using namespace quenbry;
-using quenbry::test::ScriptedDialogs;
+using quenbry::test::StrictDialogs;
 
 namespace {
 
@@ -39,7 +39,7 @@ QStringList entries(const QComboBox *box) {
 }
 
 struct NewPageFixture : ::testing::Test {
-    ScriptedDialogs dialogs;
+    StrictDialogs dialogs;
     TemplateSettings settings;
     EditorCore editor;
     std::unique_ptr<FrmNewPage> form;

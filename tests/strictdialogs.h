@@ -1,13 +1,11 @@
 #pragma once
-// Dialogs and a main window for the document tests: answers are queued in advance, every
-// request is recorded, and a dialog nobody expected fails the test.
+// Dialogs for unit tests: answers are queued in advance, every request is recorded, and a
+// dialog nobody expected fails the test.
 
-#include "document/document.h"
 #include "platform/services.h"
 
 #include <QString>
 #include <deque>
-#include <functional>
 #include <gtest/gtest.h>
 #include <optional>
 #include <vector>
@@ -21,7 +19,7 @@ struct MessageRequest {
     MessageIcon icon;
 };
 
-class ScriptedDialogs : public Dialogs {
+class StrictDialogs : public Dialogs {
 public:
     std::deque<MessageAnswer> answers;
     std::deque<std::optional<QString>> fileNames;
@@ -55,31 +53,6 @@ public:
         ADD_FAILURE() << "unexpected print dialog";
         return false;
     }
-};
-
-class RecordingHost : public DocumentHost {
-public:
-    static inline const QString kAppTitle = QStringLiteral("Quenbry HTML Editor");
-
-    QString caption = QStringLiteral("Quenbry HTML Editor");
-    bool cmdUndoEnabled = true;
-    bool xpButton7Enabled = true;
-    bool ended = false;
-    int newPageDialogs = 0;
-    // What the New Page dialog does while it is open ("Create Page" or "Cancel").
-    std::function<void()> newPageDialog;
-
-    QWidget *dialogOwner() override { return nullptr; }
-    QString applicationTitle() const override { return kAppTitle; }
-    void setCaption(const QString &c) override { caption = c; }
-    void runNewPageDialog() override {
-        ++newPageDialogs;
-        if (newPageDialog)
-            newPageDialog();
-    }
-    void disableCmdUndo() override { cmdUndoEnabled = false; }
-    void disableXPButton7() override { xpButton7Enabled = false; }
-    void endProcess() override { ended = true; }
 };
 
 } // namespace quenbry::test

@@ -165,9 +165,8 @@ void MainWindow::route() {
         connect(items_.value(QString::fromLatin1(item)), &QAction::triggered, this,
                 [this, item, button] { toggleToolButton(item, button); });
     }
-    for (const char *item : {"mnuvqpreview", "mnuftpv"})
-        connect(items_.value(QString::fromLatin1(item)), &QAction::triggered, this,
-                [this, item] { toggleCheckOnly(item); });
+    // "Quick Preview Icon" and "FTP Upload Icon" have no button: being checkable items, a
+    // click flips their own check mark and that is all.
 
     const std::pair<const char *, void (MainWindow::*)()> buttons[] = {
         {"XPButton1", &MainWindow::mnuname_Click},  {"XPButton2", &MainWindow::mnusave_Click},
@@ -447,18 +446,13 @@ void MainWindow::disableXPButton7() {
 void MainWindow::toggleToolButton(const char *viewItem, const char *button) {
     ImageButton *b = toolButtons_.value(QString::fromLatin1(button));
     QAction *item = items_.value(QString::fromLatin1(viewItem));
-    if (b->isVisible() || !b->isHidden()) {
+    if (!b->isHidden()) {
         b->setVisible(false);
         item->setChecked(false);
     } else {
         b->setVisible(true);
         item->setChecked(true);
     }
-}
-
-void MainWindow::toggleCheckOnly(const char *viewItem) {
-    // Triggering a checkable action has already flipped its mark.
-    Q_UNUSED(viewItem);
 }
 
 } // namespace quenbry

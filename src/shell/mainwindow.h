@@ -111,7 +111,6 @@ private:
     void mnuhelp_Click();
     void mnuabout_Click();
     void toggleToolButton(const char *viewItem, const char *button);
-    void toggleCheckOnly(const char *viewItem);
 
     Services services_;
     EditorWidget *RichTextBox1 = nullptr;

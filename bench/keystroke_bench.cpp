@@ -131,18 +131,8 @@ void typeKeys(QWidget *target, QWidget *viewport, const std::vector<Key> &keys, 
 
 class OurSide {
 public:
-    OurSide()
-        : dialogs_(log_)
-        , shell_(log_)
-        , popup_(log_) {
-        Services s;
-        s.popup = &popup_;
-        s.dialogs = &dialogs_;
-        s.clipboard = &clipboard_;
-        s.shell = &shell_;
-        s.userSettings = &userSettings_;
-        s.machineSettings = &machineSettings_;
-        window_ = std::make_unique<MainWindow>(s);
+    OurSide() {
+        window_ = std::make_unique<MainWindow>(desktop_.services());
         window_->Form_Load();
         window_->resize(windowSize);
         window_->show();
@@ -163,8 +153,8 @@ public:
         EditorWidget *ed = window_->editor();
         // The previous page was typed into: decline saving it.
         if (window_->modified())
-            dialogs_.queueAnswer(MessageAnswer::No);
-        dialogs_.queueFileName(path);
+            desktop_.dialogs.queueAnswer(MessageAnswer::No);
+        desktop_.dialogs.queueFileName(path);
         auto t = Clock::now();
         window_->menuItem(QStringLiteral("mnuopen"))->trigger();
         QCoreApplication::processEvents();
@@ -191,13 +181,7 @@ public:
 
 private:
     QTemporaryDir dir_;
-    EventLog log_;
-    ScriptedDialogs dialogs_;
-    ScriptedClipboard clipboard_;
-    ScriptedShell shell_;
-    ScriptedMenuPopup popup_;
-    ScriptedSettingsStore userSettings_;
-    ScriptedSettingsStore machineSettings_;
+    ScriptedDesktop desktop_;
     std::unique_ptr<MainWindow> window_;
 };
 

@@ -91,6 +91,22 @@ private:
     QMap<QString, QMap<QString, QVariant>> keys_;
 };
 
+// Every scripted service, wired together: the desktop as the replay driver, tests and
+// benchmarks give it to the main window.
+struct ScriptedDesktop {
+    EventLog log;
+    ScriptedDialogs dialogs{log};
+    ScriptedClipboard clipboard;
+    ScriptedShell shell{log};
+    ScriptedMenuPopup popup{log};
+    ScriptedSettingsStore userSettings;
+    ScriptedSettingsStore machineSettings;
+
+    Services services() {
+        return {&popup, &dialogs, &clipboard, &shell, &userSettings, &machineSettings};
+    }
+};
+
 QString answerName(MessageAnswer a);
 
 } // namespace quenbry

@@ -190,30 +190,14 @@ TEST_F(CommandTables, NothingBeyondTheTables) {
 // A window on scripted services, loaded as at start-up.
 class LoadedWindow : public ::testing::Test {
 protected:
-    LoadedWindow()
-        : dialogs_(log_)
-        , shell_(log_)
-        , popup_(log_) {
-        Services s;
-        s.popup = &popup_;
-        s.dialogs = &dialogs_;
-        s.clipboard = &clipboard_;
-        s.shell = &shell_;
-        s.userSettings = &user_;
-        s.machineSettings = &machine_;
-        window_ = std::make_unique<MainWindow>(s);
+    LoadedWindow() {
+        window_ = std::make_unique<MainWindow>(desktop_.services());
         window_->onEndProcess = [] {
         };
         window_->Form_Load();
     }
 
-    EventLog log_;
-    ScriptedDialogs dialogs_;
-    ScriptedClipboard clipboard_;
-    ScriptedShell shell_;
-    ScriptedMenuPopup popup_;
-    ScriptedSettingsStore user_;
-    ScriptedSettingsStore machine_;
+    ScriptedDesktop desktop_;
     std::unique_ptr<MainWindow> window_;
 };
 

@@ -148,8 +148,7 @@ MainWindow &ReplayDriver::window() {
 void ReplayDriver::start() {
     if (window_)
         throw ScriptError("the program has already started");
-    Services services{&popup_, &dialogs_, &clipboard_, &shell_, &userSettings_, &machineSettings_};
-    window_ = std::make_unique<MainWindow>(services);
+    window_ = std::make_unique<MainWindow>(desktop_.services());
     window_->onEndProcess = [] {
     };
     window_->Form_Load();

@@ -40,13 +40,12 @@ private:
     Json commandsJson();
 
     QTextStream &out_;
-    EventLog log_;
-    ScriptedDialogs dialogs_{log_};
-    ScriptedClipboard clipboard_;
-    ScriptedShell shell_{log_};
-    ScriptedMenuPopup popup_{log_};
-    ScriptedSettingsStore userSettings_;
-    ScriptedSettingsStore machineSettings_;
+    ScriptedDesktop desktop_;
+    EventLog &log_ = desktop_.log;
+    ScriptedDialogs &dialogs_ = desktop_.dialogs;
+    ScriptedClipboard &clipboard_ = desktop_.clipboard;
+    ScriptedSettingsStore &userSettings_ = desktop_.userSettings;
+    ScriptedSettingsStore &machineSettings_ = desktop_.machineSettings;
     std::deque<QJsonValue> windowAnswers_;
     std::unique_ptr<MainWindow> window_;
     std::unique_ptr<QObject> dialogWatcher_;

@@ -12,8 +12,6 @@
 namespace quenbry {
 
 namespace {
-// Blocks whose layout carries the current colours; any other state means "render again".
-constexpr int ColoursCurrent = 1;
 
 int shiftState(Qt::KeyboardModifiers m) {
     return (m & Qt::ShiftModifier ? ShiftKey : 0) | (m & Qt::ControlModifier ? CtrlKey : 0) |
@@ -139,8 +137,12 @@ void EditorWidget::viewColoured(int start, int length) {
     } else {
         colourDirt_.push_back({start, start + length});
     }
-    if (colourDirt_.size() > 4096)
-        flushColourDirt();
+    if (colourDirt_.size() > 1024) {
+        // A pass that recolours much of the page: rather than finding each block, every block
+        // counts as out of date from now on.
+        colourDirt_.clear();
+        ++coloursGeneration_;
+    }
     // Blocks on screen whose colours changed are laid out again once the current work is
     // done; each then asks for a repaint of its own rectangle only.
     if (!renderQueued_) {
@@ -207,7 +209,7 @@ void EditorWidget::applyColours(QTextBlock block, bool quiet) {
         cachedBlocks_.push_back(block);
     }
     blockLayout->setFormats(ranges);
-    block.setUserState(ColoursCurrent);
+    block.setUserState(coloursGeneration_);
     // The block must be laid out again with its new formats. The layout would answer that by
     // repainting the whole view; only the block's own rectangle needs it, and none when the
     // block is being painted right now.
@@ -227,7 +229,7 @@ QRect EditorWidget::visibleRect(const QTextBlock &block) const {
 void EditorWidget::renderAllColours() {
     flushColourDirt();
     for (QTextBlock b = document()->begin(); b.isValid(); b = b.next())
-        if (b.userState() != ColoursCurrent)
+        if (b.userState() != coloursGeneration_)
             applyColours(b, false);
 }
 
@@ -241,7 +243,7 @@ void EditorWidget::renderVisibleColours(const QRegion *painting) {
         if (first < 0)
             first = b.blockNumber();
         last = b.blockNumber();
-        if (b.userState() != ColoursCurrent)
+        if (b.userState() != coloursGeneration_)
             applyColours(b, painting && painting->contains(r));
     }
     evictLayoutCaches(first, last);

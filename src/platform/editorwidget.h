@@ -69,6 +69,9 @@ private:
     bool syncing_ = false;
     bool selectionHidden_ = false;
     bool renderQueued_ = false;
+    // A block whose user state equals this carries the current colours in its layout; stale
+    // blocks are marked -1, or all at once by moving the generation on.
+    int coloursGeneration_ = 0;
 };
 
 } // namespace quenbry

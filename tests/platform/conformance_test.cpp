@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QKeyEvent>
 #include <QTextBlock>
+#include <QTextLayout>
 #include <gtest/gtest.h>
 #include <memory>
 #include <random>
@@ -351,6 +352,64 @@ TEST_F(WidgetKeys, MouseUpReportsButtonShiftAndTwips) {
     EXPECT_EQ(shift, ShiftKey);
     EXPECT_EQ(x, 150);
     EXPECT_EQ(y, 300);
+}
+
+} // namespace
+} // namespace quenbry
+
+namespace quenbry {
+namespace {
+
+// What the view draws for each visible block must be the core's colours: after a few colour
+// changes, after a pass that recolours most of the page, and after an edit.
+class WidgetRendering : public testing::Test {
+protected:
+    void SetUp() override {
+        w.resize(500, 300);
+        w.show();
+        QString text;
+        for (int i = 0; i < 200; ++i)
+            text += QStringLiteral("<p class=\"x\">line %1</p>\r\n").arg(i);
+        w.setText(text);
+    }
+    // The colour each character of a visible block is drawn in.
+    void expectVisibleBlocksMatchTheCore() {
+        QApplication::processEvents(); // the window is exposed, and queued repaints run
+        w.viewport()->repaint();
+        int checked = 0;
+        for (QTextBlock b = w.cursorForPosition(QPoint(0, 0)).block(); b.isValid() && checked < 10;
+             b = b.next(), ++checked) {
+            const int start = w.fromViewOffset(b.position());
+            for (int i = 0; i < b.length() - 1; ++i) {
+                QRgb drawn = w.defaultTextColour() | 0xff000000u;
+                for (const QTextLayout::FormatRange &r : b.layout()->formats())
+                    if (i >= r.start && i < r.start + r.length)
+                        drawn = r.format.foreground().color().rgb();
+                ASSERT_EQ(drawn, w.colourAt(start + i))
+                    << "block " << b.blockNumber() << " column " << i;
+            }
+        }
+        EXPECT_EQ(checked, 10);
+    }
+    EditorWidget w;
+};
+
+TEST_F(WidgetRendering, ViewDrawsTheCoresColours) {
+    const QRgb blue = qRgb(0, 0, 160), purple = qRgb(128, 0, 128);
+    w.setColour(0, 3, blue);
+    w.setColour(30, 12, purple);
+    expectVisibleBlocksMatchTheCore();
+
+    // Thousands of small runs, as a pass over a whole page gives.
+    for (int i = 0; i < w.length(); i += 4)
+        w.setColour(i, 2, (i / 4) % 2 ? blue : purple);
+    expectVisibleBlocksMatchTheCore();
+
+    w.setSelStart(5);
+    w.setSelColor(qRgb(200, 0, 0));
+    w.typeCharacter('Z');
+    w.setColour(40, 5, blue);
+    expectVisibleBlocksMatchTheCore();
 }
 
 } // namespace

@@ -226,13 +226,6 @@ QRect EditorWidget::visibleRect(const QTextBlock &block) const {
            viewport()->rect();
 }
 
-void EditorWidget::renderAllColours() {
-    flushColourDirt();
-    for (QTextBlock b = document()->begin(); b.isValid(); b = b.next())
-        if (b.userState() != coloursGeneration_)
-            applyColours(b, false);
-}
-
 void EditorWidget::renderVisibleColours(const QRegion *painting) {
     flushColourDirt();
     int first = -1, last = -1;

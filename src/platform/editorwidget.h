@@ -31,9 +31,6 @@ public:
     int toViewOffset(int offset) const;
     int fromViewOffset(int viewOffset) const;
 
-    // Applies pending colours to every block (printing needs them all, not just the visible).
-    void renderAllColours();
-
 protected:
     void viewReplaced(int start, const QString &removed, const QString &inserted) override;
     void viewReset() override;

@@ -24,13 +24,6 @@ Json &Json::append(Json value) {
     return *this;
 }
 
-const Json *Json::find(const QString &key) const {
-    for (const auto &m : members_)
-        if (m.first == key)
-            return &m.second;
-    return nullptr;
-}
-
 QString Json::serialize() const {
     QString out;
     write(out);

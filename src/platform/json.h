@@ -38,8 +38,6 @@ public:
     // Adds (or replaces) a member of an object, keeping the first position of the key.
     Json &set(const QString &key, Json value);
     Json &append(Json value);
-    const Json *find(const QString &key) const;
-    bool isEmptyObject() const { return type_ == Object && members_.empty(); }
 
     QString serialize() const;
 

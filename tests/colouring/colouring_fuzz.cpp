@@ -136,39 +136,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
             op.text = in.text(in.byte() % 8);
         }
 
-        // The same action on the metered editor (ColouredEditor::apply, inlined for it).
-        const int n = fast.length();
-        switch (op.kind) {
-        case EditOp::Type:
-            fast.typeCharacter(op.code);
-            break;
-        case EditOp::Backspace:
-            fast.pressBackspace();
-            break;
-        case EditOp::Delete:
-            fast.pressDelete();
-            break;
-        case EditOp::Select: {
-            const int s = op.start % (n + 1);
-            fast.selectFromUser(s, op.length % (n - s + 1));
-            break;
-        }
-        case EditOp::Paste:
-            fast.insertFromUser(op.text);
-            break;
-        case EditOp::SetText:
-            fast.setText(op.text);
-            break;
-        case EditOp::UnrecordedReplace: {
-            const int s = op.start % (n + 1);
-            recording = false;
-            fast.setSelStart(s);
-            fast.setSelLength(op.length % (n - s + 1));
-            fast.setSelText(op.text);
-            recording = true;
-            break;
-        }
-        }
+        applyEditOp(fast, recording, op);
         slow.apply(op);
         if (fast.text() != slow.core.text())
             fail("the texts differ");

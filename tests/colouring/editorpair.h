@@ -23,6 +23,44 @@ struct EditOp {
     QString text;   // Paste, SetText, UnrecordedReplace
 };
 
+// Performs one action on an editor as a user or the program would; an unrecorded replace
+// edits with recording switched off, as Undo and Redo do.
+inline void applyEditOp(EditorCore &core, bool &recording, const EditOp &op) {
+    const int n = core.length();
+    switch (op.kind) {
+    case EditOp::Type:
+        core.typeCharacter(op.code);
+        break;
+    case EditOp::Backspace:
+        core.pressBackspace();
+        break;
+    case EditOp::Delete:
+        core.pressDelete();
+        break;
+    case EditOp::Select: {
+        const int start = op.start % (n + 1);
+        core.selectFromUser(start, op.length % (n - start + 1));
+        break;
+    }
+    case EditOp::Paste:
+        core.insertFromUser(op.text);
+        break;
+    case EditOp::SetText:
+        core.setText(op.text);
+        break;
+    case EditOp::UnrecordedReplace: {
+        // Undo and Redo edit with recording off: no pass follows.
+        const int start = op.start % (n + 1);
+        recording = false;
+        core.setSelStart(start);
+        core.setSelLength(op.length % (n - start + 1));
+        core.setSelText(op.text);
+        recording = true;
+        break;
+    }
+    }
+}
+
 class ColouredEditor {
 public:
     explicit ColouredEditor(bool useReference)
@@ -45,41 +83,7 @@ public:
     // A change went by without a pass since the last pass.
     bool passPending = false;
 
-    void apply(const EditOp &op) {
-        const int n = core.length();
-        switch (op.kind) {
-        case EditOp::Type:
-            core.typeCharacter(op.code);
-            break;
-        case EditOp::Backspace:
-            core.pressBackspace();
-            break;
-        case EditOp::Delete:
-            core.pressDelete();
-            break;
-        case EditOp::Select: {
-            const int start = op.start % (n + 1);
-            core.selectFromUser(start, op.length % (n - start + 1));
-            break;
-        }
-        case EditOp::Paste:
-            core.insertFromUser(op.text);
-            break;
-        case EditOp::SetText:
-            core.setText(op.text);
-            break;
-        case EditOp::UnrecordedReplace: {
-            // Undo and Redo edit with recording off: no pass follows.
-            const int start = op.start % (n + 1);
-            recording = false;
-            core.setSelStart(start);
-            core.setSelLength(op.length % (n - start + 1));
-            core.setSelText(op.text);
-            recording = true;
-            break;
-        }
-        }
-    }
+    void apply(const EditOp &op) { applyEditOp(core, recording, op); }
 
 private:
     void changed() {

@@ -1,4 +1,5 @@
 // The editor's entry point: the desktop's services and the main window.
+#include "buildinfo.h"
 #include "platform/qtservices.h"
 #include "shell/mainwindow.h"
 
@@ -6,8 +7,8 @@
 
 int main(int argc, char **argv) {
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Quenbry HTML Editor"));
-    QApplication::setApplicationVersion(QStringLiteral("2.0.0"));
+    QApplication::setApplicationName(QString::fromLatin1(quenbry::applicationTitle));
+    QApplication::setApplicationVersion(QString::fromLatin1(quenbry::applicationVersion));
 
     quenbry::QtDialogs dialogs;
     quenbry::QtClipboard clipboard;

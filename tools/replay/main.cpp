@@ -1,5 +1,6 @@
 // quenbry-replay [SCRIPT]: runs a script of user actions against the real main window on the
 // offscreen platform, in a fresh scratch folder, and prints the state as JSON lines.
+#include "buildinfo.h"
 #include "replaydriver.h"
 
 #include <QApplication>
@@ -11,7 +12,7 @@
 int main(int argc, char **argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Quenbry HTML Editor"));
+    QApplication::setApplicationName(QString::fromLatin1(quenbry::applicationTitle));
 
     QFile script;
     if (argc > 1) {

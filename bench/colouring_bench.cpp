@@ -2,7 +2,7 @@
 // cost of one keystroke (colour-as-you-type, insertion, noteEdit and the pass) typed in the
 // middle of the page. Prints a table.
 
-#include "colouring/colorcodes.h"
+#include "colouring/syntaxcolouring.h"
 #include "pages.h"
 #include "platform/editorcore.h"
 
@@ -39,13 +39,13 @@ double firstPass(const QString &page) {
     double best = 1e30;
     for (int run = 0; run < 3; ++run) {
         EditorCore editor;
-        ColorCodes codes;
+        SyntaxColouring codes;
         editor.onChange = [&] {
             codes.noteEdit(editor.lastEdit());
         };
         editor.setText(page);
         const auto t = Clock::now();
-        codes.colorRegion(editor);
+        codes.colourRegions(editor);
         best = std::min(best, msSince(t));
     }
     return best;
@@ -57,13 +57,13 @@ struct Percentiles {
 
 Percentiles keystrokes(const QString &page) {
     EditorCore editor;
-    ColorCodes codes;
+    SyntaxColouring codes;
     editor.onKeyPress = [&](int &key) {
-        codes.colorKeystroke(editor, key);
+        codes.colourKeystroke(editor, key);
     };
     editor.onChange = [&] {
         codes.noteEdit(editor.lastEdit());
-        codes.colorRegion(editor);
+        codes.colourRegions(editor);
     };
     editor.setText(page);
     editor.selectFromUser(int(page.size()) / 2, 0);
@@ -87,13 +87,13 @@ struct EditCost {
 
 EditCost boundaryEdit(const QString &page, int offset, const QString &keys) {
     EditorCore editor;
-    ColorCodes codes;
+    SyntaxColouring codes;
     editor.onKeyPress = [&](int &key) {
-        codes.colorKeystroke(editor, key);
+        codes.colourKeystroke(editor, key);
     };
     editor.onChange = [&] {
         codes.noteEdit(editor.lastEdit());
-        codes.colorRegion(editor);
+        codes.colourRegions(editor);
     };
     editor.setText(page);
     const int at = int(page.indexOf(QStringLiteral("</p>"), page.size() / 2));
@@ -124,7 +124,7 @@ int main() {
         {"1 MB tag =<=<..", "<a" + QString("=<").repeated(500'000) + ">"},
     };
     std::printf(
-        "Thread CPU time; a keystroke is colorKeystroke, insertion, noteEdit and the pass.\n");
+        "Thread CPU time; a keystroke is colourKeystroke, insertion, noteEdit and the pass.\n");
     std::printf("%-18s %10s %12s %14s %14s %14s\n", "page", "chars", "first pass", "key p50",
                 "key p99", "key max");
     for (const Page &p : pages) {

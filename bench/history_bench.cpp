@@ -21,8 +21,8 @@ namespace {
 
 class QuietHost : public HistoryHost {
 public:
-    void setCommandEnabled(HistoryCommand, bool) override {}
-    void selChange() override {}
+    void availabilityChanged(bool, bool) override {}
+    void undoRejected() override {}
     void hideSelection(bool) override {}
     void focusEditor() override {}
 };
@@ -88,11 +88,11 @@ Growth typingGrowth(bool record) {
             history.recordChange();
         };
         editor.setText(page(pageSize));
-        history.trapUndo = record;
-        history.reinitUndo();
+        history.setRecording(record);
+        history.reset();
         editor.selectFromUser(pageSize / 2, 0);
         editor.typeCharacter('w');
-        history.reinitUndo();
+        history.reset();
         Growth g;
         const long hwm = statusKb("VmHWM"), rss = statusKb("VmRSS");
         const auto heap = long(mallinfo2().uordblks + mallinfo2().hblkhd);
@@ -134,12 +134,12 @@ int main() {
         history.recordChange();
     };
     editor.setText(page(pageSize));
-    history.trapUndo = true;
-    history.reinitUndo();
+    history.setRecording(true);
+    history.reset();
     editor.selectFromUser(pageSize / 2, 0);
     // Warm the gap buffer at the typing position so that its one-off move is not counted.
     editor.typeCharacter('w');
-    history.reinitUndo();
+    history.reset();
 
     for (int i = 0; i < keystrokes; ++i)
         editor.typeCharacter(keys[i % 6]);

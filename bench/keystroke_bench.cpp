@@ -133,7 +133,7 @@ class OurSide {
 public:
     OurSide() {
         window_ = std::make_unique<MainWindow>(desktop_.services());
-        window_->Form_Load();
+        window_->startUp();
         window_->resize(windowSize);
         window_->show();
         QCoreApplication::processEvents();

@@ -23,6 +23,6 @@ int main(int argc, char **argv) {
     window.onEndProcess = [] {
         QApplication::exit(0);
     };
-    window.Form_Load();
+    window.startUp();
     return app.exec();
 }

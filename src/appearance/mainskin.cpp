@@ -9,15 +9,15 @@ namespace quenbry {
 MainSkin::MainSkin(QWidget *window, QWidget *editor)
     : window_(window)
     , editor_(editor)
-    , picResource_{neoCaptionPicture(), neoButtonPicture()} {}
+    , skinPictures_{neoCaptionPicture(), neoButtonPicture()} {}
 
-QImage MainSkin::picResource(int index) const {
-    return index >= 0 && index < int(picResource_.size()) ? picResource_[index] : QImage();
+QImage MainSkin::skinPicture(int index) const {
+    return index >= 0 && index < int(skinPictures_.size()) ? skinPictures_[index] : QImage();
 }
 
-void MainSkin::selectNewSkin(int iIndex) {
+void MainSkin::selectNewSkin(int index) {
     auto configuration = std::make_unique<SkinConfiguration>();
-    if (iIndex == NeoSkin) {
+    if (index == NeoSkin) {
         const QFont windowFont = window_ ? window_->font() : QApplication::font();
         SkinConfiguration &c = *configuration;
         c.setName(QStringLiteral("Neo vbAccelerator"));
@@ -29,8 +29,8 @@ void MainSkin::selectNewSkin(int iIndex) {
         c.setColour(SkinSetting::InactiveCaptionColour, QColor(123, 189, 214));
         c.setFont(SkinSetting::CaptionFont, windowFont);
         c.setFont(SkinSetting::MenuFont, windowFont);
-        c.setPicture(SkinSetting::CaptionPicture, picResource(0));
-        c.setPicture(SkinSetting::ButtonPicture, picResource(1));
+        c.setPicture(SkinSetting::CaptionPicture, skinPicture(0));
+        c.setPicture(SkinSetting::ButtonPicture, skinPicture(1));
         c.setNumber(SkinSetting::CaptionHeight, 19);
         c.setNumber(SkinSetting::CaptionButtonSize, 20);
         c.setNumber(SkinSetting::CaptionSlice1, 90);

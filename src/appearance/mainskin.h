@@ -24,7 +24,7 @@ public:
 
     // Replaces the current configuration by a new one; only number 2 gets settings, any other
     // keeps the defaults of a fresh configuration.
-    void selectNewSkin(int iIndex);
+    void selectNewSkin(int index);
     // The current configuration, or null before the first selectNewSkin.
     const SkinConfiguration *skinConfiguration() const { return configuration_.get(); }
 
@@ -37,14 +37,14 @@ public:
 
     const FrameSkinner &frameSkinner() const { return skinner_; }
     // The two hidden pictures the skin is given: 0 is the caption strip, 1 the glyphs.
-    QImage picResource(int index) const;
+    QImage skinPicture(int index) const;
 
 private:
     QPointer<QWidget> window_;
     QPointer<QWidget> editor_;
     FrameSkinner skinner_;
     std::unique_ptr<SkinConfiguration> configuration_;
-    std::array<QImage, 2> picResource_;
+    std::array<QImage, 2> skinPictures_;
 };
 
 // A dialog's own frame skinner, created on first use and kept for the dialog's lifetime.

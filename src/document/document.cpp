@@ -2,14 +2,18 @@
 
 #include "documentfile.h"
 
+#include "buildinfo.h"
+
 #include <QFileInfo>
 
 namespace quenbry {
 
 namespace {
 
+const QString kTitle = QString::fromLatin1(applicationTitle);
 const QString kSavePromptText = QStringLiteral("Do you want to save your file?");
-// New and Exit carry this title on their prompt; Open carries the program's name.
+// The save prompt of New and Exit carries this odd title, Open's the program's name. Users
+// know the prompt by it and it is kept on purpose, exactly as it is.
 const QString kNewExitPromptTitle = QStringLiteral("DozudUzaz Evodav");
 const QString kOverwriteText =
     QStringLiteral("Do you want to overwrite the current file with this version?");
@@ -26,10 +30,10 @@ QString Document::caption() const {
     QString name = QFileInfo(fileName_).fileName();
     if (name.isEmpty())
         name = QStringLiteral("Untitled");
-    return QStringLiteral("%1 (%2)").arg(QLatin1String(kTitle), name);
+    return QStringLiteral("%1 (%2)").arg(kTitle, name);
 }
 
-void Document::S() {
+void Document::refreshTitle() {
     host_.setCaption(caption());
 }
 
@@ -40,7 +44,7 @@ bool Document::savePrompt(const QString &title) {
                              MessageButtons::YesNoCancel, MessageIcon::Question)) {
     case MessageAnswer::Yes:
         // A save that wrote nothing must not let the command throw the text away.
-        return SaveFile() == SaveOutcome::Written;
+        return save() == SaveOutcome::Written;
     case MessageAnswer::No:
         return true;
     default:
@@ -48,25 +52,26 @@ bool Document::savePrompt(const QString &title) {
     }
 }
 
-void Document::mnuname_Click() {
+void Document::newPage() {
     if (!savePrompt(kNewExitPromptTitle))
         return;
     fileName_.clear();
-    host_.setCaption(QStringLiteral("%1 (Untitled)").arg(QLatin1String(kTitle)));
-    host_.runNewPageDialog();
+    host_.setCaption(QStringLiteral("%1 (Untitled)").arg(kTitle));
+    if (const auto choices = host_.runNewPageDialog())
+        putPage(editor_, pageText(*choices));
     // The history itself stays; the next change of the text works the Undo state out again.
-    host_.disableCmdUndo();
-    host_.disableXPButton7();
+    host_.disableHiddenUndoButton();
+    host_.disableToolbarUndoButton();
 }
 
-void Document::mnuexit_Click() {
+void Document::exit() {
     if (!savePrompt(kNewExitPromptTitle))
         return;
     host_.endProcess();
 }
 
-void Document::mnuopen_Click() {
-    if (!savePrompt(QLatin1String(kTitle)))
+void Document::open() {
+    if (!savePrompt(kTitle))
         return;
     FileDialogRequest request;
     request.mode = FileDialogRequest::Open;
@@ -84,11 +89,11 @@ void Document::mnuopen_Click() {
             showError(read.error);
         }
     }
-    S();
-    host_.disableCmdUndo();
+    refreshTitle();
+    host_.disableHiddenUndoButton();
 }
 
-SaveOutcome Document::SaveFile() {
+SaveOutcome Document::save() {
     SaveOutcome outcome;
     if (!fileName_.isEmpty()) {
         outcome = write(fileName_) ? SaveOutcome::Written : SaveOutcome::Failed;
@@ -99,13 +104,13 @@ SaveOutcome Document::SaveFile() {
     }
     if (outcome == SaveOutcome::Written)
         modified_ = false;
-    S();
+    refreshTitle();
     return outcome;
 }
 
-SaveOutcome Document::SaveFileAs() {
+SaveOutcome Document::saveAs() {
     const SaveOutcome outcome = askForNameAndWrite(QStringLiteral("Save As"));
-    S();
+    refreshTitle();
     return outcome;
 }
 
@@ -143,8 +148,7 @@ bool Document::write(const QString &path) {
 }
 
 void Document::showError(const QString &text) {
-    dialogs_.message(host_.dialogOwner(), text, host_.applicationTitle(), MessageButtons::Ok,
-                     MessageIcon::Critical);
+    dialogs_.message(host_.dialogOwner(), text, kTitle, MessageButtons::Ok, MessageIcon::Critical);
 }
 
 } // namespace quenbry

@@ -1,11 +1,13 @@
 #pragma once
-// The document the main window edits: its file name, the Modified flag, the window title,
+// The document the main window edits: its file name, the modified flag, the window title,
 // the save prompt, and the file commands New, Open, Save, Save As and Exit.
 
 #include "platform/editorbuffer.h"
 #include "platform/services.h"
+#include "template/pagetemplate.h"
 
 #include <QString>
+#include <optional>
 
 class QWidget;
 
@@ -17,15 +19,14 @@ public:
     virtual ~DocumentHost() = default;
     // The window that owns the message boxes and file dialogs.
     virtual QWidget *dialogOwner() = 0;
-    // The title of message boxes that have none of their own.
-    virtual QString applicationTitle() const = 0;
     virtual void setCaption(const QString &caption) = 0;
-    // Shows the New Page dialog modally and returns when it has closed, either way.
-    virtual void runNewPageDialog() = 0;
-    // The hidden Undo button.
-    virtual void disableCmdUndo() = 0;
-    // The toolbar's Undo button.
-    virtual void disableXPButton7() = 0;
+    // Shows the New Page dialog modally and returns when it has closed: the choices of
+    // "Create Page", nothing when it was cancelled or closed.
+    virtual std::optional<TemplateSettings> runNewPageDialog() = 0;
+    // The hidden Undo command button (cmdUndo).
+    virtual void disableHiddenUndoButton() = 0;
+    // The toolbar's Undo button (XPButton7).
+    virtual void disableToolbarUndoButton() = 0;
     // Ends the process at once, without the window's closing path.
     virtual void endProcess() = 0;
 };
@@ -38,7 +39,6 @@ enum class SaveOutcome {
 
 class Document {
 public:
-    static constexpr const char *kTitle = "Quenbry HTML Editor";
     static constexpr const char *kFilter = "HTML Pages|*.html";
 
     Document(EditorBuffer &editor, Dialogs &dialogs, DocumentHost &host);
@@ -49,29 +49,29 @@ public:
     // first direct Save, "html" after it.
     const QString &defaultExt() const { return defaultExt_; }
 
-    // `Modified`: the main window sets it on every change notification of the editor text
-    // and clears it when start-up is complete.
+    // The main window sets it on every change notification of the editor text and clears it
+    // when start-up is complete.
     bool modified() const { return modified_; }
     void setModified(bool modified) { modified_ = modified; }
 
     // "Quenbry HTML Editor (name)", the name without its folder, "Untitled" without a file.
     QString caption() const;
-    // Refreshes the window title.
-    void S();
+    // Shows caption() as the window title.
+    void refreshTitle();
 
-    // New: save prompt, forget the file name, the New Page dialog, disable both Undo buttons.
-    void mnuname_Click();
+    // New: save prompt, forget the file name, the New Page dialog and the page it asks for,
+    // disable both Undo buttons.
+    void newPage();
     // Exit: save prompt, then end the process at once.
-    void mnuexit_Click();
+    void exit();
     // Open: save prompt, the Open dialog, the file's text into the editor.
-    void mnuopen_Click();
+    void open();
     // Save: writes to the current file at once, or asks for a name when there is none.
-    // Clears `Modified` only when the text was written. The window's close runs this too.
-    SaveOutcome mnusave_Click() { return SaveFile(); }
-    SaveOutcome SaveFile();
-    // Save As: always asks for a name; leaves `Modified` as it is.
-    SaveOutcome mnusaveas_Click() { return SaveFileAs(); }
-    SaveOutcome SaveFileAs();
+    // Clears the modified flag only when the text was written. The window's close runs this
+    // too.
+    SaveOutcome save();
+    // Save As: always asks for a name; leaves the modified flag as it is.
+    SaveOutcome saveAs();
 
 private:
     // True when the command may go on: nothing to save, No, or Yes and the text was written.

@@ -19,8 +19,10 @@ void placeAfterRun(int &finalStart, int &finalLength, int runStart, const QStrin
     }
 }
 
-} // namespace
-
+// Where the run by which a longer text exceeds a shorter one lies when it ends just before
+// the 1-based position startSearch of the longer text: its offset and length, or nothing when
+// it would start before the first character. longerLength is the length of the longer text,
+// growth the difference of the two lengths.
 std::optional<std::pair<int, int>> changeRange(int longerLength, int growth, int startSearch) {
     if (growth <= 0)
         return std::pair{0, 0};
@@ -31,14 +33,7 @@ std::optional<std::pair<int, int>> changeRange(int longerLength, int growth, int
     return std::pair{from, std::min(growth, longerLength - from)};
 }
 
-std::optional<QString> change(const QString &lParam1, const QString &lParam2, int startSearch) {
-    const QString &longer = lParam1.size() > lParam2.size() ? lParam1 : lParam2;
-    const int growth = int(std::abs(lParam1.size() - lParam2.size()));
-    const auto range = changeRange(int(longer.size()), growth, startSearch);
-    if (!range)
-        return std::nullopt;
-    return longer.mid(range->first, range->second);
-}
+} // namespace
 
 History::History(EditorBuffer &buffer, HistoryHost &host)
     : buffer_(buffer)
@@ -54,7 +49,7 @@ void History::noteEdit() {
 }
 
 bool History::recordChange() {
-    if (!trapUndo)
+    if (!recording_)
         return false;
     entries_.resize(size_t(undoCount_));
     Entry entry{{buffer_.selStart(), buffer_.length()}, {}};
@@ -63,120 +58,113 @@ bool History::recordChange() {
     drift_ = TextDelta{};
     entries_.push_back(std::move(entry));
     ++undoCount_;
-    refreshUndoState();
+    notifyAvailability();
     return true;
 }
 
 void History::undo() {
-    // The editor refusing a negative selection start: the old program's error 380.
-    bool startRejected = false;
-    if (undoCount_ > 1 && trapUndo) {
-        trapUndo = false;
-        const UndoElement prev = entries_[size_t(undoCount_ - 2)].element;
-        const UndoElement last = entries_[size_t(undoCount_ - 1)].element;
-        const TextDelta toTarget =
-            composeDeltas(entries_[size_t(undoCount_ - 1)].fromPrevious, drift_, buffer_).inverse();
-        const int length = buffer_.length();
-
-        // The newest change is guessed from the two entries' lengths and carets: a longer
-        // text was an insertion ending at the caret, anything else a deletion at the caret.
-        std::optional<Plan> guess;
-        if (prev.textLen < last.textLen) {
-            const int inserted = last.textLen - prev.textLen;
-            const int start = last.selStart - inserted;
-            if (start < 0) {
-                startRejected = true;
-            } else {
-                Plan plan;
-                plan.start = std::min(start, length);
-                plan.removeLength = std::min(inserted, length - plan.start);
-                plan.finalStart = plan.start;
-                guess = plan;
-            }
-        } else {
-            const int removed = prev.textLen - last.textLen;
-            const auto range = changeRange(prev.textLen, removed, last.selStart + 1 + removed);
-            Plan plan;
-            if (range)
-                plan.text = targetMid(buffer_, toTarget, range->first, range->second);
-            plan.start = std::min(last.selStart, length);
-            placeAfterRun(plan.finalStart, plan.finalLength, last.selStart, plan.text,
-                          length + int(plan.text.size()));
-            guess = plan;
-        }
-        // The guess is only trusted when it really gives back the older text; a replaced
-        // selection or a whole new page would otherwise leave a text that never existed.
-        apply(guess && turnsInto(*guess, toTarget) ? *guess : restoreRun(toTarget));
-
-        --undoCount_;
-        drift_ = composeDeltas(entries_[size_t(undoCount_)].fromPrevious, drift_, buffer_);
-    }
-    refreshUndoState();
-    trapUndo = true;
-    host_.focusEditor();
-    if (startRejected)
-        host_.setCommandEnabled(HistoryCommand::cmdUndo, false);
+    step(Direction::Undo);
 }
 
 void History::redo() {
-    if (redoCount() > 0 && trapUndo) {
-        trapUndo = false;
-        const Entry &next = entries_[size_t(undoCount_)];
-        const UndoElement element = next.element;
-        const TextDelta toTarget =
-            composeDeltas(next.fromPrevious.inverse(), drift_, buffer_).inverse();
-        const int length = buffer_.length();
-
-        // The same guess as Undo's, the other way round: a shorter entry was a deletion at
-        // its caret, anything else an insertion ending at its caret.
-        std::optional<Plan> guess;
-        if (element.textLen < length) {
-            Plan plan;
-            plan.start = std::min(element.selStart, length);
-            plan.removeLength = std::min(length - element.textLen, length - plan.start);
-            plan.finalStart = plan.start;
-            guess = plan;
-        } else if (const auto range = changeRange(element.textLen, element.textLen - length,
-                                                  element.selStart + 1)) {
-            Plan plan;
-            plan.text = targetMid(buffer_, toTarget, range->first, range->second);
-            const int runStart = element.selStart - int(plan.text.size());
-            plan.start = std::min(runStart, length);
-            placeAfterRun(plan.finalStart, plan.finalLength, runStart, plan.text,
-                          length + int(plan.text.size()));
-            guess = plan;
-        }
-        apply(guess && turnsInto(*guess, toTarget) ? *guess : restoreRun(toTarget));
-
-        ++undoCount_;
-        drift_ =
-            composeDeltas(entries_[size_t(undoCount_ - 1)].fromPrevious.inverse(), drift_, buffer_);
-    }
-    refreshUndoState();
-    trapUndo = true;
-    host_.focusEditor();
+    step(Direction::Redo);
 }
 
-void History::reinitUndo() {
-    if (!trapUndo)
+void History::step(Direction direction) {
+    const bool undoing = direction == Direction::Undo;
+    bool startRejected = false;
+    if ((undoing ? canUndo() : canRedo()) && recording_) {
+        recording_ = false;
+        // The entry whose text the editor holds, and the one it turns into.
+        const int current = undoCount_ - 1;
+        const int target = undoing ? current - 1 : current + 1;
+        const Entry &newer = entries_[size_t(std::max(current, target))];
+        // From the target's text to the current entry's.
+        const TextDelta targetToCurrent =
+            undoing ? newer.fromPrevious : newer.fromPrevious.inverse();
+        const TextDelta toTarget = composeDeltas(targetToCurrent, drift_, buffer_).inverse();
+
+        const std::optional<Plan> guess = undoing
+                                              ? guessUndo(entries_[size_t(target)].element,
+                                                          newer.element, toTarget, startRejected)
+                                              : guessRedo(newer.element, toTarget);
+        // The guess is only trusted when it really gives back the target's text; a replaced
+        // selection or a whole new page would otherwise leave a text that never existed.
+        apply(guess && turnsInto(*guess, toTarget) ? *guess : restoreRun(toTarget));
+
+        undoCount_ = target + 1;
+        drift_ = composeDeltas(targetToCurrent, drift_, buffer_);
+    }
+    notifyAvailability();
+    recording_ = true;
+    host_.focusEditor();
+    if (startRejected)
+        host_.undoRejected();
+}
+
+// The newest change is guessed from the two entries' lengths and carets: a longer text was
+// an insertion ending at the caret, anything else a deletion at the caret.
+std::optional<History::Plan> History::guessUndo(const UndoElement &older, const UndoElement &newer,
+                                                const TextDelta &toTarget,
+                                                bool &startRejected) const {
+    const int length = buffer_.length();
+    Plan plan;
+    if (older.textLen < newer.textLen) {
+        const int inserted = newer.textLen - older.textLen;
+        const int start = newer.selStart - inserted;
+        if (start < 0) {
+            startRejected = true;
+            return std::nullopt;
+        }
+        plan.start = std::min(start, length);
+        plan.removeLength = std::min(inserted, length - plan.start);
+        plan.finalStart = plan.start;
+        return plan;
+    }
+    const int removed = older.textLen - newer.textLen;
+    if (const auto range = changeRange(older.textLen, removed, newer.selStart + 1 + removed))
+        plan.text = targetMid(buffer_, toTarget, range->first, range->second);
+    plan.start = std::min(newer.selStart, length);
+    placeAfterRun(plan.finalStart, plan.finalLength, newer.selStart, plan.text,
+                  length + int(plan.text.size()));
+    return plan;
+}
+
+// The same guess as Undo's, the other way round: a shorter entry was a deletion at its caret,
+// anything else an insertion ending at its caret.
+std::optional<History::Plan> History::guessRedo(const UndoElement &newer,
+                                                const TextDelta &toTarget) const {
+    const int length = buffer_.length();
+    Plan plan;
+    if (newer.textLen < length) {
+        plan.start = std::min(newer.selStart, length);
+        plan.removeLength = std::min(length - newer.textLen, length - plan.start);
+        plan.finalStart = plan.start;
+        return plan;
+    }
+    const auto range = changeRange(newer.textLen, newer.textLen - length, newer.selStart + 1);
+    if (!range)
+        return std::nullopt;
+    plan.text = targetMid(buffer_, toTarget, range->first, range->second);
+    const int runStart = newer.selStart - int(plan.text.size());
+    plan.start = std::min(runStart, length);
+    placeAfterRun(plan.finalStart, plan.finalLength, runStart, plan.text,
+                  length + int(plan.text.size()));
+    return plan;
+}
+
+void History::reset() {
+    if (!recording_)
         return;
     entries_.clear();
     entries_.push_back(Entry{{buffer_.selStart(), buffer_.length()}, {}});
     undoCount_ = 1;
     drift_ = TextDelta{};
-    refreshUndoState();
+    notifyAvailability();
 }
 
-void History::refreshUndoState() {
-    const bool canUndo = undoCount_ > 1;
-    const bool canRedo = redoCount() > 0;
-    host_.setCommandEnabled(HistoryCommand::XPButton7, canUndo);
-    host_.setCommandEnabled(HistoryCommand::mnuundo, canUndo);
-    host_.setCommandEnabled(HistoryCommand::XPButton10, canRedo);
-    host_.setCommandEnabled(HistoryCommand::mnuredo, canRedo);
-    host_.setCommandEnabled(HistoryCommand::cmdUndo, canUndo);
-    host_.setCommandEnabled(HistoryCommand::cmdRedo, canRedo);
-    host_.selChange();
+void History::notifyAvailability() {
+    host_.availabilityChanged(canUndo(), canRedo());
 }
 
 std::vector<UndoElement> History::undoStack() const {

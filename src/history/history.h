@@ -8,7 +8,6 @@
 
 #include <QString>
 #include <optional>
-#include <utility>
 #include <vector>
 
 namespace quenbry {
@@ -21,53 +20,48 @@ struct UndoElement {
     bool operator==(const UndoElement &) const = default;
 };
 
-// The widgets that carry the availability of Undo and Redo, in the order they are set.
-enum class HistoryCommand { XPButton7, mnuundo, XPButton10, mnuredo, cmdUndo, cmdRedo };
-
 // What the history needs from the main window.
 class HistoryHost {
 public:
     virtual ~HistoryHost() = default;
-    virtual void setCommandEnabled(HistoryCommand which, bool enabled) = 0;
-    // RichTextBox1_SelChange: the clipboard commands' availability.
-    virtual void selChange() = 0;
+    // Undo or Redo may have become available or unavailable: after every recorded change,
+    // every Undo and Redo (also one that could not act) and every reset.
+    virtual void availabilityChanged(bool canUndo, bool canRedo) = 0;
+    // Undo found the newest change starting before the first character, where the editor
+    // cannot put the caret, and restored the older text another way.
+    virtual void undoRejected() = 0;
     // Hides (true) or shows again (false) the editor's selection highlight.
     virtual void hideSelection(bool hide) = 0;
     virtual void focusEditor() = 0;
 };
 
-// Where the run that Change returns lies in the longer text: its offset and length, or
-// nothing when it would start before the first character. longerLength is the length of the
-// longer text, growth the difference of the two lengths, startSearch 1-based.
-std::optional<std::pair<int, int>> changeRange(int longerLength, int growth, int startSearch);
-
-// The characters by which the longer of two texts exceeds the shorter one, taken as the run
-// that ends just before the 1-based position startSearch of the longer text (lParam2 counts
-// as the longer one when both are equally long, which makes the result empty). Nothing when
-// that run would start before the first character.
-std::optional<QString> change(const QString &lParam1, const QString &lParam2, int startSearch);
-
 class History {
 public:
     History(EditorBuffer &buffer, HistoryHost &host);
 
-    // Recording is on only while this is true: off until start-up has finished, and off
-    // while Undo or Redo edits the text.
-    bool trapUndo = false;
+    // Recording is off until start-up has finished, and off while Undo or Redo edits the
+    // text: changes are recorded only while it is on.
+    bool isRecording() const { return recording_; }
+    void setRecording(bool recording) { recording_ = recording; }
 
     // Must run on every change notification of the editor, recorded or not, before
     // recordChange: it keeps the stored entries in step with the text the editor holds.
     void noteEdit();
-    // The change handling after Modified has been set: when recording is on, drops the redo
-    // entries, records the current state and refreshes the commands. True when the region
-    // colouring pass must follow.
+    // The change handling after the modified flag has been set: when recording is on, drops
+    // the redo entries, records the current state and reports the availability. True when
+    // the region colouring pass must follow.
     bool recordChange();
 
+    // Both act only while recording is on, and both leave it on.
     void undo();
     void redo();
-    // Starts the history afresh with the current state as its only entry (end of start-up).
-    void reinitUndo();
-    void refreshUndoState();
+    // While recording is on: starts the history afresh with the current state as its only
+    // entry (the end of start-up).
+    void reset();
+
+    // More than one entry on the undo stack: the newest can be undone.
+    bool canUndo() const { return undoCount_ > 1; }
+    bool canRedo() const { return redoCount() > 0; }
 
     // Oldest first. The redo stack's last element is the one the next Redo brings back.
     std::vector<UndoElement> undoStack() const;
@@ -97,16 +91,28 @@ private:
         int finalLength = 0;
     };
 
+    enum class Direction { Undo, Redo };
+    // Undo and Redo: turns the text into the neighbouring entry's and moves the boundary
+    // between the stacks by one.
+    void step(Direction direction);
+    // How Undo or Redo would edit the text, guessed from the two entries' lengths and carets
+    // the way the change was recorded; nothing when no guess can be made. startRejected:
+    // the change would start before the first character.
+    std::optional<Plan> guessUndo(const UndoElement &older, const UndoElement &newer,
+                                  const TextDelta &toTarget, bool &startRejected) const;
+    std::optional<Plan> guessRedo(const UndoElement &newer, const TextDelta &toTarget) const;
     bool turnsInto(const Plan &plan, const TextDelta &toTarget) const;
     Plan restoreRun(const TextDelta &toTarget) const;
     void apply(const Plan &plan);
     QString entryText(int index) const;
+    void notifyAvailability();
 
     EditorBuffer &buffer_;
     HistoryHost &host_;
     // Undo stack first (oldest first), then the redo stack from the most recently undone on.
     std::vector<Entry> entries_;
     int undoCount_ = 0;
+    bool recording_ = false;
     // From the newest undo entry's text to the text in the editor; empty unless something
     // edited the text without being recorded.
     TextDelta drift_;

@@ -2,9 +2,10 @@
 #include "commandtable.h"
 #include "toolicons.h"
 
+#include "buildinfo.h"
 #include "commands/editcommands.h"
 #include "platform/twips.h"
-#include "template/frmnewpage.h"
+#include "template/newpagedialog.h"
 
 #include <QAction>
 #include <QApplication>
@@ -17,17 +18,26 @@
 namespace quenbry {
 
 namespace {
-const QString appTitle = QStringLiteral("Quenbry HTML Editor");
+
 // The client area the window opens with.
 constexpr int initialClientWidth = 11910;
 constexpr int initialClientHeight = 7770;
+
+template <typename T>
+T *required(const QHash<QString, T *> &widgets, const char *kind, const char *name) {
+    T *widget = widgets.value(QLatin1String(name));
+    if (!widget)
+        qFatal("The main window has no %s named \"%s\"", kind, name);
+    return widget;
+}
+
 } // namespace
 
 MainWindow::MainWindow(const Services &services, QWidget *parent)
     : QMainWindow(parent)
     , services_(services) {
     setObjectName(QStringLiteral("main"));
-    setWindowTitle(appTitle);
+    setWindowTitle(QString::fromLatin1(applicationTitle));
     setWindowIcon(applicationIcon());
 
     auto *client = new QWidget(this);
@@ -36,35 +46,35 @@ MainWindow::MainWindow(const Services &services, QWidget *parent)
 
     buildMenus();
 
-    RichTextBox1 = new EditorWidget(client);
-    RichTextBox1->setObjectName(QStringLiteral("RichTextBox1"));
-    RichTextBox1->setFrameShape(QFrame::StyledPanel);
+    editor_ = new EditorWidget(client);
+    editor_->setObjectName(QStringLiteral("RichTextBox1"));
+    editor_->setFrameShape(QFrame::StyledPanel);
     QList<QKeySequence> reserved;
     for (const MenuEntry &m : menuTable)
         if (*m.shortcut)
             reserved << QKeySequence(QString::fromLatin1(m.shortcut));
-    RichTextBox1->setReservedShortcuts(reserved);
+    editor_->setReservedShortcuts(reserved);
 
     buildToolbar();
     buildHiddenButtons();
-    history_ = std::make_unique<History>(*RichTextBox1, static_cast<HistoryHost &>(*this));
-    document_ = std::make_unique<Document>(*RichTextBox1, *services_.dialogs,
+    history_ = std::make_unique<History>(*editor_, static_cast<HistoryHost &>(*this));
+    document_ = std::make_unique<Document>(*editor_, *services_.dialogs,
                                            static_cast<DocumentHost &>(*this));
     route();
 
     // The editor comes first in the tab order, then the toolbar left to right.
-    QWidget *previous = RichTextBox1;
+    QWidget *previous = editor_;
     for (const ToolbarEntry &t : toolbarTable) {
-        QWidget *b = toolButtons_.value(QString::fromLatin1(t.name));
+        QWidget *b = requiredToolButton(t.name);
         setTabOrder(previous, b);
         previous = b;
     }
-    RichTextBox1->setFocus();
+    editor_->setFocus();
 
     const int menuBarHeight = menuBar()->sizeHint().height();
     resize(twipsToPixels(initialClientWidth), twipsToPixels(initialClientHeight) + menuBarHeight);
     editorTwips_.setSize(QSize(10935, 6735));
-    RichTextBox1->setGeometry(0, twipsToPixels(480), twipsToPixels(10935), twipsToPixels(6735));
+    editor_->setGeometry(0, twipsToPixels(480), twipsToPixels(10935), twipsToPixels(6735));
 }
 
 MainWindow::~MainWindow() = default;
@@ -124,131 +134,163 @@ void MainWindow::buildHiddenButtons() {
         b->setFocusPolicy(Qt::NoFocus);
         hiddenButtons_.insert(b->objectName(), b);
     }
-    hiddenButtons_.value(QStringLiteral("cmdUndo"))->setEnabled(false);
-    hiddenButtons_.value(QStringLiteral("cmdRedo"))->setEnabled(false);
+    requiredHiddenButton("cmdUndo")->setEnabled(false);
+    requiredHiddenButton("cmdRedo")->setEnabled(false);
 }
 
-void MainWindow::onItem(const char *name, void (MainWindow::*handler)()) {
-    QAction *a = items_.value(QString::fromLatin1(name));
-    Q_ASSERT(a);
-    connect(a, &QAction::triggered, this, [this, handler] { (this->*handler)(); });
+QAction *MainWindow::requiredItem(const char *name) const {
+    return required(items_, "menu item", name);
+}
+
+QMenu *MainWindow::requiredMenu(const char *name) const {
+    return required(menus_, "menu", name);
+}
+
+ImageButton *MainWindow::requiredToolButton(const char *name) const {
+    return required(toolButtons_, "toolbar button", name);
+}
+
+QAbstractButton *MainWindow::requiredHiddenButton(const char *name) const {
+    return required(hiddenButtons_, "hidden command button", name);
 }
 
 void MainWindow::route() {
-    onItem("mnuname", &MainWindow::mnuname_Click);
-    onItem("mnuopen", &MainWindow::mnuopen_Click);
-    onItem("mnusave", &MainWindow::mnusave_Click);
-    onItem("mnusaveas", &MainWindow::mnusaveas_Click);
-    onItem("mnupre", &MainWindow::mnupre_Click);
-    onItem("mnuprint", &MainWindow::mnuprint_Click);
-    onItem("mnuexit", &MainWindow::mnuexit_Click);
-    // The menu's Undo and Redo run the hidden buttons' click actions.
-    onItem("mnuundo", &MainWindow::cmdUndo_Click);
-    onItem("mnuredo", &MainWindow::cmdRedo_Click);
-    onItem("mnucut", &MainWindow::mnucut_Click);
-    onItem("mnucopy", &MainWindow::mnucopy_Click);
-    onItem("mnupaste", &MainWindow::mnupaste_Click);
-    onItem("mnuselectall", &MainWindow::mnuselectall_Click);
-    connect(items_.value(QStringLiteral("mnuview(3)")), &QAction::triggered, this,
-            [this] { mnuview_Click(3); });
-    onItem("mnuipreview", &MainWindow::mnuipreview_Click);
-    onItem("mnuhelp", &MainWindow::mnuhelp_Click);
-    onItem("mnuabout", &MainWindow::mnuabout_Click);
+    // Which menu item or button runs which command. Undo and Redo are one command each,
+    // whether the menu, the toolbar or the hidden buttons cmdUndo and cmdRedo ask for them.
+    enum Kind { Item, ToolButton, HiddenButton };
+    struct Route {
+        Kind kind;
+        const char *name;
+        void (*run)(MainWindow &);
+    };
+    // clang-format off
+    static constexpr Route routes[] = {
+        {Item, "mnuname", [](MainWindow &w) { w.newDocument(); }},
+        {Item, "mnuopen", [](MainWindow &w) { w.openDocument(); }},
+        {Item, "mnusave", [](MainWindow &w) { w.save(); }},
+        {Item, "mnusaveas", [](MainWindow &w) { w.saveAs(); }},
+        {Item, "mnupre", [](MainWindow &w) { w.previewInBrowser(); }},
+        {Item, "mnuprint", [](MainWindow &w) { w.printSource(); }},
+        {Item, "mnuexit", [](MainWindow &w) { w.exitProgram(); }},
+        {Item, "mnuundo", [](MainWindow &w) { w.undo(); }},
+        {Item, "mnuredo", [](MainWindow &w) { w.redo(); }},
+        {Item, "mnucut", [](MainWindow &w) { w.cut(); }},
+        {Item, "mnucopy", [](MainWindow &w) { w.copy(); }},
+        {Item, "mnupaste", [](MainWindow &w) { w.paste(); }},
+        {Item, "mnuselectall", [](MainWindow &w) { w.selectAll(); }},
+        // The hidden Skin item passes its index 3, which selects no skin.
+        {Item, "mnuview(3)", [](MainWindow &w) { w.selectSkin(3); }},
+        {Item, "mnuipreview", [](MainWindow &w) { w.toggleInstantPreview(); }},
+        {Item, "mnuhelp", [](MainWindow &w) { w.showHelp(); }},
+        {Item, "mnuabout", [](MainWindow &w) { w.showAbout(); }},
+        {ToolButton, "XPButton1", [](MainWindow &w) { w.newDocument(); }},
+        {ToolButton, "XPButton2", [](MainWindow &w) { w.save(); }},
+        {ToolButton, "XPButton3", [](MainWindow &w) { w.openDocument(); }},
+        {ToolButton, "XPButton4", [](MainWindow &w) { w.printSource(); }},
+        {ToolButton, "XPButton5", [](MainWindow &w) { w.previewInBrowser(); }},
+        {ToolButton, "XPButton6", [](MainWindow &w) { w.cut(); }},
+        {ToolButton, "XPButton8", [](MainWindow &w) { w.copy(); }},
+        {ToolButton, "XPButton9", [](MainWindow &w) { w.paste(); }},
+        {ToolButton, "XPButton7", [](MainWindow &w) { w.undo(); }},
+        {ToolButton, "XPButton10", [](MainWindow &w) { w.redo(); }},
+        {HiddenButton, "Command1", [](MainWindow &w) { w.newDocument(); }},
+        {HiddenButton, "Command2", [](MainWindow &w) { w.openDocument(); }},
+        {HiddenButton, "Command5", [](MainWindow &w) { w.previewInBrowser(); }},
+        {HiddenButton, "Command7", [](MainWindow &w) { w.save(); }},
+        {HiddenButton, "Command8", [](MainWindow &w) { w.cut(); }},
+        {HiddenButton, "Command9", [](MainWindow &w) { w.copy(); }},
+        {HiddenButton, "Command10", [](MainWindow &w) { w.paste(); }},
+        {HiddenButton, "Command11", [](MainWindow &w) { w.printSource(); }},
+        {HiddenButton, "cmdUndo", [](MainWindow &w) { w.undo(); }},
+        {HiddenButton, "cmdRedo", [](MainWindow &w) { w.redo(); }},
+    };
+    // clang-format on
+    for (const Route &r : routes) {
+        const auto run = [this, command = r.run] {
+            command(*this);
+        };
+        switch (r.kind) {
+        case Item:
+            connect(requiredItem(r.name), &QAction::triggered, this, run);
+            break;
+        case ToolButton:
+            connect(requiredToolButton(r.name), &QAbstractButton::clicked, this, run);
+            break;
+        case HiddenButton:
+            connect(requiredHiddenButton(r.name), &QAbstractButton::clicked, this, run);
+            break;
+        }
+    }
     for (const TagCommand &t : tagCommands) {
         const QString text = QString::fromLatin1(t.text);
-        connect(items_.value(QString::fromLatin1(t.item)), &QAction::triggered, this,
-                [this, text] { insertTag(*RichTextBox1, text); });
+        connect(requiredItem(t.item), &QAction::triggered, this,
+                [this, text] { insertTag(*editor_, text); });
     }
     for (const ToolbarEntry &t : toolbarTable) {
         const char *item = t.viewItem;
         const char *button = t.name;
-        connect(items_.value(QString::fromLatin1(item)), &QAction::triggered, this,
+        connect(requiredItem(item), &QAction::triggered, this,
                 [this, item, button] { toggleToolButton(item, button); });
     }
     // "Quick Preview Icon" and "FTP Upload Icon" have no button: being checkable items, a
     // click flips their own check mark and that is all.
 
-    const std::pair<const char *, void (MainWindow::*)()> buttons[] = {
-        {"XPButton1", &MainWindow::mnuname_Click},  {"XPButton2", &MainWindow::mnusave_Click},
-        {"XPButton3", &MainWindow::mnuopen_Click},  {"XPButton4", &MainWindow::mnuprint_Click},
-        {"XPButton5", &MainWindow::mnupre_Click},   {"XPButton6", &MainWindow::mnucut_Click},
-        {"XPButton8", &MainWindow::mnucopy_Click},  {"XPButton9", &MainWindow::mnupaste_Click},
-        {"XPButton7", &MainWindow::Undo},           {"XPButton10", &MainWindow::Redo},
-        {"Command1", &MainWindow::mnuname_Click},   {"Command2", &MainWindow::mnuopen_Click},
-        {"Command5", &MainWindow::mnupre_Click},    {"Command7", &MainWindow::mnusave_Click},
-        {"Command8", &MainWindow::mnucut_Click},    {"Command9", &MainWindow::mnucopy_Click},
-        {"Command10", &MainWindow::mnupaste_Click}, {"Command11", &MainWindow::mnuprint_Click},
-        {"cmdUndo", &MainWindow::cmdUndo_Click},    {"cmdRedo", &MainWindow::cmdRedo_Click},
-    };
-    for (const auto &[name, handler] : buttons) {
-        QAbstractButton *b = toolButtons_.value(QString::fromLatin1(name));
-        if (!b)
-            b = hiddenButtons_.value(QString::fromLatin1(name));
-        connect(b, &QAbstractButton::clicked, this, [this, h = handler] { (this->*h)(); });
-    }
-
-    RichTextBox1->onChange = [this] {
+    editor_->onChange = [this] {
         // The history and the colouring follow every edit, recorded or not, before anything
         // else can edit the text again. Start-up also runs the change handling directly, on
         // an edit already noted.
         history_->noteEdit();
-        colorcodes_.noteEdit(RichTextBox1->lastEdit());
-        RichTextBox1_Change();
+        colouring_.noteEdit(editor_->lastEdit());
+        onTextChanged();
     };
-    RichTextBox1->onSelChange = [this] {
-        RichTextBox1_SelChange();
+    editor_->onSelChange = [this] {
+        updateClipboardCommands();
     };
-    RichTextBox1->onKeyPress = [this](int &k) {
-        RichTextBox1_KeyPress(k);
+    editor_->onKeyPress = [this](int &k) {
+        onKeyPress(k);
     };
-    RichTextBox1->onMouseUp = [this](int b, int s, int x, int y) {
-        RichTextBox1_MouseUp(b, s, x, y);
+    editor_->onMouseUp = [this](int b, int s, int x, int y) {
+        onEditorMouseUp(b, s, x, y);
     };
 }
 
 // ---- Start-up and shut-down -------------------------------------------------------------
 
-void MainWindow::Form_Load() {
+void MainWindow::startUp() {
     if (loaded_)
         return;
     loaded_ = true;
-    skin_ = std::make_unique<MainSkin>(this, RichTextBox1);
-    mnuview_Click(MainSkin::NeoSkin);
-    putPage(*RichTextBox1, defaultPage());
+    skin_ = std::make_unique<MainSkin>(this, editor_);
+    selectSkin(MainSkin::NeoSkin);
+    putPage(*editor_, defaultPage());
     document_->setModified(false);
-    document_->S();
-    history_->trapUndo = true;
-    RichTextBox1_Change();
+    document_->refreshTitle();
+    history_->setRecording(true);
+    onTextChanged();
     // The start-up page is the program's, not an edit of the user's: leaving the editor
     // right away must not ask to save it.
     document_->setModified(false);
-    RichTextBox1_SelChange();
+    updateClipboardCommands();
     show();
     QApplication::processEvents();
-    auto item = [this](const char *n) {
-        return items_.value(QString::fromLatin1(n));
-    };
-    auto button = [this](const char *n) {
-        return toolButtons_.value(QString::fromLatin1(n));
-    };
     // Bring the toolbar and the menu into agreement; this only ever disables.
-    if (!item("mnucut")->isEnabled())
-        button("XPButton6")->setEnabled(false);
-    if (!item("mnucopy")->isEnabled())
-        button("XPButton8")->setEnabled(false);
-    if (!item("mnupaste")->isEnabled())
-        button("XPButton9")->setEnabled(false);
-    if (!button("XPButton7")->isEnabled())
-        item("mnuundo")->setEnabled(false);
-    if (!button("XPButton10")->isEnabled())
-        item("mnuredo")->setEnabled(false);
-    history_->reinitUndo();
-    RichTextBox1->setSelStart(0);
-    RichTextBox1->setFocus();
+    if (!requiredItem("mnucut")->isEnabled())
+        requiredToolButton("XPButton6")->setEnabled(false);
+    if (!requiredItem("mnucopy")->isEnabled())
+        requiredToolButton("XPButton8")->setEnabled(false);
+    if (!requiredItem("mnupaste")->isEnabled())
+        requiredToolButton("XPButton9")->setEnabled(false);
+    if (!requiredToolButton("XPButton7")->isEnabled())
+        requiredItem("mnuundo")->setEnabled(false);
+    if (!requiredToolButton("XPButton10")->isEnabled())
+        requiredItem("mnuredo")->setEnabled(false);
+    history_->reset();
+    editor_->setSelStart(0);
+    editor_->setFocus();
 }
 
 void MainWindow::closeEvent(QCloseEvent *event) {
-    if (!Form_Unload()) {
+    if (!shutDown()) {
         event->ignore();
         return;
     }
@@ -258,10 +300,10 @@ void MainWindow::closeEvent(QCloseEvent *event) {
         onEndProcess();
 }
 
-bool MainWindow::Form_Unload() {
+bool MainWindow::shutDown() {
     // Closing saves without asking. A cancelled Save dialog is the user's choice to leave
     // without saving; a write that failed keeps the window open, so the text is not lost.
-    return document_->mnusave_Click() != SaveOutcome::Failed;
+    return document_->save() != SaveOutcome::Failed;
 }
 
 void MainWindow::endProcess() {
@@ -289,163 +331,145 @@ void MainWindow::resizeTwips(int width, int height) {
     resize(twipsToPixels(width) - frame.width(), twipsToPixels(height) - frame.height());
     if (frameGeometry().size() != QSize(twipsToPixels(width), twipsToPixels(height)))
         requestedTwips_ = QSize();
-    Form_Resize();
+    layoutEditor();
 }
 
 void MainWindow::resizeEvent(QResizeEvent *event) {
     QMainWindow::resizeEvent(event);
-    Form_Resize();
+    layoutEditor();
 }
 
-void MainWindow::Form_Resize() {
+void MainWindow::layoutEditor() {
     const QSize outer = outerSizeTwips();
     editorTwips_.setWidth(std::max(0, outer.width() - 300));
     editorTwips_.setHeight(std::max(0, outer.height() - 1400));
-    RichTextBox1->setGeometry(twipsToPixels(editorTwips_.left()), twipsToPixels(editorTwips_.top()),
-                              twipsToPixels(editorTwips_.width()),
-                              twipsToPixels(editorTwips_.height()));
+    editor_->setGeometry(twipsToPixels(editorTwips_.left()), twipsToPixels(editorTwips_.top()),
+                         twipsToPixels(editorTwips_.width()), twipsToPixels(editorTwips_.height()));
 }
 
 // ---- Editor notifications ---------------------------------------------------------------
 
-void MainWindow::RichTextBox1_Change() {
+void MainWindow::onTextChanged() {
     document_->setModified(true);
     if (!history_->recordChange())
         return;
-    colorcodes_.colorRegion(*RichTextBox1, 1, -1);
+    colouring_.colourRegions(*editor_);
 }
 
-void MainWindow::RichTextBox1_KeyPress(int &keyAscii) {
-    colorcodes_.colorKeystroke(*RichTextBox1, keyAscii);
+void MainWindow::onKeyPress(int &keyAscii) {
+    colouring_.colourKeystroke(*editor_, keyAscii);
 }
 
-void MainWindow::RichTextBox1_SelChange() {
-    if (!history_->trapUndo)
+void MainWindow::updateClipboardCommands() {
+    // Undo and Redo edit the text with recording off; the commands catch up when they end.
+    if (!history_->isRecording())
         return;
-    const int length = RichTextBox1->selLength();
-    items_.value(QStringLiteral("mnucut"))->setEnabled(length != 0);
-    items_.value(QStringLiteral("mnucopy"))->setEnabled(length != 0);
-    items_.value(QStringLiteral("mnupaste"))->setEnabled(!services_.clipboard->text().isEmpty());
-    toolButtons_.value(QStringLiteral("XPButton6"))->setEnabled(length != 0);
-    toolButtons_.value(QStringLiteral("XPButton8"))->setEnabled(length != 0);
-    toolButtons_.value(QStringLiteral("XPButton9"))
-        ->setEnabled(!services_.clipboard->text().isEmpty());
-    items_.value(QStringLiteral("mnuselectall"))->setEnabled(RichTextBox1->length() != 0);
+    const bool selection = editor_->selLength() != 0;
+    const bool clipboardText = !services_.clipboard->text().isEmpty();
+    requiredItem("mnucut")->setEnabled(selection);
+    requiredItem("mnucopy")->setEnabled(selection);
+    requiredItem("mnupaste")->setEnabled(clipboardText);
+    requiredToolButton("XPButton6")->setEnabled(selection);
+    requiredToolButton("XPButton8")->setEnabled(selection);
+    requiredToolButton("XPButton9")->setEnabled(clipboardText);
+    requiredItem("mnuselectall")->setEnabled(editor_->length() != 0);
 }
 
-void MainWindow::RichTextBox1_MouseUp(int button, int, int, int) {
+void MainWindow::onEditorMouseUp(int button, int, int, int) {
     if (button == RightButton)
-        services_.popup->popup(menus_.value(QStringLiteral("mnuedit")), QCursor::pos());
+        services_.popup->popup(requiredMenu("mnuedit"), QCursor::pos());
 }
 
 // ---- Commands ---------------------------------------------------------------------------
 
-void MainWindow::mnuname_Click() {
-    document_->mnuname_Click();
+void MainWindow::newDocument() {
+    document_->newPage();
 }
-void MainWindow::mnuopen_Click() {
-    document_->mnuopen_Click();
+void MainWindow::openDocument() {
+    document_->open();
 }
-void MainWindow::mnusave_Click() {
-    document_->mnusave_Click();
+void MainWindow::save() {
+    document_->save();
 }
-void MainWindow::mnusaveas_Click() {
-    document_->mnusaveas_Click();
+void MainWindow::saveAs() {
+    document_->saveAs();
 }
-void MainWindow::mnuexit_Click() {
-    document_->mnuexit_Click();
+void MainWindow::exitProgram() {
+    document_->exit();
 }
-void MainWindow::cmdUndo_Click() {
-    Undo();
-}
-void MainWindow::cmdRedo_Click() {
-    Redo();
-}
-void MainWindow::Undo() {
+void MainWindow::undo() {
     history_->undo();
 }
-void MainWindow::Redo() {
+void MainWindow::redo() {
     history_->redo();
 }
-void MainWindow::mnuview_Click(int index) {
+void MainWindow::selectSkin(int index) {
     skin_->skinCommand(index);
 }
 
 // Preview, printing, help and the About box are not part of this build yet.
-void MainWindow::mnupre_Click() {}
-void MainWindow::mnuprint_Click() {}
-void MainWindow::mnuipreview_Click() {}
-void MainWindow::mnuhelp_Click() {}
-void MainWindow::mnuabout_Click() {}
+void MainWindow::previewInBrowser() {}
+void MainWindow::printSource() {}
+void MainWindow::toggleInstantPreview() {}
+void MainWindow::showHelp(int) {}
+void MainWindow::showAbout() {}
 
-void MainWindow::mnucut_Click() {
-    cutSelection(*RichTextBox1, *services_.clipboard);
+void MainWindow::cut() {
+    cutSelection(*editor_, *services_.clipboard);
 }
-void MainWindow::mnucopy_Click() {
-    copySelection(*RichTextBox1, *services_.clipboard);
+void MainWindow::copy() {
+    copySelection(*editor_, *services_.clipboard);
 }
-void MainWindow::mnupaste_Click() {
-    pasteClipboard(*RichTextBox1, *services_.clipboard);
+void MainWindow::paste() {
+    pasteClipboard(*editor_, *services_.clipboard);
 }
-void MainWindow::mnuselectall_Click() {
-    selectAll(*RichTextBox1);
+void MainWindow::selectAll() {
+    quenbry::selectAll(*editor_);
 }
 
-const quenbry::SkinConfiguration *MainWindow::SkinConfiguration() const {
+const SkinConfiguration *MainWindow::skinConfiguration() const {
     return skin_ ? skin_->skinConfiguration() : nullptr;
 }
 
-void MainWindow::setCommandEnabled(HistoryCommand which, bool enabled) {
-    switch (which) {
-    case HistoryCommand::XPButton7:
-        toolButtons_.value(QStringLiteral("XPButton7"))->setEnabled(enabled);
-        break;
-    case HistoryCommand::mnuundo:
-        items_.value(QStringLiteral("mnuundo"))->setEnabled(enabled);
-        break;
-    case HistoryCommand::XPButton10:
-        toolButtons_.value(QStringLiteral("XPButton10"))->setEnabled(enabled);
-        break;
-    case HistoryCommand::mnuredo:
-        items_.value(QStringLiteral("mnuredo"))->setEnabled(enabled);
-        break;
-    case HistoryCommand::cmdUndo:
-        hiddenButtons_.value(QStringLiteral("cmdUndo"))->setEnabled(enabled);
-        break;
-    case HistoryCommand::cmdRedo:
-        hiddenButtons_.value(QStringLiteral("cmdRedo"))->setEnabled(enabled);
-        break;
-    }
+void MainWindow::availabilityChanged(bool canUndo, bool canRedo) {
+    requiredToolButton("XPButton7")->setEnabled(canUndo);
+    requiredItem("mnuundo")->setEnabled(canUndo);
+    requiredToolButton("XPButton10")->setEnabled(canRedo);
+    requiredItem("mnuredo")->setEnabled(canRedo);
+    requiredHiddenButton("cmdUndo")->setEnabled(canUndo);
+    requiredHiddenButton("cmdRedo")->setEnabled(canRedo);
+    updateClipboardCommands();
+}
+
+void MainWindow::undoRejected() {
+    // Only the hidden Undo button goes off, as it always has; the next availability update
+    // switches it on again.
+    requiredHiddenButton("cmdUndo")->setEnabled(false);
 }
 
 void MainWindow::hideSelection(bool hide) {
-    RichTextBox1->setSelectionHidden(hide);
+    editor_->setSelectionHidden(hide);
 }
 
 void MainWindow::focusEditor() {
-    RichTextBox1->setFocus();
+    editor_->setFocus();
 }
 
-QString MainWindow::applicationTitle() const {
-    return appTitle;
+std::optional<TemplateSettings> MainWindow::runNewPageDialog() {
+    return NewPageDialog::ask(this, skinConfiguration(), *services_.dialogs);
 }
 
-void MainWindow::runNewPageDialog() {
-    quenbry::runNewPageDialog(this, SkinConfiguration(), *services_.dialogs, templateSettings_,
-                              *RichTextBox1);
+void MainWindow::disableHiddenUndoButton() {
+    requiredHiddenButton("cmdUndo")->setEnabled(false);
 }
 
-void MainWindow::disableCmdUndo() {
-    hiddenButtons_.value(QStringLiteral("cmdUndo"))->setEnabled(false);
-}
-
-void MainWindow::disableXPButton7() {
-    toolButtons_.value(QStringLiteral("XPButton7"))->setEnabled(false);
+void MainWindow::disableToolbarUndoButton() {
+    requiredToolButton("XPButton7")->setEnabled(false);
 }
 
 void MainWindow::toggleToolButton(const char *viewItem, const char *button) {
-    ImageButton *b = toolButtons_.value(QString::fromLatin1(button));
-    QAction *item = items_.value(QString::fromLatin1(viewItem));
+    ImageButton *b = requiredToolButton(button);
+    QAction *item = requiredItem(viewItem);
     if (!b->isHidden()) {
         b->setVisible(false);
         item->setChecked(false);

@@ -8,18 +8,18 @@
 
 namespace quenbry {
 
-// Written only by the New Page dialog's "Create Page"; kept for the whole run.
+// The choices of the New Page dialog's "Create Page", from which the page is built.
 struct TemplateSettings {
-    QString PageTitle;
-    QString PageFontName;
-    qint16 PageFontSize = 0;
+    QString title;
+    QString fontName;
+    qint16 fontSize = 0;
 };
 
 // The seventeen lines, CR LF between them and none after the last. The values go in exactly
 // as given: nothing is escaped or trimmed.
 QString pageText(const QString &title, const QString &fontName, qint16 fontSize);
 inline QString pageText(const TemplateSettings &s) {
-    return pageText(s.PageTitle, s.PageFontName, s.PageFontSize);
+    return pageText(s.title, s.fontName, s.fontSize);
 }
 // The start-up page: "New Page", Arial and 12, each font value followed by a space.
 QString defaultPage();
@@ -27,9 +27,5 @@ QString defaultPage();
 // Replaces the editor's text by the page in two changes: the text emptied, then the page
 // inserted at the caret. The caret ends after the page.
 void putPage(EditorBuffer &editor, const QString &page);
-// CreateNewPage: the page built from the settings, put into the editor.
-inline void createNewPage(EditorBuffer &editor, const TemplateSettings &s) {
-    putPage(editor, pageText(s));
-}
 
 } // namespace quenbry

@@ -78,8 +78,8 @@ TEST_F(MainWindowFixture, NeoSkinGivesItsSeventeenSettingsInOrder) {
     EXPECT_EQ(buttons.size(), QSize(70, 10));
     EXPECT_TRUE(hasManyColours(caption));
     EXPECT_TRUE(hasManyColours(buttons));
-    EXPECT_EQ(caption, skin.picResource(0));
-    EXPECT_EQ(buttons, skin.picResource(1));
+    EXPECT_EQ(caption, skin.skinPicture(0));
+    EXPECT_EQ(buttons, skin.skinPicture(1));
 
     const std::pair<SkinSetting, int> numbers[] = {
         {SkinSetting::CaptionHeight, 19},  {SkinSetting::CaptionButtonSize, 20},

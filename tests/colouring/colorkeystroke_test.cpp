@@ -13,8 +13,27 @@ struct State {
     bool operator==(const State &) const = default;
 };
 
-State stateOf(const ColorCodes &c) {
-    return {c.InTag, c.InValue, c.InQuote, c.InComment, c.InScript};
+State stateOf(const SyntaxColouring &c) {
+    const TypingState t = c.typingState();
+    return {t.inTag, t.inValue, t.inQuote, t.inComment, t.inScript};
+}
+
+// Brings the typing state to s by typing into a scratch editor: the state follows the typed
+// characters only, whatever editor they went to.
+void typeInto(SyntaxColouring &codes, const State &s) {
+    const char *keys = s == State{true, true, true, false, false}     ? "<a=\""
+                       : s == State{false, false, false, true, false} ? "<!"
+                       : s == State{true, false, false, false, false} ? "<"
+                                                                      : "";
+    EditorCore scratch;
+    scratch.onKeyPress = [&](int &key) {
+        codes.colourKeystroke(scratch, key);
+    };
+    scratch.setText("x");
+    scratch.selectFromUser(1, 0);
+    for (const char *k = keys; *k; ++k)
+        scratch.typeCharacter(*k);
+    ASSERT_EQ(stateOf(codes), s) << "no keys for this state";
 }
 
 std::ostream &operator<<(std::ostream &os, const State &s) {
@@ -40,14 +59,10 @@ TEST_P(ColorKeystrokeTable, ColoursAndState) {
     const KeystrokeCase &c = GetParam();
     EditorCore editor;
     editor.setDefaultTextColour(kUncoloured);
-    ColorCodes codes;
-    codes.InTag = c.state.inTag;
-    codes.InValue = c.state.inValue;
-    codes.InQuote = c.state.inQuote;
-    codes.InComment = c.state.inComment;
-    codes.InScript = c.state.inScript;
+    SyntaxColouring codes;
+    typeInto(codes, c.state);
     editor.onKeyPress = [&](int &key) {
-        codes.colorKeystroke(editor, key);
+        codes.colourKeystroke(editor, key);
     };
     editor.setText(c.before);
     editor.selectFromUser(editor.length(), 0);
@@ -116,19 +131,19 @@ INSTANTIATE_TEST_SUITE_P(
 TEST(ColorKeystroke, CaretAtStartOfText) {
     EditorCore editor;
     editor.setDefaultTextColour(kUncoloured);
-    ColorCodes codes;
+    SyntaxColouring codes;
     editor.onKeyPress = [&](int &key) {
-        codes.colorKeystroke(editor, key);
+        codes.colourKeystroke(editor, key);
     };
     editor.setText("<b>");
     editor.selectFromUser(0, 0);
     editor.typeCharacter('!');
     editor.selectFromUser(0, 0);
-    codes.InTag = true;
+    typeInto(codes, {true, false, false, false, false});
     editor.typeCharacter('>');
     EXPECT_EQ(editor.text(), ">!<b>");
     EXPECT_EQ(colourLetters(editor), "GTDDD");
-    EXPECT_FALSE(codes.InTag);
+    EXPECT_FALSE(codes.typingState().inTag);
 }
 
 // Typed over a selection, the colour is set on the selected text before it is replaced; a
@@ -137,9 +152,9 @@ TEST(ColorKeystroke, CaretAtStartOfText) {
 TEST(ColorKeystroke, OverASelection) {
     EditorCore editor;
     editor.setDefaultTextColour(kUncoloured);
-    ColorCodes codes;
+    SyntaxColouring codes;
     editor.onKeyPress = [&](int &key) {
-        codes.colorKeystroke(editor, key);
+        codes.colourKeystroke(editor, key);
     };
     editor.setText("ab<cd");
     editor.selectFromUser(0, 2);
@@ -151,29 +166,29 @@ TEST(ColorKeystroke, OverASelection) {
     editor.typeCharacter('!');
     EXPECT_EQ(editor.text(), "z<!--cd");
     EXPECT_EQ(colourLetters(editor), "TCCCCTT");
-    EXPECT_TRUE(codes.InComment);
+    EXPECT_TRUE(codes.typingState().inComment);
     EXPECT_EQ(editor.selStart(), 5);
 }
 
 // The keystroke's result is its final code: 0 when consumed.
 TEST(ColorKeystroke, ReturnsTheFinalCode) {
     EditorCore editor;
-    ColorCodes codes;
+    SyntaxColouring codes;
     editor.setText("<");
     editor.selectFromUser(1, 0);
     int key = '%';
-    EXPECT_EQ(codes.colorKeystroke(editor, key), 0);
+    EXPECT_EQ(codes.colourKeystroke(editor, key), 0);
     EXPECT_EQ(key, 0);
     key = 'a';
-    EXPECT_EQ(codes.colorKeystroke(editor, key), 'a');
+    EXPECT_EQ(codes.colourKeystroke(editor, key), 'a');
 }
 
-TEST(ColorCodesPalette, ColorRefsBecomeRgb) {
-    EXPECT_EQ(ColorCodes::toQRgb(ColorCodes::TagColor), qRgb(0, 0, 160));
-    EXPECT_EQ(ColorCodes::toQRgb(ColorCodes::ValueColor), qRgb(128, 0, 128));
-    EXPECT_EQ(ColorCodes::toQRgb(ColorCodes::CommentColor), qRgb(64, 128, 128));
-    EXPECT_EQ(ColorCodes::toQRgb(ColorCodes::ScriptColor), qRgb(128, 0, 0));
-    EXPECT_EQ(ColorCodes::toQRgb(ColorCodes::TextColor), qRgb(0, 0, 0));
+TEST(SyntaxColouringPalette, ColorRefsBecomeRgb) {
+    EXPECT_EQ(SyntaxColouring::toQRgb(SyntaxColouring::TagColor), qRgb(0, 0, 160));
+    EXPECT_EQ(SyntaxColouring::toQRgb(SyntaxColouring::ValueColor), qRgb(128, 0, 128));
+    EXPECT_EQ(SyntaxColouring::toQRgb(SyntaxColouring::CommentColor), qRgb(64, 128, 128));
+    EXPECT_EQ(SyntaxColouring::toQRgb(SyntaxColouring::ScriptColor), qRgb(128, 0, 0));
+    EXPECT_EQ(SyntaxColouring::toQRgb(SyntaxColouring::TextColor), qRgb(0, 0, 0));
 }
 
 } // namespace

@@ -1,5 +1,5 @@
-// The region pass: what it paints over whole texts, how it treats ranges, and that the
-// incremental pass stays exact (and small) across the edits that move region boundaries.
+// The region pass: what it paints over whole texts, and that the incremental pass stays exact (and
+// small) across the edits that move region boundaries.
 
 #include "colourletters.h"
 #include "editorpair.h"
@@ -24,8 +24,8 @@ TEST_P(ColorRegionTable, PaintsTagsValuesAndComments) {
     editor.setDefaultTextColour(kUncoloured);
     editor.setText(c.text);
     editor.selectFromUser(1, 2);
-    ColorCodes codes;
-    codes.colorRegion(editor);
+    SyntaxColouring codes;
+    codes.colourRegions(editor);
     EXPECT_EQ(colourLetters(editor), c.colours);
     EXPECT_EQ(editor.selStart(), std::min(1, editor.length()));
     EXPECT_EQ(editor.selLength(), std::clamp(editor.length() - 1, 0, 2));
@@ -66,32 +66,6 @@ INSTANTIATE_TEST_SUITE_P(
         RegionCase{"TagRepaintWipesValues", "<a x=1 y==<b=c>", "GGGGGGGGGGGGGVG"},
         RegionCase{"SingleQuotesAreNotQuotes", "<a t='a b' u=c>", "GGGGGVVVGGGGGVG"}),
     [](const auto &info) { return std::string(info.param.name); });
-
-// Parts of the text: 1-based start and end; the scan still reads past `end` to finish the
-// tag it is in and stops once a region reaches `end`.
-TEST(ColorRegion, RangesFollowThePositions) {
-    struct Case {
-        int start, end;
-        QString colours;
-    } cases[] = {
-        {0, -1, "GGGDGGGDGGG"}, {1, -1, "GGGDGGGDGGG"},  {5, -1, "DDDDGGGDGGG"},
-        {1, 3, "GGGDDDDDDDD"},  {2, 3, "DDDDGGGDDDD"},   {1, 5, "GGGDGGGDDDD"},
-        {6, 7, "DDDDDDDDGGG"},  {20, -1, "DDDDDDDDDDD"},
-    };
-    for (const auto &c : cases) {
-        EditorCore editor;
-        editor.setDefaultTextColour(kUncoloured);
-        editor.setText("<a>x<b>y<c>");
-        ColorCodes codes;
-        codes.colorRegion(editor, c.start, c.end);
-        EXPECT_EQ(colourLetters(editor), c.colours) << c.start << ", " << c.end;
-        EditorCore slow;
-        slow.setDefaultTextColour(kUncoloured);
-        slow.setText("<a>x<b>y<c>");
-        reference::colorRegion(slow, c.start, c.end);
-        EXPECT_EQ(colourLetters(slow), c.colours) << "reference " << c.start << ", " << c.end;
-    }
-}
 
 // Records the ranges a pass paints.
 class PaintCountingEditor : public EditorCore {
@@ -136,12 +110,12 @@ TEST(ColorRegionIncremental, EditsThatMoveBoundariesStayExact) {
     };
     for (const IncrementalCase &c : cases) {
         EditorCore fast, slow;
-        ColorCodes codes;
+        SyntaxColouring codes;
         bool recorded = true;
         fast.onChange = [&] {
             codes.noteEdit(fast.lastEdit());
             if (recorded)
-                codes.colorRegion(fast);
+                codes.colourRegions(fast);
         };
         slow.onChange = [&] {
             if (recorded)
@@ -169,10 +143,10 @@ TEST(ColorRegionIncremental, PaintsOnlyWhatTheEditTouches) {
     for (int i = 0; i < 2000; ++i)
         page += "<p class=\"c\">text " + QString::number(i) + "</p><!-- n -->\r\n";
     PaintCountingEditor editor;
-    ColorCodes codes;
+    SyntaxColouring codes;
     editor.onChange = [&] {
         codes.noteEdit(editor.lastEdit());
-        codes.colorRegion(editor);
+        codes.colourRegions(editor);
     };
     editor.setText(page);
     EXPECT_GE(editor.painted, page.size() / 2);

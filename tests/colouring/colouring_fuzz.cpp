@@ -78,10 +78,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     ColouredEditor slow(true);
     // The incremental side on a metered editor, wired like the main window.
     MeteredEditor fast;
-    ColorCodes codes;
+    SyntaxColouring codes;
     bool recording = true;
     fast.onKeyPress = [&](int &key) {
-        codes.colorKeystroke(fast, key);
+        codes.colourKeystroke(fast, key);
     };
     fast.onChange = [&] {
         codes.noteEdit(fast.lastEdit());
@@ -92,7 +92,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
         for (int i = 0; i < fast.length(); ++i)
             before[size_t(i)] = fast.colourAt(i);
         fast.work = 0;
-        codes.colorRegion(fast);
+        codes.colourRegions(fast);
         if (fast.work > 8LL * fast.length() + 64)
             fail("a pass did more than linear work");
         if (fast.selStart() != selStart || fast.selLength() != selLength)

@@ -2,7 +2,7 @@
 // Colours written as one letter per character, so that test tables read like the text:
 // G tag, V value, C comment, S script, T plain text, D the editor's default (never coloured).
 
-#include "colouring/colorcodes.h"
+#include "colouring/syntaxcolouring.h"
 #include "platform/editorcore.h"
 
 #include <QString>
@@ -21,15 +21,15 @@ inline QString colourLetters(const EditorBuffer &buffer) {
     QString out;
     for (int i = 0; i < buffer.length(); ++i) {
         const QRgb c = buffer.colourAt(i) | 0xff000000u;
-        if (c == ColorCodes::toQRgb(ColorCodes::TagColor))
+        if (c == SyntaxColouring::toQRgb(SyntaxColouring::TagColor))
             out += 'G';
-        else if (c == ColorCodes::toQRgb(ColorCodes::ValueColor))
+        else if (c == SyntaxColouring::toQRgb(SyntaxColouring::ValueColor))
             out += 'V';
-        else if (c == ColorCodes::toQRgb(ColorCodes::CommentColor))
+        else if (c == SyntaxColouring::toQRgb(SyntaxColouring::CommentColor))
             out += 'C';
-        else if (c == ColorCodes::toQRgb(ColorCodes::ScriptColor))
+        else if (c == SyntaxColouring::toQRgb(SyntaxColouring::ScriptColor))
             out += 'S';
-        else if (c == ColorCodes::toQRgb(ColorCodes::TextColor))
+        else if (c == SyntaxColouring::toQRgb(SyntaxColouring::TextColor))
             out += 'T';
         else if (c == (kUncoloured | 0xff000000u))
             out += 'D';

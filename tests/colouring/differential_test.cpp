@@ -100,7 +100,7 @@ TEST(ColouringDifferential, IncrementalPassMatchesReferenceOverRandomEdits) {
                 << history.join('\n').toStdString();
             // What the pass keeps for next time must be what a fresh scan finds.
             if (!fast.passPending) {
-                ASSERT_EQ(fast.codes.regions(), ColorCodes::scanRegions(fast.core))
+                ASSERT_EQ(fast.codes.regions(), SyntaxColouring::scanRegions(fast.core))
                     << "seed " << seed << " text \"" << fast.core.text().toStdString() << "\"\n"
                     << history.join('\n').toStdString();
             }
@@ -130,8 +130,8 @@ TEST(ColouringDifferential, LongTextsResynchroniseExactly) {
             ASSERT_EQ(fast.passFault, "");
         }
         // What the pass keeps for next time must be what a fresh scan finds.
-        fast.codes.colorRegion(fast.core);
-        EXPECT_EQ(fast.codes.regions(), ColorCodes::scanRegions(fast.core));
+        fast.codes.colourRegions(fast.core);
+        EXPECT_EQ(fast.codes.regions(), SyntaxColouring::scanRegions(fast.core));
     }
 }
 
@@ -163,7 +163,7 @@ TEST(ColouringDifferential, GeneratedPagesStayExact) {
             ASSERT_TRUE(fast.core.colourRuns() == slow.core.colourRuns())
                 << "seed " << seed << " step " << step << " " << describe(o).toStdString();
             if (!fast.passPending) {
-                ASSERT_TRUE(fast.codes.regions() == ColorCodes::scanRegions(fast.core));
+                ASSERT_TRUE(fast.codes.regions() == SyntaxColouring::scanRegions(fast.core));
             }
         }
     }

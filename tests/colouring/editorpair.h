@@ -1,10 +1,10 @@
 #pragma once
 // Two in-memory editors driven alike, each wired the way the main window wires the colouring:
-// one colours with ColorCodes (incremental pass), the other with the reference pass. Used
+// one colours with SyntaxColouring (incremental pass), the other with the reference pass. Used
 // by the differential test and the fuzz target.
 
-#include "colouring/colorcodes.h"
 #include "colouring/referencepass.h"
+#include "colouring/syntaxcolouring.h"
 #include "platform/editorcore.h"
 
 #include <QString>
@@ -66,7 +66,7 @@ public:
     explicit ColouredEditor(bool useReference)
         : reference_(useReference) {
         core.onKeyPress = [this](int &key) {
-            codes.colorKeystroke(core, key);
+            codes.colourKeystroke(core, key);
         };
         core.onChange = [this] {
             changed();
@@ -76,7 +76,7 @@ public:
     ColouredEditor &operator=(const ColouredEditor &) = delete;
 
     EditorCore core;
-    ColorCodes codes;
+    SyntaxColouring codes;
     bool recording = true;
     // Filled on every pass of the incremental editor: what a pass broke, if anything.
     std::string passFault;
@@ -99,7 +99,7 @@ private:
         const int selStart = core.selStart();
         const int selLength = core.selLength();
         const auto before = colours();
-        codes.colorRegion(core);
+        codes.colourRegions(core);
         if (core.selStart() != selStart || core.selLength() != selLength)
             passFault = "the pass moved the selection";
         // Only characters inside tags and comments may change colour in a pass.

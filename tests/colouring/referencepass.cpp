@@ -1,6 +1,6 @@
 #include "referencepass.h"
 
-#include "colouring/colorcodes.h"
+#include "colouring/syntaxcolouring.h"
 
 namespace quenbry::reference {
 
@@ -26,13 +26,13 @@ QString left(const QString &s, int n) {
 }
 
 void paint(EditorBuffer &buffer, int start, int length, quint32 colorRef) {
-    buffer.setColour(start, length, ColorCodes::toQRgb(colorRef));
+    buffer.setColour(start, length, SyntaxColouring::toQRgb(colorRef));
 }
 
 void colorTag(EditorBuffer &buffer, const QString &tag, int a, int b) {
     QString s = tag;
     if (inStr(1, s, "=") == 0) {
-        paint(buffer, a, b - a + 1, ColorCodes::TagColor);
+        paint(buffer, a, b - a + 1, SyntaxColouring::TagColor);
         return;
     }
     try {
@@ -40,7 +40,7 @@ void colorTag(EditorBuffer &buffer, const QString &tag, int a, int b) {
             if (s.isEmpty())
                 return;
             if (left(s, 1) == "<" && inStr(1, s, "=") > 0) {
-                paint(buffer, a, b - a + 1, ColorCodes::TagColor);
+                paint(buffer, a, b - a + 1, SyntaxColouring::TagColor);
                 s = mid(s, inStr(1, s, "=") + 1);
             }
             QString v = left(s, inStr(1, s, " "));
@@ -50,11 +50,11 @@ void colorTag(EditorBuffer &buffer, const QString &tag, int a, int b) {
                     v = left(s, q);
             }
             const int p = b + 1 - int(s.size());
-            paint(buffer, p, int(v.size()), ColorCodes::ValueColor);
+            paint(buffer, p, int(v.size()), SyntaxColouring::ValueColor);
             s = mid(s, int(v.size()) + 1);
             if (inStr(1, s, "=") == 0) {
                 s = left(s, int(s.size()) - 1);
-                paint(buffer, p, int(s.size()), ColorCodes::ValueColor);
+                paint(buffer, p, int(s.size()), SyntaxColouring::ValueColor);
                 return;
             }
             s = mid(s, inStr(1, s, "=") + 1);
@@ -100,7 +100,7 @@ void colorRegion(EditorBuffer &buffer, int start, int end) {
     const QString text = buffer.text();
     for (const Region &r : regions(text, start, end)) {
         if (r.comment)
-            paint(buffer, r.start, r.end - r.start + 1, ColorCodes::CommentColor);
+            paint(buffer, r.start, r.end - r.start + 1, SyntaxColouring::CommentColor);
         else
             colorTag(buffer, text.mid(r.start, r.end - r.start + 1), r.start, r.end);
     }

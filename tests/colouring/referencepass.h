@@ -1,6 +1,6 @@
 #pragma once
 // The region pass written the slow and obvious way, step by step over a copy of the whole
-// text, as the yardstick for ColorCodes::colorRegion.
+// text, as the yardstick for SyntaxColouring::colourRegions.
 
 #include "platform/editorbuffer.h"
 

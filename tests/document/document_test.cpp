@@ -42,7 +42,7 @@ protected:
         };
         editor.setText(kPage);
         doc.setModified(false);
-        doc.S();
+        doc.refreshTitle();
     }
     QString path(const QString &name) const { return dir.filePath(name); }
     void type(const QString &s) {
@@ -55,14 +55,14 @@ protected:
         if (wasModified)
             dialogs.answers.push_back(MessageAnswer::No);
         dialogs.fileNames.push_back(file);
-        doc.mnuopen_Click();
+        doc.open();
         ASSERT_EQ(doc.fileName(), file);
     }
     void saveAs(const QString &file) {
         dialogs.fileNames.push_back(file);
         if (QFileInfo::exists(file))
             dialogs.answers.push_back(MessageAnswer::Yes);
-        ASSERT_EQ(doc.SaveFileAs(), SaveOutcome::Written);
+        ASSERT_EQ(doc.saveAs(), SaveOutcome::Written);
     }
     void expectNoQuestionsLeft() {
         EXPECT_TRUE(dialogs.answers.empty());
@@ -71,7 +71,7 @@ protected:
 };
 
 TEST_F(DocumentFlow, ExitRightAfterStartUpEndsWithoutAPrompt) {
-    doc.mnuexit_Click();
+    doc.exit();
     EXPECT_TRUE(host.ended);
     EXPECT_TRUE(dialogs.messages.empty());
 }
@@ -84,9 +84,9 @@ TEST_F(DocumentFlow, SavePromptTitlesAndCancel) {
         QString title;
     };
     const Case cases[] = {
-        {"New", &Document::mnuname_Click, QStringLiteral("DozudUzaz Evodav")},
-        {"Open", &Document::mnuopen_Click, QStringLiteral("Quenbry HTML Editor")},
-        {"Exit", &Document::mnuexit_Click, QStringLiteral("DozudUzaz Evodav")},
+        {"New", &Document::newPage, QStringLiteral("DozudUzaz Evodav")},
+        {"Open", &Document::open, QStringLiteral("Quenbry HTML Editor")},
+        {"Exit", &Document::exit, QStringLiteral("DozudUzaz Evodav")},
     };
     type("x");
     const QString text = editor.text();
@@ -113,7 +113,7 @@ TEST_F(DocumentFlow, SavePromptTitlesAndCancel) {
 TEST_F(DocumentFlow, PromptNoGoesOnWithoutSaving) {
     type("x");
     dialogs.answers.push_back(MessageAnswer::No);
-    doc.mnuexit_Click();
+    doc.exit();
     EXPECT_TRUE(host.ended);
     EXPECT_TRUE(dialogs.fileDialogs.empty());
 }
@@ -123,7 +123,7 @@ TEST_F(DocumentFlow, PromptYesSavesThenGoesOn) {
     saveAs(file);
     type("x");
     dialogs.answers.push_back(MessageAnswer::Yes);
-    doc.mnuexit_Click();
+    doc.exit();
     EXPECT_TRUE(host.ended);
     EXPECT_EQ(readBytes(file), "x" + kPage.toLatin1() + "\r\n");
     EXPECT_FALSE(doc.modified());
@@ -133,9 +133,9 @@ TEST_F(DocumentFlow, PromptYesSavesThenGoesOn) {
 TEST_F(DocumentFlow, PromptYesWithCancelledSaveStopsTheCommand) {
     using Command = void (Document::*)();
     const std::pair<const char *, Command> commands[] = {
-        {"New", &Document::mnuname_Click},
-        {"Open", &Document::mnuopen_Click},
-        {"Exit", &Document::mnuexit_Click},
+        {"New", &Document::newPage},
+        {"Open", &Document::open},
+        {"Exit", &Document::exit},
     };
     type("x");
     const QString text = editor.text();
@@ -155,7 +155,7 @@ TEST_F(DocumentFlow, PromptYesWithCancelledSaveStopsTheCommand) {
     }
     // And the next Exit still asks.
     dialogs.answers.push_back(MessageAnswer::Cancel);
-    doc.mnuexit_Click();
+    doc.exit();
     EXPECT_FALSE(host.ended);
     expectNoQuestionsLeft();
 }
@@ -163,7 +163,7 @@ TEST_F(DocumentFlow, PromptYesWithCancelledSaveStopsTheCommand) {
 TEST_F(DocumentFlow, CancelledSaveDialogKeepsModified) {
     type("x");
     dialogs.fileNames.push_back(std::nullopt);
-    EXPECT_EQ(doc.mnusave_Click(), SaveOutcome::Cancelled);
+    EXPECT_EQ(doc.save(), SaveOutcome::Cancelled);
     EXPECT_TRUE(doc.modified());
     EXPECT_EQ(host.caption, kUntitled);
     const FileDialogRequest &req = dialogs.fileDialogs.at(0);
@@ -176,7 +176,7 @@ TEST_F(DocumentFlow, SaveWritesTextAndOneLineEnd) {
     editor.setText("abc");
     const QString file = path("abc.html");
     dialogs.fileNames.push_back(file);
-    EXPECT_EQ(doc.mnusave_Click(), SaveOutcome::Written);
+    EXPECT_EQ(doc.save(), SaveOutcome::Written);
     EXPECT_EQ(readBytes(file), QByteArray::fromHex("6162630d0a"));
     EXPECT_FALSE(doc.modified());
     EXPECT_EQ(doc.fileName(), file);
@@ -187,10 +187,10 @@ TEST_F(DocumentFlow, EachOpenAndSaveAddsOneLineEnd) {
     const QString file = path("abc.html");
     ASSERT_TRUE(writeBytes(file, QByteArray::fromHex("6162630d0a")));
     open(file);
-    EXPECT_EQ(doc.mnusave_Click(), SaveOutcome::Written);
+    EXPECT_EQ(doc.save(), SaveOutcome::Written);
     EXPECT_EQ(readBytes(file), QByteArray::fromHex("6162630d0a0d0a"));
     open(file);
-    EXPECT_EQ(doc.mnusave_Click(), SaveOutcome::Written);
+    EXPECT_EQ(doc.save(), SaveOutcome::Written);
     EXPECT_EQ(readBytes(file), QByteArray::fromHex("6162630d0a0d0a0d0a"));
     expectNoQuestionsLeft();
 }
@@ -216,7 +216,7 @@ TEST_F(DocumentFlow, FilesOpenAndSaveBackByteForByte) {
         open(file);
         EXPECT_EQ(editor.length(), c.bytes.size());
         EXPECT_TRUE(doc.modified());
-        ASSERT_EQ(doc.mnusave_Click(), SaveOutcome::Written);
+        ASSERT_EQ(doc.save(), SaveOutcome::Written);
         EXPECT_EQ(readBytes(file), c.bytes + "\r\n");
     }
 }
@@ -226,7 +226,7 @@ TEST_F(DocumentFlow, UnmappableCharactersAreWrittenAsReferences) {
     editor.setText(text);
     const QString file = path("refs.html");
     dialogs.fileNames.push_back(file);
-    ASSERT_EQ(doc.mnusave_Click(), SaveOutcome::Written);
+    ASSERT_EQ(doc.save(), SaveOutcome::Written);
     EXPECT_EQ(readBytes(file), "<p>\x80 &#20013;&#25991;</p>\r\n");
     EXPECT_EQ(editor.text(), text);
 }
@@ -235,7 +235,7 @@ TEST_F(DocumentFlow, OpenCountsAsAChangeAndThenExitPrompts) {
     const QString file = path("page.html");
     ASSERT_TRUE(writeBytes(file, "hello"));
     dialogs.fileNames.push_back(file);
-    doc.mnuopen_Click();
+    doc.open();
     const FileDialogRequest &req = dialogs.fileDialogs.at(0);
     EXPECT_EQ(req.mode, FileDialogRequest::Open);
     EXPECT_EQ(req.title, "Open");
@@ -247,7 +247,7 @@ TEST_F(DocumentFlow, OpenCountsAsAChangeAndThenExitPrompts) {
     EXPECT_TRUE(host.xpButton7Enabled);
 
     dialogs.answers.push_back(MessageAnswer::Cancel);
-    doc.mnuexit_Click();
+    doc.exit();
     EXPECT_EQ(dialogs.messages.size(), 1u);
     EXPECT_FALSE(host.ended);
 }
@@ -255,7 +255,7 @@ TEST_F(DocumentFlow, OpenCountsAsAChangeAndThenExitPrompts) {
 TEST_F(DocumentFlow, CancelledOpenRefreshesTitleAndDisablesOnlyCmdUndo) {
     host.caption = "stale";
     dialogs.fileNames.push_back(std::nullopt);
-    doc.mnuopen_Click();
+    doc.open();
     EXPECT_EQ(editor.text(), kPage);
     EXPECT_FALSE(doc.modified());
     EXPECT_EQ(host.caption, kUntitled);
@@ -271,7 +271,7 @@ TEST_F(DocumentFlow, OpenPromptYesSavesFirstThenOpens) {
     dialogs.answers.push_back(MessageAnswer::Yes);
     dialogs.fileNames.push_back(saved);
     dialogs.fileNames.push_back(other);
-    doc.mnuopen_Click();
+    doc.open();
     ASSERT_EQ(dialogs.fileDialogs.size(), 2u);
     EXPECT_EQ(dialogs.fileDialogs[0].title, "Save");
     EXPECT_EQ(dialogs.fileDialogs[1].title, "Open");
@@ -286,7 +286,7 @@ TEST_F(DocumentFlow, NewWithCancelledPageDialog) {
     type("x");
     host.caption = "stale";
     dialogs.answers.push_back(MessageAnswer::No);
-    doc.mnuname_Click();
+    doc.newPage();
     EXPECT_EQ(host.newPageDialogs, 1);
     EXPECT_EQ(editor.text(), "x" + kPage);
     EXPECT_EQ(doc.fileName(), QString());
@@ -299,14 +299,15 @@ TEST_F(DocumentFlow, NewWithCancelledPageDialog) {
 TEST_F(DocumentFlow, NewWithCreatedPageIsModified) {
     // During the dialog the title already reads Untitled.
     QString captionDuringDialog;
+    const TemplateSettings chosen{"Title", "Font", 14};
     host.newPageDialog = [&] {
         captionDuringDialog = host.caption;
-        editor.setText("<html></html>");
+        return std::optional(chosen);
     };
-    doc.mnuname_Click();
+    doc.newPage();
     EXPECT_TRUE(dialogs.messages.empty());
     EXPECT_EQ(captionDuringDialog, kUntitled);
-    EXPECT_EQ(editor.text(), "<html></html>");
+    EXPECT_EQ(editor.text(), pageText(chosen));
     EXPECT_TRUE(doc.modified());
 }
 
@@ -320,7 +321,7 @@ TEST_F(DocumentFlow, SaveAsOverwriteQuestionLoops) {
     // No shows the dialog again with the chosen name; Cancel there writes nothing.
     dialogs.fileNames = {existing, std::nullopt};
     dialogs.answers = {MessageAnswer::No};
-    EXPECT_EQ(doc.SaveFileAs(), SaveOutcome::Cancelled);
+    EXPECT_EQ(doc.saveAs(), SaveOutcome::Cancelled);
     ASSERT_EQ(dialogs.fileDialogs.size(), 3u);
     EXPECT_EQ(dialogs.fileDialogs[1].title, "Save As");
     EXPECT_EQ(dialogs.fileDialogs[1].fileName, oldFile);
@@ -338,7 +339,7 @@ TEST_F(DocumentFlow, SaveAsOverwriteQuestionLoops) {
     // Yes writes; Save As leaves the document modified.
     dialogs.fileNames = {existing};
     dialogs.answers = {MessageAnswer::Yes};
-    EXPECT_EQ(doc.SaveFileAs(), SaveOutcome::Written);
+    EXPECT_EQ(doc.saveAs(), SaveOutcome::Written);
     EXPECT_EQ(readBytes(existing), "x" + kPage.toLatin1() + "\r\n");
     EXPECT_EQ(doc.fileName(), existing);
     EXPECT_EQ(host.caption, "Quenbry HTML Editor (existing.html)");
@@ -348,7 +349,7 @@ TEST_F(DocumentFlow, SaveAsOverwriteQuestionLoops) {
     type("y");
     const auto dialogsBefore = dialogs.fileDialogs.size();
     dialogs.answers = {MessageAnswer::Yes};
-    doc.mnuexit_Click();
+    doc.exit();
     EXPECT_TRUE(host.ended);
     EXPECT_EQ(dialogs.fileDialogs.size(), dialogsBefore);
     EXPECT_EQ(readBytes(existing), "xy" + kPage.toLatin1() + "\r\n");
@@ -359,7 +360,7 @@ TEST_F(DocumentFlow, DirectSaveAsksNothingEvenWhenTheFileChangedOnDisk) {
     saveAs(file);
     ASSERT_TRUE(writeBytes(file, "changed elsewhere"));
     const auto before = dialogs.messages.size() + dialogs.fileDialogs.size();
-    EXPECT_EQ(doc.mnusave_Click(), SaveOutcome::Written);
+    EXPECT_EQ(doc.save(), SaveOutcome::Written);
     EXPECT_EQ(dialogs.messages.size() + dialogs.fileDialogs.size(), before);
     EXPECT_EQ(readBytes(file), kPage.toLatin1() + "\r\n");
 }
@@ -368,23 +369,23 @@ TEST_F(DocumentFlow, DefaultExtensionAppearsAfterTheFirstDirectSave) {
     const QString file = path("page.html");
     // A save through the dialog is not a direct save.
     dialogs.fileNames.push_back(file);
-    doc.mnusave_Click();
+    doc.save();
     saveAs(path("other.html"));
     dialogs.fileNames.push_back(std::nullopt);
-    doc.mnuopen_Click();
+    doc.open();
     for (const FileDialogRequest &req : dialogs.fileDialogs)
         EXPECT_EQ(req.defaultExt, QString()) << req.title.toStdString();
     EXPECT_EQ(doc.defaultExt(), QString());
 
-    EXPECT_EQ(doc.mnusave_Click(), SaveOutcome::Written);
+    EXPECT_EQ(doc.save(), SaveOutcome::Written);
     EXPECT_EQ(doc.defaultExt(), "html");
     dialogs.fileDialogs.clear();
     dialogs.fileNames = {std::nullopt, std::nullopt};
-    doc.SaveFileAs();
-    doc.mnuopen_Click();
+    doc.saveAs();
+    doc.open();
     dialogs.fileNames = {std::nullopt};
-    doc.mnuname_Click();
-    doc.mnusave_Click(); // untitled again after New
+    doc.newPage();
+    doc.save(); // untitled again after New
     ASSERT_EQ(dialogs.fileDialogs.size(), 3u);
     for (const FileDialogRequest &req : dialogs.fileDialogs)
         EXPECT_EQ(req.defaultExt, "html") << req.title.toStdString();
@@ -428,7 +429,7 @@ TEST_F(DocumentFailure, OpenThatCannotReadChangesNothing) {
         const State before = state();
         dialogs.answers = {MessageAnswer::No, MessageAnswer::Ok};
         dialogs.fileNames = {file};
-        doc.mnuopen_Click();
+        doc.open();
         dialogs.messages.erase(dialogs.messages.begin()); // the save prompt
         expectOneError(file);
         EXPECT_EQ(state(), before);
@@ -453,7 +454,7 @@ TEST_F(DocumentFailure, SaveAsThatCannotWriteChangesNothing) {
         if (QFileInfo::exists(file))
             dialogs.answers.push_back(MessageAnswer::Yes);
         dialogs.answers.push_back(MessageAnswer::Ok);
-        EXPECT_EQ(doc.SaveFileAs(), SaveOutcome::Failed);
+        EXPECT_EQ(doc.saveAs(), SaveOutcome::Failed);
         if (QFileInfo::exists(file) && file != "/dev/full")
             ADD_FAILURE() << "created";
         if (dialogs.messages.size() == 2)
@@ -497,7 +498,7 @@ TEST_F(FullFileSystem, DirectSaveThatDoesNotFitKeepsTheOldFile) {
     dialogs.messages.clear();
     const State before = state();
     dialogs.answers = {MessageAnswer::Ok};
-    EXPECT_EQ(doc.mnusave_Click(), SaveOutcome::Failed);
+    EXPECT_EQ(doc.save(), SaveOutcome::Failed);
     expectOneError(file);
     EXPECT_EQ(state(), before);
     EXPECT_TRUE(doc.modified());
@@ -509,7 +510,7 @@ TEST_F(FullFileSystem, DirectSaveThatDoesNotFitKeepsTheOldFile) {
     // Exit's Yes that cannot save keeps the program running.
     dialogs.messages.clear();
     dialogs.answers = {MessageAnswer::Yes, MessageAnswer::Ok};
-    doc.mnuexit_Click();
+    doc.exit();
     EXPECT_FALSE(host.ended);
     EXPECT_EQ(dialogs.messages.size(), 2u);
     EXPECT_EQ(readBytes(file), "old page");

@@ -18,19 +18,18 @@ public:
     bool xpButton7Enabled = true;
     bool ended = false;
     int newPageDialogs = 0;
-    // What the New Page dialog does while it is open ("Create Page" or "Cancel").
-    std::function<void()> newPageDialog;
+    // What the New Page dialog does while it is open and what it returns (the choices of
+    // "Create Page", or nothing for "Cancel").
+    std::function<std::optional<TemplateSettings>()> newPageDialog;
 
     QWidget *dialogOwner() override { return nullptr; }
-    QString applicationTitle() const override { return kAppTitle; }
     void setCaption(const QString &c) override { caption = c; }
-    void runNewPageDialog() override {
+    std::optional<TemplateSettings> runNewPageDialog() override {
         ++newPageDialogs;
-        if (newPageDialog)
-            newPageDialog();
+        return newPageDialog ? newPageDialog() : std::nullopt;
     }
-    void disableCmdUndo() override { cmdUndoEnabled = false; }
-    void disableXPButton7() override { xpButton7Enabled = false; }
+    void disableHiddenUndoButton() override { cmdUndoEnabled = false; }
+    void disableToolbarUndoButton() override { xpButton7Enabled = false; }
     void endProcess() override { ended = true; }
 };
 

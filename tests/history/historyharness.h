@@ -5,7 +5,6 @@
 #include "history/history.h"
 #include "platform/editorcore.h"
 
-#include <map>
 #include <vector>
 
 namespace quenbry {
@@ -13,27 +12,34 @@ namespace quenbry {
 class FakeHistoryHost : public HistoryHost {
 public:
     struct Call {
-        enum Kind { Enable, SelChange, Hide, Focus } kind;
-        HistoryCommand which = HistoryCommand::XPButton7;
+        enum Kind { Availability, UndoRejected, Hide, Focus } kind;
         bool flag = false;
+        bool second = false;
         bool operator==(const Call &) const = default;
     };
 
-    void setCommandEnabled(HistoryCommand which, bool enabled) override {
-        this->enabled[which] = enabled;
-        calls.push_back({Call::Enable, which, enabled});
+    void availabilityChanged(bool canUndo, bool canRedo) override {
+        this->canUndo = canUndo;
+        this->canRedo = canRedo;
+        undoRejected_ = false;
+        calls.push_back({Call::Availability, canUndo, canRedo});
     }
-    void selChange() override { calls.push_back({Call::SelChange}); }
-    void hideSelection(bool hide) override { calls.push_back({Call::Hide, {}, hide}); }
+    void undoRejected() override {
+        undoRejected_ = true;
+        calls.push_back({Call::UndoRejected});
+    }
+    void hideSelection(bool hide) override { calls.push_back({Call::Hide, hide}); }
     void focusEditor() override { calls.push_back({Call::Focus}); }
 
-    bool isEnabled(HistoryCommand which) const {
-        const auto it = enabled.find(which);
-        return it != enabled.end() && it->second;
-    }
+    // The hidden Undo button: available, unless the last Undo was rejected since.
+    bool hiddenUndoEnabled() const { return canUndo && !undoRejected_; }
 
-    std::map<HistoryCommand, bool> enabled;
+    bool canUndo = false;
+    bool canRedo = false;
     std::vector<Call> calls;
+
+private:
+    bool undoRejected_ = false;
 };
 
 // The main window's part: Modified and the change handling on every change notification, and
@@ -43,18 +49,18 @@ struct HistoryHarness {
         editor.onChange = [this] {
             history.noteEdit();
             modified = true;
-            if (!history.trapUndo)
+            if (!history.isRecording())
                 ++unrecordedChanges;
             if (history.recordChange())
                 ++regionPasses;
         };
         editor.setText(QString());
         editor.setSelText(page);
-        history.trapUndo = true;
+        history.setRecording(true);
         modified = true;
         if (history.recordChange())
             ++regionPasses;
-        history.reinitUndo();
+        history.reset();
         editor.setSelStart(0);
         modified = false;
         host.calls.clear();

@@ -194,7 +194,7 @@ protected:
         window_ = std::make_unique<MainWindow>(desktop_.services());
         window_->onEndProcess = [] {
         };
-        window_->Form_Load();
+        window_->startUp();
     }
 
     ScriptedDesktop desktop_;

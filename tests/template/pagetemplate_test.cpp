@@ -109,7 +109,7 @@ TEST(CreateNewPage, EmptiesTheEditorThenInsertsThePage) {
     };
 
     const TemplateSettings settings{"T & <t>", "Arial, Helvetica, sans-serif", 18};
-    createNewPage(editor, settings);
+    putPage(editor, pageText(settings));
 
     const QString page = pageText(settings);
     ASSERT_EQ(textsSeen.size(), 2u);

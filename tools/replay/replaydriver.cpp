@@ -151,7 +151,7 @@ void ReplayDriver::start() {
     window_ = std::make_unique<MainWindow>(desktop_.services());
     window_->onEndProcess = [] {
     };
-    window_->Form_Load();
+    window_->startUp();
     window_->activateWindow();
     QApplication::setActiveWindow(window_.get());
 }
@@ -471,16 +471,16 @@ void ReplayDriver::dump() {
     for (const ColourRun &r : e->colourRuns())
         colours.append(Json::array().append(r.start).append(r.length).append(colourName(r.colour)));
     d.set("colours", colours);
-    const ColorCodes &c = w.colorcodes();
+    const TypingState typing = w.colouring().typingState();
     d.set("typing", Json::object()
-                        .set("InTag", c.InTag)
-                        .set("InValue", c.InValue)
-                        .set("InQuote", c.InQuote)
-                        .set("InComment", c.InComment)
-                        .set("InScript", c.InScript));
+                        .set("InTag", typing.inTag)
+                        .set("InValue", typing.inValue)
+                        .set("InQuote", typing.inQuote)
+                        .set("InComment", typing.inComment)
+                        .set("InScript", typing.inScript));
     d.set("title", w.windowTitle());
     d.set("fileName", log_.display(w.document().fileName()));
-    d.set("modified", w.modified()).set("trapUndo", w.trapUndo());
+    d.set("modified", w.modified()).set("trapUndo", w.history().isRecording());
     auto stack = [](const std::vector<UndoElement> &elements) {
         Json a = Json::array();
         for (const UndoElement &u : elements)

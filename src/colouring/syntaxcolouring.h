@@ -1,21 +1,33 @@
 #pragma once
 // Syntax colouring of the editor text: the palette, the colour of each typed character
-// (ColorKeystroke) and the recolouring of tags, attribute values and comments (ColorRegion).
+// (colourKeystroke) and the recolouring of tags, attribute values and comments
+// (colourRegions).
 //
-// One object per editor, for the whole run. Wiring: KeyPress calls colorKeystroke; every
+// One object per editor, for the whole run. Wiring: KeyPress calls colourKeystroke; every
 // Change calls noteEdit(buffer.lastEdit()) and then, when the change is recorded,
-// colorRegion(buffer).
+// colourRegions(buffer).
 
 #include "platform/editorbuffer.h"
 
 #include <QRgb>
 #include <QtGlobal>
 #include <climits>
+#include <optional>
 #include <vector>
 
 namespace quenbry {
 
-class ColorCodes {
+// What the typed characters so far have opened: it decides the colour of the next one.
+struct TypingState {
+    bool inTag = false;
+    bool inValue = false;
+    bool inQuote = false;
+    bool inComment = false;
+    bool inScript = false;
+    bool operator==(const TypingState &) const = default;
+};
+
+class SyntaxColouring {
 public:
     // The palette, as COLORREF values (0x00BBGGRR, red in the low byte).
     static constexpr quint32 TextColor = 0x00000000;
@@ -29,35 +41,24 @@ public:
                     int((colorRef >> 16) & 0xff));
     }
 
-    // The typing state. It follows the stream of typed characters only and lives as long as
-    // the program: New and Open leave it as it is.
-    bool InTag = false;
-    bool InValue = false;
-    bool InQuote = false;
-    bool InComment = false;
-    bool InScript = false;
+    // The typing state follows the stream of typed characters only and lives as long as the
+    // program: New and Open leave it as it is.
+    TypingState typingState() const { return typing_; }
 
     // Called from the editor's KeyPress notification before the character is inserted. Sets
     // the colour the character will take and may turn a preceding `<` into "<!--" or "<%",
     // consuming the keystroke (keyAscii becomes 0). Returns the final keyAscii.
-    int colorKeystroke(EditorBuffer &buffer, int &keyAscii);
+    int colourKeystroke(EditorBuffer &buffer, int &keyAscii);
 
     // Must be told about every change of the text (buffer.lastEdit() after each Change
     // notification), including those not followed by a pass.
     void noteEdit(const TextEdit &edit);
-    // Must be told when anything but this class colours characters of the text.
-    void noteRecolour(int start, int length);
-    // Forgets what the last pass found, so that the next pass repaints every tag and comment
-    // (for instance when the class is pointed at another buffer).
-    void invalidate();
 
-    // Recolours tags, attribute values and comments. start and end are 1-based positions; 0
-    // and -1 stand for the whole text. Changes colours only: no Change notification, the
-    // selection is untouched. The whole-text pass gives the result of scanning the whole
-    // text but rescans and repaints only what the edits since the last pass can have
-    // changed; a pass over part of the text scans the plain way and makes the next whole
-    // pass repaint everything.
-    void colorRegion(EditorBuffer &buffer, int start = 1, int end = -1);
+    // Recolours the tags, attribute values and comments of the whole text. Changes colours
+    // only: no Change notification, the selection is untouched. The result is that of
+    // scanning the whole text, but only what the edits since the last pass can have changed
+    // is rescanned and repainted.
+    void colourRegions(EditorBuffer &buffer);
 
     // A tag [start, end] (end == gt), or a comment [start, end] whose `->` starts at dash
     // when it is closed (an unclosed comment, one without `->`, runs to the end of the text).
@@ -70,7 +71,7 @@ public:
         bool closed = false;
         bool operator==(const Region &) const = default;
     };
-    // The tags and comments that the last whole-text pass found, in text order.
+    // The tags and comments that the last pass found, in text order.
     const std::vector<Region> &regions() const;
 
     // Scans a whole text from its start: the regions, and the position of a `<` that has no
@@ -79,7 +80,7 @@ public:
 
     // Paints one tag [a, b] (a on its `<`, b on its `>`): tag colour, then the attribute
     // values, calling paint(start, length, colorRef) with non-overlapping runs in text order.
-    template <typename Paint> static void colorTag(QStringView tag, int a, Paint paint);
+    template <typename Paint> static void colourTag(QStringView tag, int a, Paint paint);
 
 private:
     // What changed since the last pass, as one replaced range: [start, start + removed) of
@@ -90,16 +91,49 @@ private:
         int inserted = 0;
     };
 
-    void setColor(EditorBuffer &buffer, quint32 colorRef);
+    // The change an incremental pass works on, in the positions of both texts, and the
+    // first region of the last pass that it can affect.
+    struct Rescan {
+        int start = 0;  // where the change starts, in both texts
+        int oldEnd = 0; // where it ends in the text of the last pass
+        int newEnd = 0; // where it ends now
+        int delta = 0;  // newEnd - oldEnd
+        size_t first = 0;
+        std::optional<Region> firstOld;
+    };
+    // What the rescan found: the fresh regions, where the old ones take over again (none
+    // when the rescan ran to the end) and the `<` without `>` that ended it (-1 for none).
+    struct RescanResult {
+        std::vector<Region> fresh;
+        std::optional<size_t> resyncAt;
+        int openLt = -1;
+    };
+
+    void setColour(EditorBuffer &buffer, quint32 colorRef);
+    // Must be told when anything but a pass colours characters of the text.
+    void noteRecolour(int start, int length);
     void fullPass(EditorBuffer &buffer);
     void incrementalPass(EditorBuffer &buffer);
-    void literalPass(EditorBuffer &buffer, int start, int end);
     void paintRegion(EditorBuffer &buffer, const Region &region);
+
+    // The steps of the incremental pass.
+    Rescan locateChange() const;
+    RescanResult rescanChangedRegions(const EditorBuffer &buffer, const Rescan &change) const;
+    void paintRescannedRegions(EditorBuffer &buffer, const Rescan &change,
+                               const std::vector<Region> &fresh);
+    void replaceRescannedRegions(const Rescan &change, RescanResult result);
+
+    // Searches of the rescan that reuse what the last pass found beyond the change.
+    int findLtAfterChange(const EditorBuffer &buffer, const Rescan &change, int pos) const;
+    int findRemembered(const EditorBuffer &buffer, const Rescan &change, QStringView pattern,
+                       int from, int oldAnswer) const;
+    std::optional<Region> oldRegionAround(int oldPos) const;
 
     Region region(size_t i) const;
     template <typename Pred> size_t firstRegion(Pred pred) const;
     void moveShiftBoundary(size_t index) const;
 
+    TypingState typing_;
     // The regions of the last pass. Those from shiftFrom_ on are stored shift_ characters
     // before where they are: an edit shifts everything after it, and moving that boundary
     // only as far as the next edit keeps typing in one place from touching the whole list.
@@ -124,7 +158,7 @@ private:
 // painting every step's range (a tag like `<a=b=c=...=z x>` would repaint the same characters
 // once per `=`), the value ranges are collected and painted once. Every repaint of the
 // whole tag in tag colour wipes what was collected before it.
-template <typename Paint> void ColorCodes::colorTag(QStringView tag, int a, Paint paint) {
+template <typename Paint> void SyntaxColouring::colourTag(QStringView tag, int a, Paint paint) {
     const int len = int(tag.size());
     const int lastEq = int(tag.lastIndexOf(u'='));
     if (lastEq < 0) {

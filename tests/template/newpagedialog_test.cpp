@@ -3,8 +3,8 @@
 #include "appearance/colourcontrast.h"
 #include "platform/editorcore.h"
 #include "platform/imagebutton.h"
-#include "template/frmnewpage.h"
 #include "strictdialogs.h"
+#include "template/newpagedialog.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -42,12 +42,18 @@ struct NewPageFixture : ::testing::Test {
     StrictDialogs dialogs;
     TemplateSettings settings;
     EditorCore editor;
-    std::unique_ptr<FrmNewPage> form;
+    std::unique_ptr<NewPageDialog> form;
 
     NewPageFixture() { editor.setText(untouched); }
 
-    FrmNewPage &open(const SkinConfiguration *owner = nullptr) {
-        form = std::make_unique<FrmNewPage>(owner, dialogs, settings, editor);
+    // As New does: the page built from the choices goes into the editor once the dialog has
+    // accepted them.
+    NewPageDialog &open(const SkinConfiguration *owner = nullptr) {
+        form = std::make_unique<NewPageDialog>(owner, dialogs);
+        QObject::connect(form.get(), &QDialog::accepted, [this] {
+            settings = form->choices();
+            putPage(editor, pageText(settings));
+        });
         form->show();
         return *form;
     }
@@ -92,7 +98,7 @@ TEST_F(NewPageFixture, OpensWithTheDefaultsEveryTime) {
         EXPECT_EQ(form->result(), QDialog::Accepted);
         EXPECT_FALSE(form->isVisible());
     }
-    EXPECT_EQ(settings.PageTitle, "Second");
+    EXPECT_EQ(settings.title, "Second");
 }
 
 TEST_F(NewPageFixture, CreatePageWritesTheChosenPage) {
@@ -134,9 +140,9 @@ TEST_F(NewPageFixture, CreatePageWritesTheChosenPage) {
             "</html>";
         EXPECT_EQ(editor.text(), expected) << c.title.toStdString();
         EXPECT_EQ(editor.selStart(), expected.size());
-        EXPECT_EQ(settings.PageTitle, c.title);
-        EXPECT_EQ(settings.PageFontName, families[c.family]);
-        EXPECT_EQ(settings.PageFontSize, sizes[c.size].toShort());
+        EXPECT_EQ(settings.title, c.title);
+        EXPECT_EQ(settings.fontName, families[c.family]);
+        EXPECT_EQ(settings.fontSize, sizes[c.size].toShort());
         EXPECT_EQ(form->result(), QDialog::Accepted);
         EXPECT_FALSE(form->isVisible());
     }
@@ -163,10 +169,7 @@ TEST_F(NewPageFixture, BlankTitleAnsweredNoKeepsTheDialogAndTheText) {
     EXPECT_TRUE(form->isVisible());
     EXPECT_EQ(form->focusWidget(), Text1());
     EXPECT_EQ(editor.text(), untouched);
-    EXPECT_EQ(settings.PageTitle, "Earlier");
-    // The font choices were taken before the question was asked.
-    EXPECT_EQ(settings.PageFontName, families[1]);
-    EXPECT_EQ(settings.PageFontSize, 16);
+    EXPECT_EQ(settings.title, "Earlier");
 
     // The user can still go on: a title typed now creates the page.
     Text1()->setText("Now titled");
@@ -177,14 +180,14 @@ TEST_F(NewPageFixture, BlankTitleAnsweredNoKeepsTheDialogAndTheText) {
 }
 
 TEST_F(NewPageFixture, BlankTitleAnsweredYesCreatesAnUntitledPage) {
-    settings.PageTitle = "Earlier";
+    settings.title = "Earlier";
     open();
     Text1()->clear();
     dialogs.answers = {MessageAnswer::Yes};
     press("XPButton1");
     EXPECT_EQ(dialogs.messages.size(), 1u);
     EXPECT_FALSE(form->isVisible());
-    EXPECT_EQ(settings.PageTitle, "");
+    EXPECT_EQ(settings.title, "");
     EXPECT_EQ(editor.text(), pageText("", families[0], 12));
     EXPECT_TRUE(editor.text().contains("\r\n<title></title>\r\n"));
 }
@@ -204,9 +207,9 @@ TEST_F(NewPageFixture, CancelAndCloseBoxLeaveEverythingAsItWas) {
         EXPECT_FALSE(form->isVisible()) << way;
         EXPECT_EQ(form->result(), QDialog::Rejected) << way;
         EXPECT_EQ(editor.text(), untouched) << way;
-        EXPECT_EQ(settings.PageTitle, "Kept") << way;
-        EXPECT_EQ(settings.PageFontName, "Kept font") << way;
-        EXPECT_EQ(settings.PageFontSize, 30) << way;
+        EXPECT_EQ(settings.title, "Kept") << way;
+        EXPECT_EQ(settings.fontName, "Kept font") << way;
+        EXPECT_EQ(settings.fontSize, 30) << way;
     }
     EXPECT_TRUE(dialogs.messages.empty());
 }
@@ -283,7 +286,6 @@ TEST_F(NewPageFixture, RunReportsWhetherAPageWasCreated) {
         bool created;
     };
     for (const Case c : {Case{"XPButton2", false}, Case{"XPButton1", true}}) {
-        editor.setText(untouched);
         QTimer::singleShot(0, [&] {
             QWidget *modal = QApplication::activeModalWidget();
             ASSERT_NE(modal, nullptr);
@@ -291,8 +293,8 @@ TEST_F(NewPageFixture, RunReportsWhetherAPageWasCreated) {
             EXPECT_EQ(modal->parentWidget(), &mainWindow);
             modal->findChild<ImageButton *>(c.button)->click();
         });
-        EXPECT_EQ(runNewPageDialog(&mainWindow, nullptr, dialogs, settings, editor), c.created);
-        EXPECT_EQ(editor.text() != untouched, c.created);
-        EXPECT_EQ(mainWindow.findChild<FrmNewPage *>(), nullptr); // unloaded when closed
+        const auto chosen = NewPageDialog::ask(&mainWindow, nullptr, dialogs);
+        EXPECT_EQ(chosen.has_value(), c.created);
+        EXPECT_EQ(mainWindow.findChild<NewPageDialog *>(), nullptr); // unloaded when closed
     }
 }

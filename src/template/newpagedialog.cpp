@@ -1,12 +1,12 @@
-#include "frmnewpage.h"
+#include "newpagedialog.h"
 
 #include "appearance/colourcontrast.h"
 #include "platform/imagebutton.h"
-#include <QKeyEvent>
 
 #include <QComboBox>
 #include <QGridLayout>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QVBoxLayout>
@@ -32,21 +32,18 @@ ImageButton *makeButton(QWidget *parent, const char *name, const QString &captio
 
 } // namespace
 
-void FrmNewPage::keyPressEvent(QKeyEvent *event) {
+void NewPageDialog::keyPressEvent(QKeyEvent *event) {
     if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
         auto *focused = qobject_cast<ImageButton *>(focusWidget());
-        (focused ? focused : XPButton1)->click();
+        (focused ? focused : createButton_)->click();
         return;
     }
     QDialog::keyPressEvent(event);
 }
 
-FrmNewPage::FrmNewPage(const SkinConfiguration *Owner, Dialogs &dialogs, TemplateSettings &settings,
-                       EditorBuffer &editor, QWidget *parent)
+NewPageDialog::NewPageDialog(const SkinConfiguration *ownerSkin, Dialogs &dialogs, QWidget *parent)
     : QDialog(parent)
-    , dialogs_(dialogs)
-    , settings_(settings)
-    , editor_(editor) {
+    , dialogs_(dialogs) {
     setObjectName(QStringLiteral("frmNewPage"));
     setWindowTitle(QStringLiteral("New Page"));
     setModal(true);
@@ -54,35 +51,35 @@ FrmNewPage::FrmNewPage(const SkinConfiguration *Owner, Dialogs &dialogs, Templat
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
                    Qt::MSWindowsFixedSizeDialogHint);
 
-    Text1 = new QLineEdit(QStringLiteral("Untitled Page"), this);
-    Text1->setObjectName(QStringLiteral("Text1"));
-    Combo1 = new QComboBox(this);
-    Combo1->setObjectName(QStringLiteral("Combo1"));
-    Combo1->setEditable(false);
-    Combo2 = new QComboBox(this);
-    Combo2->setObjectName(QStringLiteral("Combo2"));
-    Combo2->setEditable(false);
-    Label1 = makeLabel(this, "Label1", QStringLiteral("Page's Title:"), Text1);
-    Label2 = makeLabel(this, "Label2", QStringLiteral("Font Size:"), Combo1);
-    Label3 = makeLabel(this, "Label3", QStringLiteral("Font Name:"), Combo2);
-    XPButton1 = makeButton(this, "XPButton1", QStringLiteral("Create Page"));
-    XPButton2 = makeButton(this, "XPButton2", QStringLiteral("Cancel"));
+    titleEdit_ = new QLineEdit(QStringLiteral("Untitled Page"), this);
+    titleEdit_->setObjectName(QStringLiteral("Text1"));
+    sizeList_ = new QComboBox(this);
+    sizeList_->setObjectName(QStringLiteral("Combo1"));
+    sizeList_->setEditable(false);
+    fontList_ = new QComboBox(this);
+    fontList_->setObjectName(QStringLiteral("Combo2"));
+    fontList_->setEditable(false);
+    titleLabel_ = makeLabel(this, "Label1", QStringLiteral("Page's Title:"), titleEdit_);
+    sizeLabel_ = makeLabel(this, "Label2", QStringLiteral("Font Size:"), sizeList_);
+    fontLabel_ = makeLabel(this, "Label3", QStringLiteral("Font Name:"), fontList_);
+    createButton_ = makeButton(this, "XPButton1", QStringLiteral("Create Page"));
+    cancelButton_ = makeButton(this, "XPButton2", QStringLiteral("Cancel"));
 
     auto *rows = new QGridLayout;
     rows->setHorizontalSpacing(10);
     rows->setVerticalSpacing(8);
-    rows->addWidget(Label1, 0, 0);
-    rows->addWidget(Text1, 0, 1);
-    rows->addWidget(Label2, 1, 0);
-    rows->addWidget(Combo1, 1, 1, Qt::AlignLeft);
-    rows->addWidget(Label3, 2, 0);
-    rows->addWidget(Combo2, 2, 1);
+    rows->addWidget(titleLabel_, 0, 0);
+    rows->addWidget(titleEdit_, 0, 1);
+    rows->addWidget(sizeLabel_, 1, 0);
+    rows->addWidget(sizeList_, 1, 1, Qt::AlignLeft);
+    rows->addWidget(fontLabel_, 2, 0);
+    rows->addWidget(fontList_, 2, 1);
     rows->setColumnStretch(1, 1);
 
     auto *buttons = new QHBoxLayout;
     buttons->addStretch(1);
-    buttons->addWidget(XPButton1);
-    buttons->addWidget(XPButton2);
+    buttons->addWidget(createButton_);
+    buttons->addWidget(cancelButton_);
 
     auto *outer = new QVBoxLayout(this);
     outer->setContentsMargins(16, 16, 16, 12);
@@ -90,25 +87,25 @@ FrmNewPage::FrmNewPage(const SkinConfiguration *Owner, Dialogs &dialogs, Templat
     outer->addSpacing(6);
     outer->addLayout(buttons);
 
-    Combo1->setMinimumContentsLength(4);
-    Combo1->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
-    Text1->setMinimumWidth(280);
-    setTabOrder(Text1, Combo1);
-    setTabOrder(Combo1, Combo2);
-    setTabOrder(Combo2, XPButton1);
-    setTabOrder(XPButton1, XPButton2);
+    sizeList_->setMinimumContentsLength(4);
+    sizeList_->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    titleEdit_->setMinimumWidth(280);
+    setTabOrder(titleEdit_, sizeList_);
+    setTabOrder(sizeList_, fontList_);
+    setTabOrder(fontList_, createButton_);
+    setTabOrder(createButton_, cancelButton_);
 
-    connect(XPButton1, &QAbstractButton::clicked, this, &FrmNewPage::XPButton1_Click);
-    connect(XPButton2, &QAbstractButton::clicked, this, &FrmNewPage::XPButton2_Click);
+    connect(createButton_, &QAbstractButton::clicked, this, &NewPageDialog::create);
+    connect(cancelButton_, &QAbstractButton::clicked, this, &QDialog::reject);
 
-    applyOwnerSkin(Owner);
+    applyOwnerSkin(ownerSkin);
     fillLists();
     layout()->setSizeConstraint(QLayout::SetFixedSize);
-    Text1->setFocus();
+    titleEdit_->setFocus();
 }
 
-void FrmNewPage::applyOwnerSkin(const SkinConfiguration *Owner) {
-    if (!skin_.takeOver(this, Owner))
+void NewPageDialog::applyOwnerSkin(const SkinConfiguration *ownerSkin) {
+    if (!skin_.takeOver(this, ownerSkin))
         return;
     const FrameSkinner &skinner = *skin_.frameSkinner();
     const QColor background = palette().color(QPalette::Window);
@@ -119,8 +116,8 @@ void FrmNewPage::applyOwnerSkin(const SkinConfiguration *Owner) {
     const QColor white(255, 255, 255);
     const QColor fieldText =
         contrastRatio(white, background) >= LegibleContrast ? white : skinner.textColour();
-    for (QWidget *field : {static_cast<QWidget *>(Text1), static_cast<QWidget *>(Combo1),
-                           static_cast<QWidget *>(Combo2)}) {
+    for (QWidget *field : {static_cast<QWidget *>(titleEdit_), static_cast<QWidget *>(sizeList_),
+                           static_cast<QWidget *>(fontList_)}) {
         QPalette pal = field->palette();
         for (auto role : {QPalette::Base, QPalette::Button, QPalette::Window})
             pal.setColor(role, background);
@@ -130,49 +127,46 @@ void FrmNewPage::applyOwnerSkin(const SkinConfiguration *Owner) {
     }
 }
 
-void FrmNewPage::fillLists() {
-    Combo1->clear();
+void NewPageDialog::fillLists() {
+    sizeList_->clear();
     for (int size = 12; size <= 36; size += 2)
-        Combo1->addItem(QString::number(size));
-    Combo2->clear();
-    Combo2->addItems({
+        sizeList_->addItem(QString::number(size));
+    fontList_->clear();
+    fontList_->addItems({
         QStringLiteral("Arial, Helvetica, sans-serif"),
         QStringLiteral("Times New Roman, Times, serif"),
         QStringLiteral("Courier New, Courier, mono"),
         QStringLiteral("Georgia, Times New Roman, Times, serif"),
         QStringLiteral("Verdana, Arial, Helvetica, sans-serif"),
     });
-    Combo1->setCurrentIndex(0);
-    Combo2->setCurrentIndex(0);
+    sizeList_->setCurrentIndex(0);
+    fontList_->setCurrentIndex(0);
 }
 
-void FrmNewPage::XPButton1_Click() {
-    settings_.PageFontName = Combo2->currentText();
-    settings_.PageFontSize = Combo1->currentText().toShort();
-    if (!Text1->text().isEmpty()) {
-        settings_.PageTitle = Text1->text();
-    } else {
+void NewPageDialog::create() {
+    TemplateSettings chosen;
+    chosen.fontName = fontList_->currentText();
+    chosen.fontSize = sizeList_->currentText().toShort();
+    chosen.title = titleEdit_->text();
+    if (chosen.title.isEmpty()) {
         const MessageAnswer answer = dialogs_.message(
             this, QStringLiteral("Are you sure that you want a blank title to your web page?"),
             QStringLiteral("Blank title ?"), MessageButtons::YesNo, MessageIcon::Question);
         if (answer != MessageAnswer::Yes) {
-            Text1->setFocus();
+            titleEdit_->setFocus();
             return;
         }
-        settings_.PageTitle = QString();
     }
-    createNewPage(editor_, settings_);
+    choices_ = chosen;
     accept();
 }
 
-void FrmNewPage::XPButton2_Click() {
-    reject();
-}
-
-bool runNewPageDialog(QWidget *ownerWindow, const SkinConfiguration *ownerSkin, Dialogs &dialogs,
-                      TemplateSettings &settings, EditorBuffer &editor) {
-    FrmNewPage dialog(ownerSkin, dialogs, settings, editor, ownerWindow);
-    return dialog.exec() == QDialog::Accepted;
+std::optional<TemplateSettings>
+NewPageDialog::ask(QWidget *ownerWindow, const SkinConfiguration *ownerSkin, Dialogs &dialogs) {
+    NewPageDialog dialog(ownerSkin, dialogs, ownerWindow);
+    if (dialog.exec() != QDialog::Accepted)
+        return std::nullopt;
+    return dialog.choices();
 }
 
 } // namespace quenbry

@@ -1,0 +1,450 @@
+#include "syntaxcolouring.h"
+
+#include <algorithm>
+
+namespace quenbry {
+
+namespace {
+
+// First occurrence of pattern (one or two characters) starting in [from, to), or -1. Short
+// ranges are read character by character so that the search cannot run past `to`.
+int findIn(const EditorBuffer &buffer, QStringView pattern, int from, int to) {
+    const int n = buffer.length();
+    from = std::max(from, 0);
+    to = std::min(to, n - int(pattern.size()) + 1);
+    if (from >= to)
+        return -1;
+    if (to - from <= 256) {
+        for (int i = from; i < to; ++i) {
+            if (buffer.at(i) != pattern[0])
+                continue;
+            if (pattern.size() == 1 || buffer.at(i + 1) == pattern[1])
+                return i;
+        }
+        return -1;
+    }
+    const int hit =
+        pattern.size() == 1 ? buffer.indexOf(pattern[0], from) : buffer.indexOf(pattern, from);
+    return hit >= 0 && hit < to ? hit : -1;
+}
+
+int find(const EditorBuffer &buffer, QStringView pattern, int from) {
+    return findIn(buffer, pattern, from, buffer.length());
+}
+
+constexpr QStringView kLt = u"<";
+constexpr QStringView kGt = u">";
+constexpr QStringView kDashGt = u"->";
+
+// The region whose `<` is at a and whose first `>` after it is at b: a tag, or a comment when
+// it opens with "<!-". findDash() gives the comment's `->`, -1 when there is none after it.
+template <typename FindDash>
+SyntaxColouring::Region regionAt(const EditorBuffer &buffer, int a, int b, FindDash findDash) {
+    SyntaxColouring::Region r{a, b, b, -1, false};
+    if (b >= a + 3 && buffer.at(a + 1) == u'!' && buffer.at(a + 2) == u'-') {
+        // A comment opener with no `->` anywhere after it runs to the end of the text, which
+        // ends the scan: that is how a browser shows it, and it is what a comment being typed
+        // looks like until its end is typed.
+        r.comment = true;
+        r.dash = findDash();
+        r.closed = r.dash >= 0;
+        r.end = r.closed ? r.dash + 1 : buffer.length() - 1;
+    }
+    return r;
+}
+
+} // namespace
+
+void SyntaxColouring::setColour(EditorBuffer &buffer, quint32 colorRef) {
+    // Colouring a real selection colours text that stays in the editor when the keystroke is
+    // consumed; the next pass has to look at it again.
+    if (buffer.selLength() > 0)
+        noteRecolour(buffer.selStart(), buffer.selLength());
+    buffer.setSelColor(toQRgb(colorRef));
+}
+
+int SyntaxColouring::colourKeystroke(EditorBuffer &buffer, int &keyAscii) {
+    if (buffer.length() == 0)
+        return keyAscii;
+    const int ch = keyAscii;
+
+    if (!typing_.inTag && !typing_.inValue && !typing_.inComment && !typing_.inScript)
+        setColour(buffer, TextColor);
+    if (typing_.inTag && (typing_.inValue || typing_.inQuote))
+        setColour(buffer, ValueColor);
+    if (ch == '<') {
+        setColour(buffer, TagColor);
+        typing_.inTag = true;
+    }
+    if (ch == '=' && typing_.inTag)
+        typing_.inValue = true;
+    if (ch == '"') {
+        if (typing_.inQuote && typing_.inValue) {
+            typing_.inValue = false;
+            typing_.inQuote = false;
+        } else if (!typing_.inQuote && typing_.inValue) {
+            typing_.inQuote = true;
+        }
+    }
+    if (ch == ' ' && !typing_.inQuote && typing_.inTag) {
+        setColour(buffer, TagColor);
+        typing_.inValue = false;
+    }
+
+    // The shortcuts need a character before the caret; at the very start there is none.
+    const int caret = buffer.selStart();
+    const bool afterLt = caret > 0 && caret <= buffer.length() && buffer.at(caret - 1) == u'<';
+    if (afterLt && ch == '!') {
+        buffer.setSelStart(caret - 1);
+        buffer.setSelLength(1);
+        setColour(buffer, CommentColor);
+        buffer.setSelText(QStringLiteral("<!--"));
+        typing_.inTag = false;
+        typing_.inValue = false;
+        typing_.inScript = false;
+        typing_.inComment = true;
+        keyAscii = 0;
+    }
+    if (afterLt && ch == '%') {
+        buffer.setSelStart(caret - 1);
+        buffer.setSelLength(1);
+        setColour(buffer, ScriptColor);
+        buffer.setSelText(QStringLiteral("<%"));
+        typing_.inTag = false;
+        typing_.inValue = false;
+        typing_.inComment = false;
+        typing_.inScript = true;
+        keyAscii = 0;
+    }
+
+    if (ch == '>') {
+        if (typing_.inScript)
+            setColour(buffer, ScriptColor);
+        else if (typing_.inComment)
+            setColour(buffer, CommentColor);
+        else
+            setColour(buffer, TagColor);
+        typing_.inTag = false;
+        typing_.inComment = false;
+        typing_.inScript = false;
+    }
+    return keyAscii;
+}
+
+void SyntaxColouring::noteEdit(const TextEdit &edit) {
+    const int s2 = edit.start;
+    const int r2 = int(edit.removed.size());
+    const int i2 = edit.insertedLength;
+    knownLength_ += i2 - r2;
+    if (!dirty_) {
+        env_ = {s2, r2, i2};
+        dirty_ = true;
+        return;
+    }
+    // Merge with what changed before: the union, in today's text, of the changed range and
+    // the range this edit removed, mapped back to the text of the last pass.
+    const int curEnd = env_.start + env_.inserted;
+    const int oldEnd = env_.start + env_.removed;
+    const int start = std::min(env_.start, s2);
+    const int unionEnd = std::max(curEnd, s2 + r2);
+    const int unionOldEnd = unionEnd >= curEnd ? unionEnd - (curEnd - oldEnd) : oldEnd;
+    env_ = {start, unionOldEnd - start, unionEnd + (i2 - r2) - start};
+}
+
+void SyntaxColouring::noteRecolour(int start, int length) {
+    if (length > 0)
+        noteEdit(TextEdit{start, QString(length, u' '), length});
+}
+
+void SyntaxColouring::colourRegions(EditorBuffer &buffer) {
+    const int n = buffer.length();
+    if (!scanned_ || knownLength_ != n || (dirty_ && env_.start + env_.inserted > n))
+        fullPass(buffer);
+    else if (dirty_)
+        incrementalPass(buffer);
+    dirty_ = false;
+}
+
+std::vector<SyntaxColouring::Region> SyntaxColouring::scanRegions(const EditorBuffer &buffer,
+                                                                  int *openLt) {
+    std::vector<Region> out;
+    const int n = buffer.length();
+    int pos = 0;
+    if (openLt)
+        *openLt = -1;
+    while (pos < n) {
+        const int a = find(buffer, kLt, pos);
+        if (a < 0)
+            break;
+        const int b = find(buffer, kGt, a);
+        if (b < 0) {
+            if (openLt)
+                *openLt = a;
+            break;
+        }
+        const Region r = regionAt(buffer, a, b, [&] { return find(buffer, kDashGt, a); });
+        out.push_back(r);
+        pos = r.end + 1;
+    }
+    return out;
+}
+
+void SyntaxColouring::paintRegion(EditorBuffer &buffer, const Region &region) {
+    if (region.comment) {
+        buffer.setColour(region.start, region.end - region.start + 1, toQRgb(CommentColor));
+        return;
+    }
+    const QString tag = buffer.mid(region.start, region.end - region.start + 1);
+    colourTag(tag, region.start, [&](int from, int length, quint32 colorRef) {
+        buffer.setColour(from, length, toQRgb(colorRef));
+    });
+}
+
+namespace {
+
+SyntaxColouring::Region shifted(SyntaxColouring::Region r, int by) {
+    r.start += by;
+    r.gt += by;
+    r.end += by;
+    if (r.closed)
+        r.dash += by;
+    return r;
+}
+
+} // namespace
+
+SyntaxColouring::Region SyntaxColouring::region(size_t i) const {
+    return i >= shiftFrom_ ? shifted(regions_[i], shift_) : regions_[i];
+}
+
+// The first region for which pred holds, pred being false for a leading run of regions.
+template <typename Pred> size_t SyntaxColouring::firstRegion(Pred pred) const {
+    size_t lo = 0, hi = regions_.size();
+    while (lo < hi) {
+        const size_t mid = lo + (hi - lo) / 2;
+        if (pred(region(mid)))
+            hi = mid;
+        else
+            lo = mid + 1;
+    }
+    return lo;
+}
+
+void SyntaxColouring::moveShiftBoundary(size_t index) const {
+    for (; shiftFrom_ < index; ++shiftFrom_)
+        regions_[shiftFrom_] = shifted(regions_[shiftFrom_], shift_);
+    for (; shiftFrom_ > index; --shiftFrom_)
+        regions_[shiftFrom_ - 1] = shifted(regions_[shiftFrom_ - 1], -shift_);
+}
+
+const std::vector<SyntaxColouring::Region> &SyntaxColouring::regions() const {
+    moveShiftBoundary(regions_.size());
+    return regions_;
+}
+
+void SyntaxColouring::fullPass(EditorBuffer &buffer) {
+    regions_ = scanRegions(buffer, &openLt_);
+    shiftFrom_ = regions_.size();
+    shift_ = 0;
+    for (const Region &r : regions_)
+        paintRegion(buffer, r);
+    knownLength_ = buffer.length();
+    scanned_ = true;
+}
+
+// Rescans from the last region that ends before the change until the scan meets a `<` that
+// started a region last time, beyond the change: from there on the text, and so the scan, is
+// what it was, and the old regions are kept (shifted). Only regions that the rescan found are
+// painted. The searches that the old scan made from the same place are not repeated over
+// unchanged text: what changed is searched, and the old answer, shifted, stands for the rest.
+void SyntaxColouring::incrementalPass(EditorBuffer &buffer) {
+    const Rescan change = locateChange();
+    RescanResult result = rescanChangedRegions(buffer, change);
+    paintRescannedRegions(buffer, change, result.fresh);
+    replaceRescannedRegions(change, std::move(result));
+}
+
+SyntaxColouring::Rescan SyntaxColouring::locateChange() const {
+    Rescan change;
+    change.start = env_.start;
+    change.oldEnd = env_.start + env_.removed;
+    change.newEnd = env_.start + env_.inserted;
+    change.delta = env_.inserted - env_.removed;
+    // A comment without `->` depends on the whole text after it.
+    change.first = firstRegion([&](const Region &r) {
+        return (r.comment && !r.closed ? INT_MAX : r.end) >= change.start;
+    });
+    moveShiftBoundary(change.first);
+    if (change.first < regions_.size())
+        change.firstOld = region(change.first);
+    return change;
+}
+
+// The old region holding old position x (start < x <= end), or nothing.
+std::optional<SyntaxColouring::Region> SyntaxColouring::oldRegionAround(int x) const {
+    const size_t i = firstRegion([&](const Region &r) { return r.end >= x; });
+    if (i == regions_.size())
+        return std::nullopt;
+    const Region r = region(i);
+    if (r.start < x && x <= r.end)
+        return r;
+    return std::nullopt;
+}
+
+// The first `<` at or after pos, where pos lies after the change.
+int SyntaxColouring::findLtAfterChange(const EditorBuffer &buffer, const Rescan &change,
+                                       int pos) const {
+    const size_t count = regions_.size();
+    if (pos < change.newEnd) {
+        const int hit = findIn(buffer, kLt, pos, change.newEnd);
+        if (hit >= 0)
+            return hit;
+        pos = change.newEnd;
+    }
+    const int x = pos - change.delta; // the same place in the old text
+    const size_t i = firstRegion([&](const Region &r) { return r.end >= x; });
+    if (i < count) {
+        const Region it = region(i);
+        if (it.start >= x)
+            return it.start + change.delta; // the gap before a region holds no `<`
+        const int hit = findIn(buffer, kLt, pos, it.end + change.delta + 1);
+        if (hit >= 0)
+            return hit;
+        if (i + 1 < count)
+            return region(i + 1).start + change.delta;
+        return openLt_ >= 0 ? openLt_ + change.delta : -1;
+    }
+    if (openLt_ < 0)
+        return -1;
+    if (openLt_ >= x)
+        return openLt_ + change.delta;
+    return find(buffer, kLt, pos);
+}
+
+// The first occurrence at or after `from` (from <= the change's start), given the first
+// occurrence after the same `from` in the text of the last pass.
+int SyntaxColouring::findRemembered(const EditorBuffer &buffer, const Rescan &change,
+                                    QStringView pattern, int from, int oldAnswer) const {
+    const int plen = int(pattern.size());
+    if (oldAnswer >= 0 && oldAnswer + plen - 1 < change.start)
+        return oldAnswer;
+    const int hit = findIn(buffer, pattern, std::max(from, change.start - plen + 1), change.newEnd);
+    if (hit >= 0)
+        return hit;
+    if (oldAnswer < 0)
+        return -1;
+    if (oldAnswer >= change.oldEnd)
+        return oldAnswer + change.delta;
+    return pattern == kLt ? findLtAfterChange(buffer, change, change.newEnd)
+                          : find(buffer, pattern, change.newEnd);
+}
+
+SyntaxColouring::RescanResult SyntaxColouring::rescanChangedRegions(const EditorBuffer &buffer,
+                                                                    const Rescan &change) const {
+    const int n = buffer.length();
+    const size_t count = regions_.size();
+    const std::optional<Region> &oldK = change.firstOld;
+    RescanResult result;
+    int pos = change.first > 0 ? regions_[change.first - 1].end + 1 : 0;
+    bool first = true;
+    while (pos < n) {
+        const int a = first ? findRemembered(buffer, change, kLt, pos, oldK ? oldK->start : openLt_)
+                            : findLtAfterChange(buffer, change, pos);
+        if (a < 0)
+            break;
+        if (a >= change.newEnd) {
+            const int aOld = a - change.delta;
+            const size_t i = firstRegion([&](const Region &r) { return r.start >= aOld; });
+            if (i < count && region(i).start == aOld) {
+                result.resyncAt = i;
+                break;
+            }
+            if (aOld == openLt_) {
+                result.openLt = a;
+                break;
+            }
+        }
+
+        int b;
+        std::optional<Region> around;
+        if (a < change.start) {
+            b = findRemembered(buffer, change, kGt, a, oldK && oldK->start == a ? oldK->gt : -1);
+        } else if (a >= change.newEnd) {
+            around = oldRegionAround(a - change.delta);
+            if (around && !around->comment)
+                b = around->gt + change.delta; // a `<` inside an old tag: the tag's `>` is next
+            else if (!around && openLt_ >= 0 && a - change.delta > openLt_)
+                b = -1; // nothing after the old open `<` had a `>`
+            else
+                b = find(buffer, kGt, a);
+        } else {
+            b = find(buffer, kGt, a);
+        }
+        if (b < 0) {
+            result.openLt = a;
+            break;
+        }
+
+        const Region r = regionAt(buffer, a, b, [&] {
+            if (a < change.start && oldK && oldK->start == a && oldK->comment)
+                return findRemembered(buffer, change, kDashGt, a, oldK->dash);
+            if (around && around->comment)
+                return around->closed ? around->dash + change.delta : -1;
+            return find(buffer, kDashGt, a);
+        });
+        result.fresh.push_back(r);
+        pos = r.end + 1;
+        first = false;
+    }
+    return result;
+}
+
+// A comment that starts where the old first touched region started, and was a comment then
+// too, is already in comment colour outside the change: only the rest is painted.
+void SyntaxColouring::paintRescannedRegions(EditorBuffer &buffer, const Rescan &change,
+                                            const std::vector<Region> &fresh) {
+    const std::optional<Region> &oldK = change.firstOld;
+    auto paintComment = [&](int from, int to) {
+        if (to >= from)
+            buffer.setColour(from, to - from + 1, toQRgb(CommentColor));
+    };
+    for (const Region &r : fresh) {
+        if (r.comment && oldK && oldK->comment && oldK->start == r.start &&
+            r.start < change.start) {
+            if (oldK->end < change.start) {
+                paintComment(oldK->end + 1, r.end);
+            } else if (oldK->end >= change.oldEnd) {
+                paintComment(change.start, std::min(change.newEnd - 1, r.end));
+                paintComment(oldK->end + change.delta + 1, r.end);
+            } else {
+                paintComment(change.start, r.end);
+            }
+            continue;
+        }
+        paintRegion(buffer, r);
+    }
+}
+
+// Old regions from the first touched one up to where the rescan met the old scan again give
+// way to the fresh ones; those after keep their stored positions and take the shift.
+void SyntaxColouring::replaceRescannedRegions(const Rescan &change, RescanResult result) {
+    const std::vector<Region> &fresh = result.fresh;
+    const size_t k = change.first;
+    const size_t replacedEnd = result.resyncAt.value_or(regions_.size());
+    const size_t common = std::min(fresh.size(), replacedEnd - k);
+    std::copy(fresh.begin(), fresh.begin() + common, regions_.begin() + k);
+    if (fresh.size() > common)
+        regions_.insert(regions_.begin() + k + common, fresh.begin() + common, fresh.end());
+    else
+        regions_.erase(regions_.begin() + k + common, regions_.begin() + replacedEnd);
+    shiftFrom_ = k + fresh.size();
+    if (result.resyncAt) {
+        shift_ += change.delta;
+        openLt_ = openLt_ >= 0 ? openLt_ + change.delta : -1;
+    } else {
+        shift_ = 0;
+        openLt_ = result.openLt;
+    }
+}
+
+} // namespace quenbry

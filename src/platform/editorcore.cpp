@@ -130,8 +130,8 @@ quint8 EditorCore::paletteIndex(QRgb colour) {
         palette_.push_back(colour);
         return quint8(palette_.size() - 1);
     }
-    // More than 255 distinct colours never happens in this program; reuse the nearest slot
-    // rather than fail.
+    // More than 255 distinct colours never happens in this program; rather than fail, the
+    // colour shares the last slot and shows as the colour stored there.
     return quint8(255);
 }
 

@@ -1,9 +1,9 @@
 #pragma once
-// Colours written as one letter per character, so that test tables read like the text:
-// G tag, V value, C comment, S script, T plain text, D the editor's default (never coloured).
+// Colours written as one letter per character, so that test tables read like the text, in the
+// notation of the replay scripts, and D for the editor's default (a character never coloured).
 
-#include "colouring/syntaxcolouring.h"
 #include "platform/editorcore.h"
+#include "testsupport/colourletters.h"
 
 #include <QString>
 
@@ -21,20 +21,7 @@ inline QString colourLetters(const EditorBuffer &buffer) {
     QString out;
     for (int i = 0; i < buffer.length(); ++i) {
         const QRgb c = buffer.colourAt(i) | 0xff000000u;
-        if (c == SyntaxColouring::toQRgb(SyntaxColouring::TagColor))
-            out += 'G';
-        else if (c == SyntaxColouring::toQRgb(SyntaxColouring::ValueColor))
-            out += 'V';
-        else if (c == SyntaxColouring::toQRgb(SyntaxColouring::CommentColor))
-            out += 'C';
-        else if (c == SyntaxColouring::toQRgb(SyntaxColouring::ScriptColor))
-            out += 'S';
-        else if (c == SyntaxColouring::toQRgb(SyntaxColouring::TextColor))
-            out += 'T';
-        else if (c == (kUncoloured | 0xff000000u))
-            out += 'D';
-        else
-            out += '?';
+        out += c == (kUncoloured | 0xff000000u) ? QChar(u'D') : colourLetter(c);
     }
     return out;
 }

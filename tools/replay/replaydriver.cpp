@@ -2,6 +2,7 @@
 
 #include "shell/commandtable.h"
 #include "shell/mainwindow.h"
+#include "testsupport/colourletters.h"
 
 #include <QAction>
 #include <QApplication>
@@ -24,6 +25,34 @@ namespace {
 
 QString colourName(QRgb c) {
     return QColor::fromRgb(c).name(QColor::HexRgb);
+}
+
+// The state's top-level keys, in the order a dump prints them.
+const QStringList stateKeys{"text",      "selStart", "selLength", "colours",  "typing",
+                            "title",     "fileName", "modified",  "trapUndo", "undoStack",
+                            "redoStack", "commands", "window",    "editor",   "clipboard",
+                            "ended",     "events"};
+
+QJsonValue toQJson(const Json &j) {
+    return QJsonDocument::fromJson(("[" + j.serialize() + "]").toUtf8()).array().at(0);
+}
+
+QString toText(const QJsonValue &v) {
+    if (v.isUndefined())
+        return QStringLiteral("(nothing)");
+    const QByteArray a = QJsonDocument(QJsonArray{v}).toJson(QJsonDocument::Compact);
+    return QString::fromUtf8(a.mid(1, a.size() - 2));
+}
+
+// Where two strings first differ, so that a long text or colour string points at the fault.
+QString firstDifference(const QJsonValue &expected, const QJsonValue &actual) {
+    if (!expected.isString() || !actual.isString())
+        return {};
+    const QString e = expected.toString(), a = actual.toString();
+    qsizetype i = 0;
+    while (i < e.size() && i < a.size() && e[i] == a[i])
+        ++i;
+    return QStringLiteral("\n  first difference at offset %1").arg(i);
 }
 
 // Reads the words and JSON values of one script line.
@@ -294,8 +323,18 @@ void ReplayDriver::run(const QString &line) {
         }
         t.end();
     } else if (cmd == QLatin1String("dump")) {
-        t.end();
-        dump();
+        QStringList keys;
+        while (!t.atEnd())
+            keys << t.word();
+        dump(keys);
+    } else if (cmd == QLatin1String("expect")) {
+        const QString what = t.word();
+        if (what == QLatin1String("file")) {
+            const QString path = t.textOrWord();
+            expectFile(path, t.json());
+        } else {
+            expect(what, t.json());
+        }
     } else if (cmd == QLatin1String("file")) {
         const QString path = t.textOrWord();
         t.end();
@@ -429,11 +468,14 @@ void ReplayDriver::handleOwnWindow(QWidget *dialog) {
         guard->close();
 }
 
-Json ReplayDriver::commandsJson() {
-    MainWindow &w = *window_;
+Json ReplayDriver::commandsJson(const QString &only) {
+    MainWindow &w = window();
     Json commands = Json::object();
     for (const MenuEntry &m : menuTable) {
-        const QAction *a = w.menuItem(QString::fromLatin1(m.name));
+        const QString name = QString::fromLatin1(m.name);
+        if (!only.isEmpty() && name != only)
+            continue;
+        const QAction *a = w.menuItem(name);
         Json item = Json::object();
         item.set("caption", a->isSeparator() ? QStringLiteral("-") : a->text());
         item.set("shortcut", a->shortcut().toString(QKeySequence::PortableText));
@@ -441,76 +483,166 @@ Json ReplayDriver::commandsJson() {
         // its own flag is still the enabled one it was built with.
         item.set("enabled", a->isVisible() ? a->isEnabled() : true).set("visible", a->isVisible());
         item.set("checked", a->isChecked());
-        commands.set(QString::fromLatin1(m.name), item);
+        commands.set(name, item);
     }
     for (const ToolbarEntry &t : toolbarTable) {
-        const ImageButton *b = w.toolButton(QString::fromLatin1(t.name));
+        const QString name = QString::fromLatin1(t.name);
+        if (!only.isEmpty() && name != only)
+            continue;
+        const ImageButton *b = w.toolButton(name);
         const QRect g = b->geometryTwips();
-        commands.set(QString::fromLatin1(t.name), Json::object()
-                                                      .set("tooltip", b->toolTip())
-                                                      .set("enabled", b->isEnabled())
-                                                      .set("visible", !b->isHidden())
-                                                      .set("left", g.left())
-                                                      .set("top", g.top())
-                                                      .set("width", g.width())
-                                                      .set("height", g.height()));
+        commands.set(name, Json::object()
+                               .set("tooltip", b->toolTip())
+                               .set("enabled", b->isEnabled())
+                               .set("visible", !b->isHidden())
+                               .set("left", g.left())
+                               .set("top", g.top())
+                               .set("width", g.width())
+                               .set("height", g.height()));
     }
-    for (const char *name : hiddenButtonTable)
-        commands.set(
-            QString::fromLatin1(name),
-            Json::object().set("enabled", w.hiddenButton(QString::fromLatin1(name))->isEnabled()));
+    for (const char *hidden : hiddenButtonTable) {
+        const QString name = QString::fromLatin1(hidden);
+        if (!only.isEmpty() && name != only)
+            continue;
+        commands.set(name, Json::object().set("enabled", w.hiddenButton(name)->isEnabled()));
+    }
     return commands;
 }
 
-void ReplayDriver::dump() {
+Json ReplayDriver::stateValue(const QString &key, const QString &only) {
     MainWindow &w = window();
     EditorWidget *e = w.editor();
-    Json d = Json::object();
-    d.set("text", e->text()).set("selStart", e->selStart()).set("selLength", e->selLength());
-    Json colours = Json::array();
-    for (const ColourRun &r : e->colourRuns())
-        colours.append(Json::array().append(r.start).append(r.length).append(colourName(r.colour)));
-    d.set("colours", colours);
-    const TypingState typing = w.colouring().typingState();
-    d.set("typing", Json::object()
-                        .set("InTag", typing.inTag)
-                        .set("InValue", typing.inValue)
-                        .set("InQuote", typing.inQuote)
-                        .set("InComment", typing.inComment)
-                        .set("InScript", typing.inScript));
-    d.set("title", w.windowTitle());
-    d.set("fileName", log_.display(w.document().fileName()));
-    d.set("modified", w.modified()).set("trapUndo", w.history().isRecording());
-    auto stack = [](const std::vector<UndoElement> &elements) {
+    if (key == QLatin1String("text"))
+        return e->text();
+    if (key == QLatin1String("selStart"))
+        return e->selStart();
+    if (key == QLatin1String("selLength"))
+        return e->selLength();
+    if (key == QLatin1String("colours")) {
+        Json colours = Json::array();
+        for (const ColourRun &r : e->colourRuns())
+            colours.append(
+                Json::array().append(r.start).append(r.length).append(colourName(r.colour)));
+        return colours;
+    }
+    if (key == QLatin1String("typing")) {
+        const TypingState typing = w.colouring().typingState();
+        return Json::object()
+            .set("InTag", typing.inTag)
+            .set("InValue", typing.inValue)
+            .set("InQuote", typing.inQuote)
+            .set("InComment", typing.inComment)
+            .set("InScript", typing.inScript);
+    }
+    if (key == QLatin1String("title"))
+        return w.windowTitle();
+    if (key == QLatin1String("fileName"))
+        return log_.display(w.document().fileName());
+    if (key == QLatin1String("modified"))
+        return w.modified();
+    if (key == QLatin1String("trapUndo"))
+        return w.history().isRecording();
+    if (key == QLatin1String("undoStack") || key == QLatin1String("redoStack")) {
+        const std::vector<UndoElement> &elements =
+            key == QLatin1String("undoStack") ? w.history().undoStack() : w.history().redoStack();
         Json a = Json::array();
         for (const UndoElement &u : elements)
             a.append(Json::object().set("selStart", u.selStart).set("textLen", u.textLen));
         return a;
-    };
-    d.set("undoStack", stack(w.history().undoStack()));
-    d.set("redoStack", stack(w.history().redoStack()));
-    d.set("commands", commandsJson());
-    const QSize outer = w.outerSizeTwips();
-    d.set("window", Json::object()
-                        .set("width", outer.width())
-                        .set("height", outer.height())
-                        .set("background", w.palette().color(QPalette::Window).name()));
-    const QRect g = w.editorTwips();
-    d.set("editor", Json::object()
-                        .set("left", g.left())
-                        .set("top", g.top())
-                        .set("width", g.width())
-                        .set("height", g.height())
-                        .set("background", e->backgroundColour().name())
-                        .set("focus", w.focusWidget() == e));
-    d.set("clipboard", clipboard_.text());
-    d.set("ended", w.ended());
-    Json events = Json::array();
-    for (Json &ev : log_.take())
-        events.append(std::move(ev));
-    d.set("events", events);
+    }
+    if (key == QLatin1String("commands"))
+        return commandsJson(only);
+    if (key == QLatin1String("window")) {
+        const QSize outer = w.outerSizeTwips();
+        return Json::object()
+            .set("width", outer.width())
+            .set("height", outer.height())
+            .set("background", w.palette().color(QPalette::Window).name());
+    }
+    if (key == QLatin1String("editor")) {
+        const QRect g = w.editorTwips();
+        return Json::object()
+            .set("left", g.left())
+            .set("top", g.top())
+            .set("width", g.width())
+            .set("height", g.height())
+            .set("background", e->backgroundColour().name())
+            .set("focus", w.focusWidget() == e);
+    }
+    if (key == QLatin1String("clipboard"))
+        return clipboard_.text();
+    if (key == QLatin1String("ended"))
+        return w.ended();
+    if (key == QLatin1String("events")) {
+        Json events = Json::array();
+        for (const Json &ev : log_.events)
+            events.append(ev);
+        return events;
+    }
+    throw ScriptError("unknown key " + key.toStdString());
+}
+
+void ReplayDriver::dump(const QStringList &keys) {
+    for (const QString &k : keys)
+        if (!stateKeys.contains(k))
+            throw ScriptError("dump: unknown key " + k.toStdString());
+    Json d = Json::object();
+    for (const QString &k : stateKeys)
+        if (keys.isEmpty() || keys.contains(k))
+            d.set(k, stateValue(k));
+    // Printed events are no longer pending; a dump without them leaves them for a later one.
+    if (keys.isEmpty() || keys.contains(QLatin1String("events")))
+        log_.take();
     out_ << d.serialize() << '\n';
     out_.flush();
+}
+
+void ReplayDriver::expect(const QString &path, const QJsonValue &expected) {
+    const QStringList steps = path.split(u'.');
+    const QString &key = steps.first();
+    if (!stateKeys.contains(key))
+        throw ScriptError("expect: unknown key " + key.toStdString());
+    QJsonValue actual;
+    if (key == QLatin1String("colours") && steps.size() == 1 && expected.isString()) {
+        QString letters;
+        for (const ColourRun &r : window().editor()->colourRuns())
+            letters += QString(r.length, colourLetter(r.colour));
+        actual = letters;
+    } else {
+        actual = toQJson(stateValue(key, steps.size() > 1 ? steps[1] : QString()));
+        for (qsizetype i = 1; i < steps.size() && !actual.isUndefined(); ++i) {
+            bool isIndex = false;
+            const int index = steps[i].toInt(&isIndex);
+            actual = actual.isArray() && isIndex ? actual.toArray().at(index)
+                     : actual.isObject()         ? actual.toObject().value(steps[i])
+                                                 : QJsonValue(QJsonValue::Undefined);
+        }
+    }
+    if (actual == expected)
+        return;
+    throw ScriptError(
+        QStringLiteral("expect %1 failed\n  expected: %2\n  actual:   %3%4")
+            .arg(path, toText(expected), toText(actual), firstDifference(expected, actual))
+            .toStdString());
+}
+
+// A file's bytes as lower-case hex, or null when there is no such file.
+void ReplayDriver::expectFile(const QString &path, const QJsonValue &expected) {
+    if (!expected.isString() && !expected.isNull())
+        throw ScriptError("expect file: expected a hex string or null");
+    QJsonValue actual(QJsonValue::Null);
+    QFile f(path);
+    if (f.open(QIODevice::ReadOnly))
+        actual = QString::fromLatin1(f.readAll().toHex());
+    else if (QFile::exists(path))
+        throw ScriptError("expect file: cannot read " + path.toStdString());
+    const QJsonValue want =
+        expected.isString() ? QJsonValue(expected.toString().toLower()) : expected;
+    if (actual == want)
+        return;
+    throw ScriptError(QStringLiteral("expect file %1 failed\n  expected: %2\n  actual:   %3%4")
+                          .arg(path, toText(want), toText(actual), firstDifference(want, actual))
+                          .toStdString());
 }
 
 void ReplayDriver::printFile(const QString &path) {

@@ -29,7 +29,12 @@ public:
 private:
     MainWindow &window();
     void start();
-    void dump();
+    // Prints the named top-level keys of the state (all of them when none is named).
+    void dump(const QStringList &keys);
+    // Fails the script when the value at path (a key, then members and array indexes joined
+    // by dots) differs from expected.
+    void expect(const QString &path, const QJsonValue &expected);
+    void expectFile(const QString &path, const QJsonValue &expected);
     void printFile(const QString &path);
     void typeText(const QString &text);
     void pressKey(const QString &key);
@@ -37,7 +42,9 @@ private:
     void clickButton(const QString &name);
     void releaseMouse(Qt::MouseButton button, bool press);
     void handleOwnWindow(QWidget *dialog);
-    Json commandsJson();
+    // One top-level key of the state; for `commands`, only the entry `only` when it is given.
+    Json stateValue(const QString &key, const QString &only = {});
+    Json commandsJson(const QString &only);
 
     QTextStream &out_;
     ScriptedDesktop desktop_;

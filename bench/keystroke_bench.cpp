@@ -7,8 +7,8 @@
 // that an editor defers to the event loop is counted as well.
 
 #include "pages.h"
-#include "platform/scriptedservices.h"
 #include "shell/mainwindow.h"
+#include "testsupport/scriptedservices.h"
 
 #include <Qsci/qscilexerhtml.h>
 #include <Qsci/qsciscintilla.h>

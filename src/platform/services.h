@@ -1,6 +1,6 @@
 #pragma once
 // What the program asks of the desktop, each behind an interface: a Qt implementation talks
-// to the desktop, a scripted one (scriptedservices.h) answers from a script and records.
+// to the desktop, a scripted one (tools/testsupport) answers from a script and records.
 
 #include <QString>
 #include <QVariant>

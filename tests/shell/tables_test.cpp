@@ -2,7 +2,7 @@
 // out here by hand, so that a slip in the window's own tables (a caption, a shortcut, a flag,
 // a place) fails; and the keyboard focus order of the window.
 
-#include "platform/scriptedservices.h"
+#include "testsupport/scriptedservices.h"
 #include "shell/mainwindow.h"
 
 #include <QAction>

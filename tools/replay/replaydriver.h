@@ -2,7 +2,7 @@
 // Runs a replay script against the real main window with scripted desktop services and
 // prints what a user would see as one JSON object a line.
 
-#include "platform/scriptedservices.h"
+#include "testsupport/scriptedservices.h"
 
 #include <QJsonValue>
 #include <QTextStream>

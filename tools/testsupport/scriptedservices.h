@@ -4,7 +4,7 @@
 // replay driver and tests use them; every request is recorded as an event.
 
 #include "json.h"
-#include "services.h"
+#include "platform/services.h"
 
 #include <QDir>
 #include <QMap>

@@ -29,34 +29,43 @@ QString answerName(MessageAnswer a) {
     return {};
 }
 
+bool ScriptedDialogs::takeAnswer(bool queued, Json &event, const QString &what) {
+    if (queued)
+        return true;
+    event.set("answer", onUnexpected ? "unexpected" : "default");
+    if (onUnexpected)
+        onUnexpected(what);
+    return false;
+}
+
 MessageAnswer ScriptedDialogs::message(QWidget *, const QString &text, const QString &title,
                                        MessageButtons buttons, MessageIcon icon) {
     static const char *buttonNames[] = {"ok", "yesno", "yesnocancel"};
     static const char *iconNames[] = {"none", "question", "critical", "information"};
+    messages.push_back({text, title, buttons, icon});
     Json e = Json::object();
     e.set("kind", "message").set("title", title).set("text", text);
     e.set("buttons", buttonNames[int(buttons)]).set("icon", iconNames[int(icon)]);
     MessageAnswer answer = buttons == MessageButtons::Ok ? MessageAnswer::Ok : MessageAnswer::Yes;
-    if (answers_.empty()) {
-        e.set("answer", "default");
-    } else {
+    if (takeAnswer(!answers_.empty(), e, QStringLiteral("message box: ") + text)) {
         answer = answers_.front();
         answers_.pop_front();
         e.set("answer", answerName(answer));
+    } else if (onUnexpected) {
+        answer = MessageAnswer::Cancel;
     }
     log_.events.push_back(std::move(e));
     return answer;
 }
 
 std::optional<QString> ScriptedDialogs::fileDialog(QWidget *, const FileDialogRequest &req) {
+    fileDialogs.push_back(req);
     Json e = Json::object();
     e.set("kind", "filedialog").set("mode", req.mode == FileDialogRequest::Open ? "open" : "save");
     e.set("title", req.title).set("filter", req.filter).set("fileName", log_.display(req.fileName));
     e.set("defaultExt", req.defaultExt);
     std::optional<QString> result;
-    if (fileNames_.empty()) {
-        e.set("answer", "default");
-    } else {
+    if (takeAnswer(!fileNames_.empty(), e, QStringLiteral("file dialog: ") + req.title)) {
         std::optional<QString> typed = fileNames_.front();
         fileNames_.pop_front();
         if (typed) {
@@ -78,9 +87,7 @@ bool ScriptedDialogs::printDialog(QWidget *, PrintRange range, QTextDocument &do
     Json e = Json::object();
     e.set("kind", "printdialog").set("range", range == PrintRange::All ? "all" : "selection");
     bool printed = false;
-    if (printers_.empty()) {
-        e.set("answer", "default");
-    } else {
+    if (takeAnswer(!printers_.empty(), e, QStringLiteral("print dialog"))) {
         std::optional<QString> pdf = printers_.front();
         printers_.pop_front();
         e.set("answer", pdf ? "ok" : "cancel");

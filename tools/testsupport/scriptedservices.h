@@ -10,6 +10,7 @@
 #include <QMap>
 #include <QSet>
 #include <deque>
+#include <functional>
 
 namespace quenbry {
 
@@ -21,17 +22,33 @@ struct EventLog {
     std::vector<Json> take() { return std::exchange(events, {}); }
 };
 
+// Answers from queues, in order. A dialog with no answer queued takes its default (a message
+// box its default button; a file or print dialog is cancelled), unless onUnexpected is set: a
+// unit test's strict mode, where such a dialog is reported there and cancelled.
 class ScriptedDialogs : public Dialogs {
 public:
+    struct Message {
+        QString text;
+        QString title;
+        MessageButtons buttons;
+        MessageIcon icon;
+    };
+
     explicit ScriptedDialogs(EventLog &log)
         : log_(log) {}
 
-    // "yes", "no", "cancel", "ok"
     void queueAnswer(MessageAnswer a) { answers_.push_back(a); }
     // A name typed in the next file dialog, or nothing to cancel it.
     void queueFileName(std::optional<QString> name) { fileNames_.push_back(std::move(name)); }
     // The next print dialog: a PDF path to confirm, or nothing to cancel it.
     void queuePrinter(std::optional<QString> pdfPath) { printers_.push_back(std::move(pdfPath)); }
+    // Every queued answer has been used.
+    bool allAnswered() const { return answers_.empty() && fileNames_.empty() && printers_.empty(); }
+
+    std::function<void(const QString &what)> onUnexpected;
+    // Every request so far, besides its event in the log.
+    std::vector<Message> messages;
+    std::vector<FileDialogRequest> fileDialogs;
 
     MessageAnswer message(QWidget *owner, const QString &text, const QString &title,
                           MessageButtons buttons, MessageIcon icon) override;
@@ -39,6 +56,9 @@ public:
     bool printDialog(QWidget *owner, PrintRange range, QTextDocument &doc) override;
 
 private:
+    // False when nothing is queued: records the default answer, or the unexpected dialog.
+    bool takeAnswer(bool queued, Json &event, const QString &what);
+
     EventLog &log_;
     std::deque<MessageAnswer> answers_;
     std::deque<std::optional<QString>> fileNames_;

@@ -354,12 +354,6 @@ TEST_F(WidgetKeys, MouseUpReportsButtonShiftAndTwips) {
     EXPECT_EQ(y, 300);
 }
 
-} // namespace
-} // namespace quenbry
-
-namespace quenbry {
-namespace {
-
 // What the view draws for each visible block must be the core's colours: after a few colour
 // changes, after a pass that recolours most of the page, and after an edit.
 class WidgetRendering : public testing::Test {

@@ -66,14 +66,10 @@ void colorTag(EditorBuffer &buffer, const QString &tag, int a, int b) {
 
 } // namespace
 
-std::vector<Region> regions(const QString &text, int start, int end) {
+std::vector<Region> regions(const QString &text) {
     std::vector<Region> out;
     const int n = int(text.size());
-    if (start == 0)
-        start = 1;
-    if (end == -1)
-        end = n;
-    int r = start;
+    int r = 1;
     do {
         const int a1 = inStr(r, text, "<");
         if (a1 == 0)
@@ -92,13 +88,13 @@ std::vector<Region> regions(const QString &text, int start, int end) {
                 out.push_back({a1 - 1, b1 - 1, false});
             }
         }
-    } while (r > 0 && r < end);
+    } while (r > 0 && r < n);
     return out;
 }
 
-void colorRegion(EditorBuffer &buffer, int start, int end) {
+void colourRegions(EditorBuffer &buffer) {
     const QString text = buffer.text();
-    for (const Region &r : regions(text, start, end)) {
+    for (const Region &r : regions(text)) {
         if (r.comment)
             paint(buffer, r.start, r.end - r.start + 1, SyntaxColouring::CommentColor);
         else

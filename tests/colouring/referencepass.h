@@ -14,14 +14,11 @@ struct Region {
     int start = 0;
     int end = 0;
     bool comment = false;
-    bool operator==(const Region &) const = default;
 };
 
-// The tags and comments a pass over text finds (start and end 1-based; 0 and -1 for the
-// whole text).
-std::vector<Region> regions(const QString &text, int start = 1, int end = -1);
+std::vector<Region> regions(const QString &text);
 
-// The pass: colours every region found by regions() through setColour.
-void colorRegion(EditorBuffer &buffer, int start = 1, int end = -1);
+// Colours every region found by regions() through setColour.
+void colourRegions(EditorBuffer &buffer);
 
 } // namespace quenbry::reference

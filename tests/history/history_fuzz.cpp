@@ -1,5 +1,5 @@
-// libFuzzer target for the edit history; without libFuzzer the same entry point is run over
-// the checked-in corpus by the driver at the end.
+// libFuzzer target of the history scenario (built with clang and QUENBRY_FUZZ); the corpus it
+// grows is replayed by the history tests.
 #include "historyscenario.h"
 
 #include <cstdio>
@@ -13,25 +13,3 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     }
     return 0;
 }
-
-#ifndef QUENBRY_LIBFUZZER
-#include <filesystem>
-#include <fstream>
-#include <iterator>
-#include <vector>
-
-int main(int argc, char **argv) {
-    int files = 0;
-    for (int i = 1; i < argc; ++i) {
-        for (const auto &entry : std::filesystem::directory_iterator(argv[i])) {
-            std::ifstream in(entry.path(), std::ios::binary);
-            const std::vector<char> bytes{std::istreambuf_iterator<char>(in), {}};
-            LLVMFuzzerTestOneInput(reinterpret_cast<const std::uint8_t *>(bytes.data()),
-                                   bytes.size());
-            ++files;
-        }
-    }
-    std::printf("%d corpus files passed\n", files);
-    return files > 0 ? 0 : 1;
-}
-#endif

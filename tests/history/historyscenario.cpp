@@ -1,6 +1,7 @@
 #include "historyscenario.h"
 
-#include "historyharness.h"
+#include "history/history.h"
+#include "platform/editorcore.h"
 
 #include <algorithm>
 
@@ -8,116 +9,85 @@ namespace quenbry {
 
 namespace {
 
-// One recorded state as the old program kept it: a whole copy of the text.
-struct ModelEntry {
-    int selStart = 0;
-    int textLen = 0;
-    QString text;
-};
-
-struct Expected {
-    QString text;
-    int selStart = 0;
-    int selLength = 0;
-    bool startRejected = false;
-};
-
-void placeAfter(Expected &e, int runStart, const QString &run) {
-    const int length = int(e.text.size());
-    if (run == QLatin1String("\r\n") || run.size() <= 1) {
-        e.selStart = std::min(runStart + int(run.size()), length);
-        e.selLength = 0;
-    } else {
-        e.selStart = std::min(runStart, length);
-        e.selLength = std::min(int(run.size()), length - e.selStart);
-    }
-}
-
-// The outcome when the guessed edit does not give the target: the differing run replaced.
-Expected restoreRun(const QString &current, const QString &target) {
-    const int shorter = int(std::min(current.size(), target.size()));
+// After Undo or Redo turned `before` into `after`, the selection shows what came back: the
+// smallest run whose replacement turns one text into the other, selected when it is longer than
+// one character or a line end, otherwise the caret right after it (where removed text was, when
+// nothing came back).
+bool showsTheChange(const QString &before, const QString &after, int selStart, int selLength) {
+    const int shorter = int(std::min(before.size(), after.size()));
     int prefix = 0;
-    while (prefix < shorter && current[prefix] == target[prefix])
+    while (prefix < shorter && before[prefix] == after[prefix])
         ++prefix;
     int suffix = 0;
-    while (suffix < shorter - prefix &&
-           current[current.size() - 1 - suffix] == target[target.size() - 1 - suffix])
+    while (suffix < shorter &&
+           before[before.size() - 1 - suffix] == after[after.size() - 1 - suffix])
         ++suffix;
-    Expected e{target};
-    placeAfter(e, prefix, target.mid(prefix, target.size() - prefix - suffix));
-    return e;
+    const int unchanged = std::min(prefix + suffix, shorter);
+    const int runLength = int(after.size()) - unchanged;
+    const int start = selLength > 0 ? selStart : selStart - runLength;
+    // The run may stand anywhere the text around it stayed as it was.
+    if (start < unchanged - suffix || start > prefix || start > unchanged)
+        return false;
+    const QString run = after.mid(start, runLength);
+    const bool selected = runLength > 1 && run != QLatin1String("\r\n");
+    return selected ? selLength == runLength : selLength == 0;
 }
 
-Expected expectedUndo(const QString &current, const ModelEntry &prev, const ModelEntry &last) {
-    const int length = int(current.size());
-    Expected guess;
-    if (prev.textLen < last.textLen) {
-        const int k = last.textLen - prev.textLen;
-        if (last.selStart - k < 0) {
-            Expected e = restoreRun(current, prev.text);
-            e.startRejected = true;
-            return e;
-        }
-        const int s = std::min(last.selStart - k, length);
-        guess.text = current.left(s) + current.mid(s + std::min(k, length - s));
-        guess.selStart = s;
-    } else {
-        const QString r = prev.text.mid(last.selStart, prev.textLen - last.textLen);
-        const int s = std::min(last.selStart, length);
-        guess.text = current.left(s) + r + current.mid(s);
-        placeAfter(guess, last.selStart, r);
-    }
-    return guess.text == prev.text ? guess : restoreRun(current, prev.text);
-}
-
-Expected expectedRedo(const QString &current, const ModelEntry &next) {
-    const int length = int(current.size());
-    Expected guess;
-    if (next.textLen < length) {
-        const int s = std::min(next.selStart, length);
-        guess.text = current.left(s) + current.mid(s + std::min(length - next.textLen, length - s));
-        guess.selStart = s;
-    } else {
-        const int d = next.textLen - length;
-        if (d > 0 && next.selStart - d < 0)
-            return restoreRun(current, next.text);
-        const QString r = next.text.mid(next.selStart - d, d);
-        const int s = std::min(next.selStart - int(r.size()), length);
-        guess.text = current.left(s) + r + current.mid(s);
-        placeAfter(guess, next.selStart - int(r.size()), r);
-    }
-    return guess.text == next.text ? guess : restoreRun(current, next.text);
-}
-
-class Scenario {
+// An in-memory editor and a History wired the way the main window wires them, beside the model:
+// each recorded change is an entry holding the text and the caret the user saw right after it.
+class Scenario : private HistoryHost {
 public:
     Scenario(const std::uint8_t *data, std::size_t size)
         : data_(data)
-        , size_(size)
-        , h_(QStringLiteral("<html>\r\n<body>\r\n</body>\r\n</html>")) {
-        // Start-up records the page with the caret after it, then moves the caret to the start.
-        undo_.push_back({h_.editor.length(), h_.editor.length(), h_.editor.text()});
+        , size_(size) {
+        e_.onChange = [this] {
+            history_.noteEdit();
+            modified_ = true;
+            if (history_.isRecording()) {
+                undo_.push_back({e_.text(), e_.selStart()});
+                redo_.clear();
+            }
+            history_.recordChange();
+        };
+        // Start-up: the page goes in unrecorded, recording starts with its change handling, the
+        // history starts afresh and the caret goes to the start.
+        e_.setText(QString());
+        e_.setSelText(QStringLiteral("<html>\r\n<body>\r\n</body>\r\n</html>"));
+        history_.setRecording(true);
+        history_.recordChange();
+        history_.reset();
+        undo_.push_back({e_.text(), e_.length()});
+        e_.setSelStart(0);
     }
 
     std::string run() {
+        expectAvailability();
         for (step_ = 0; pos_ < size_ && error_.empty(); ++step_) {
-            const int before = h_.history.undoCount();
             act(next() % 12);
-            if (!error_.empty())
-                break;
-            // A change recorded by the editor shows as one more undo entry; mirror it.
-            if (h_.history.undoCount() == before + 1 && !justMoved_) {
-                redo_.clear();
-                undo_.push_back({h_.editor.selStart(), h_.editor.length(), h_.editor.text()});
-            }
-            justMoved_ = false;
-            checkStacks();
+            expectAvailability();
         }
-        checkStacks(true);
+        // Every entry is still exact: Undo down to the first, then Redo up to the last.
+        while (error_.empty() && undo_.size() > 1)
+            undo();
+        while (error_.empty() && !redo_.empty())
+            redo();
         return error_;
     }
 
 private:
+    struct Entry {
+        QString text;
+        int caret = 0;
+    };
+
+    void availabilityChanged(bool canUndo, bool canRedo) override {
+        canUndo_ = canUndo;
+        canRedo_ = canRedo;
+    }
+    void undoRejected() override { ++rejected_; }
+    void hideSelection(bool) override {}
+    void focusEditor() override { ++focused_; }
+
     std::uint8_t next() { return pos_ < size_ ? data_[pos_++] : 0; }
 
     int pick(int bound) { return bound <= 0 ? 0 : int(next()) % (bound + 1); }
@@ -131,39 +101,38 @@ private:
     }
 
     void act(int op) {
-        EditorCore &e = h_.editor;
         static const int keys[] = {'a', 'b', '<', '>', '\r', ' ', '!', '%'};
         switch (op) {
         case 0:
         case 1:
-            e.typeCharacter(keys[next() % 8]);
+            e_.typeCharacter(keys[next() % 8]);
             break;
         case 2:
-            e.pressBackspace();
+            e_.pressBackspace();
             break;
         case 3:
-            e.pressDelete();
+            e_.pressDelete();
             break;
         case 4: {
-            const int start = pick(e.length());
-            e.selectFromUser(start, pick(e.length() - start));
+            const int start = pick(e_.length());
+            e_.selectFromUser(start, pick(e_.length() - start));
             break;
         }
         case 5: { // select and type over the selection
-            const int start = pick(e.length());
-            e.selectFromUser(start, 1 + pick(std::max(0, e.length() - start - 1)));
-            e.typeCharacter(keys[next() % 8]);
+            const int start = pick(e_.length());
+            e_.selectFromUser(start, 1 + pick(std::max(0, e_.length() - start - 1)));
+            e_.typeCharacter(keys[next() % 8]);
             break;
         }
         case 6: // paste
-            e.setSelText(someText());
+            e_.setSelText(someText());
             break;
         case 7: // tag insertion around the selection
-            e.setSelText(QLatin1String("<b>") + e.selText() + QLatin1String("</b>"));
+            e_.setSelText(QLatin1String("<b>") + e_.selText() + QLatin1String("</b>"));
             break;
         case 8: // a whole new text, as Open and the New Page dialog put it
             if (next() % 4 == 0)
-                e.setText(someText() + someText());
+                e_.setText(someText() + someText());
             break;
         case 9:
         case 10:
@@ -176,77 +145,59 @@ private:
     }
 
     void undo() {
-        if (undo_.size() <= 1) {
-            const QString before = h_.editor.text();
-            h_.history.undo();
-            expect(h_.editor.text() == before, "Undo with one entry changed the text");
-            return;
+        const bool possible = undo_.size() > 1;
+        const Entry newest = undo_.back();
+        if (possible) {
+            redo_.push_back(newest);
+            undo_.pop_back();
         }
-        const Expected want = expectedUndo(h_.editor.text(), undo_[undo_.size() - 2], undo_.back());
-        const bool changesText = h_.editor.text() != undo_[undo_.size() - 2].text;
-        h_.modified = false;
-        h_.history.undo();
-        justMoved_ = true;
-        redo_.push_back(undo_.back());
-        undo_.pop_back();
-        expect(h_.editor.text() == undo_.back().text, "Undo left a text of no entry");
-        expectSelection(want, "Undo");
-        // The editor notifies only edits that change something; those must mark the document.
-        expect(h_.modified == changesText, "Undo and the modified flag disagree");
-        expect(h_.host.hiddenUndoEnabled() == (undo_.size() > 1 && !want.startRejected),
-               "cmdUndo state after Undo");
+        const int rejected = rejected_;
+        step("Undo", &History::undo, possible);
+        // The old program's error 380: the newest change made the text longer than the caret
+        // it left is far from the start, so its start would lie before the first character.
+        const int growth = int(newest.text.size() - undo_.back().text.size());
+        expect((rejected_ > rejected) == (possible && newest.caret < growth),
+               "Undo rejected where it should not, or not where it should");
     }
 
     void redo() {
-        if (redo_.empty()) {
-            const QString before = h_.editor.text();
-            h_.history.redo();
-            expect(h_.editor.text() == before, "Redo with nothing to redo changed the text");
-            return;
+        const bool possible = !redo_.empty();
+        if (possible) {
+            undo_.push_back(redo_.back());
+            redo_.pop_back();
         }
-        const Expected want = expectedRedo(h_.editor.text(), redo_.back());
-        h_.history.redo();
-        justMoved_ = true;
-        undo_.push_back(redo_.back());
-        redo_.pop_back();
-        expect(h_.editor.text() == undo_.back().text, "Redo left a text of no entry");
-        expectSelection(want, "Redo");
-        expect(h_.host.hiddenUndoEnabled() == (undo_.size() > 1), "cmdUndo state after Redo");
+        step("Redo", &History::redo, possible);
     }
 
-    void expectSelection(const Expected &want, const char *what) {
-        expect(h_.editor.selStart() == want.selStart && h_.editor.selLength() == want.selLength,
-               (std::string(what) + " placed the caret or selection wrongly").c_str());
+    // Undo or Redo, after the model has moved: the editor must hold the text of the model's
+    // newest entry, show what changed (when there was anything to undo or redo), be marked
+    // modified exactly when its text changed, and have the focus.
+    void step(const std::string &what, void (History::*command)(), bool acts) {
+        const QString before = e_.text();
+        const int focused = focused_;
+        modified_ = false;
+        (history_.*command)();
+        expect(e_.text() == undo_.back().text, what + " did not give the entry's text");
+        expect(!acts || showsTheChange(before, e_.text(), e_.selStart(), e_.selLength()),
+               what + " did not select what came back, or left the caret elsewhere");
+        expect(modified_ == (e_.text() != before), what + " and the modified flag disagree");
+        expect(focused_ == focused + 1, what + " left the focus elsewhere");
     }
 
-    // Rebuilding every entry's text costs a walk over the history, so the texts are compared
-    // after every step only for the entries next to the editor's state, and all of them at
-    // the end of the session; the cheap parts are compared after every step.
-    void checkStacks(bool allTexts = false) {
-        if (!error_.empty())
-            return;
-        const auto undoStack = h_.history.undoStack();
-        const auto redoStack = h_.history.redoStack();
-        expect(undoStack.size() == undo_.size() && redoStack.size() == redo_.size(), "stack sizes");
-        if (!error_.empty())
-            return;
-        for (size_t i = 0; i < undo_.size(); ++i)
-            expect(undoStack[i] == UndoElement{undo_[i].selStart, undo_[i].textLen} &&
-                       ((!allTexts && i + 2 < undo_.size()) ||
-                        h_.history.undoText(int(i)) == undo_[i].text),
-                   "undo entry differs");
-        for (size_t i = 0; i < redo_.size(); ++i)
-            expect(redoStack[i] == UndoElement{redo_[i].selStart, redo_[i].textLen} &&
-                       ((!allTexts && i + 1 < redo_.size()) ||
-                        h_.history.redoText(int(i)) == redo_[i].text),
-                   "redo entry differs");
+    void expectAvailability() {
         const bool canUndo = undo_.size() > 1;
         const bool canRedo = !redo_.empty();
-        expect(h_.host.canUndo == canUndo && h_.host.canRedo == canRedo, "command states");
-        expect(h_.history.isRecording(), "recording left off");
+        expect(canUndo_ == canUndo && history_.canUndo() == canUndo,
+               "Undo's availability is wrong");
+        expect(canRedo_ == canRedo && history_.canRedo() == canRedo,
+               "Redo's availability is wrong");
+        expect(history_.undoCount() == int(undo_.size()) &&
+                   history_.redoCount() == int(redo_.size()),
+               "the stacks hold the wrong number of entries");
+        expect(history_.isRecording(), "recording left off");
     }
 
-    void expect(bool ok, const char *what) {
+    void expect(bool ok, const std::string &what) {
         if (!ok && error_.empty())
             error_ = "step " + std::to_string(step_) + ": " + what;
     }
@@ -255,10 +206,14 @@ private:
     std::size_t size_;
     std::size_t pos_ = 0;
     int step_ = 0;
-    bool justMoved_ = false;
-    HistoryHarness h_;
-    std::vector<ModelEntry> undo_;
-    std::vector<ModelEntry> redo_;
+    EditorCore e_;
+    History history_{e_, *this};
+    bool modified_ = false;
+    bool canUndo_ = true, canRedo_ = true; // as last reported
+    int rejected_ = 0;
+    int focused_ = 0;
+    std::vector<Entry> undo_;
+    std::vector<Entry> redo_;
     std::string error_;
 };
 

@@ -1,7 +1,8 @@
 #pragma once
 // A random editing session (typing, Backspace, Delete, selecting, typing over a selection,
-// paste, tag insertion, whole-text loads, Undo and Redo) driven by bytes, checked after every
-// step against a plain model that keeps every entry as a whole text.
+// paste, tag insertion, whole-text loads, Undo and Redo) read from bytes: the fuzz target's
+// input, the checked-in corpus, or random bytes from a fixed seed. A plain model keeps every
+// entry as a whole text and states what the user must see after each step.
 
 #include <cstddef>
 #include <cstdint>

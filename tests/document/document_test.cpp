@@ -1,22 +1,135 @@
-// The file commands as the main window composes them: the save prompt, Open, Save, Save As,
-// New and Exit, with the bytes they write and the state they leave after a failure.
+// Document files: the bytes of the code page, saving and its failures, and the file commands as
+// the main window composes them (the save prompt, Open, Save, Save As, New and Exit).
 #include "document/document.h"
-#include "documenttestutil.h"
+#include "document/documentfile.h"
+#include "document/filecodec.h"
 #include "platform/editorcore.h"
 #include "testsupport/scriptedservices.h"
 
 #include <QDir>
 #include <QFileInfo>
+#include <QStringDecoder>
 #include <QTemporaryDir>
 #include <functional>
 #include <gtest/gtest.h>
 #include <sys/mount.h>
+#include <sys/stat.h>
 
 namespace quenbry {
 namespace {
 
-using test::readBytes;
-using test::writeBytes;
+QByteArray readBytes(const QString &path) {
+    QFile f(path);
+    return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray("<unreadable>");
+}
+
+bool writeBytes(const QString &path, const QByteArray &bytes) {
+    QFile f(path);
+    return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
+}
+
+// Every byte is the Windows-1252 character (the five undefined bytes their own C1 control, as
+// ICU reads them too) and encodes back to itself.
+TEST(FileCodec, EveryByteIsItsWindows1252Character) {
+    QStringDecoder windows1252("windows-1252");
+    ASSERT_TRUE(windows1252.isValid());
+    for (int b = 0; b < 256; ++b) {
+        const QByteArray byte(1, char(b));
+        EXPECT_EQ(FileCodec::decode(byte), windows1252.decode(byte)) << b;
+        EXPECT_EQ(FileCodec::encode(FileCodec::decode(byte)), byte) << b;
+    }
+}
+
+TEST(FileCodec, WritesReferencesForWhatTheCodePageCannotHold) {
+    const std::pair<QString, QByteArray> cases[] = {
+        {QStringLiteral("a\u4E2Db\u03A9"), "a&#20013;b&#937;"},
+        // A surrogate pair is one character; a lone half of one is no character at all.
+        {QString::fromUcs4(U"x\U0001F600y"), "x&#128512;y"},
+        {QString(QChar(0xD83D)) + 'z' + QChar(0xDE00), "&#65533;z&#65533;"},
+        // C1 controls other than the five undefined bytes: their byte means another character.
+        {QString(QChar(0x0080)) + QChar(0x0099), "&#128;&#153;"},
+    };
+    for (const auto &[text, bytes] : cases)
+        EXPECT_EQ(FileCodec::encode(text), bytes) << text.toStdString();
+    // Plain text first fills the one-byte-a-character guess; the references must all fit.
+    QString text(1000, QLatin1Char('a'));
+    QByteArray expected = text.toLatin1();
+    for (int i = 0; i < 5000; ++i) {
+        text += QString::fromUcs4(i % 2 ? U"\U0010FFFF" : U"\u4E2D");
+        expected += i % 2 ? "&#1114111;" : "&#20013;";
+    }
+    EXPECT_EQ(FileCodec::encode(text + 'z'), expected + 'z');
+}
+
+class DocumentFile : public ::testing::Test {
+protected:
+    QTemporaryDir dir;
+    QString path(const QString &name) const { return dir.filePath(name); }
+    // Everything in the folder: a temporary file left behind shows here.
+    QStringList files() const {
+        return QDir(dir.path()).entryList(QDir::Files | QDir::System | QDir::Hidden);
+    }
+};
+
+TEST_F(DocumentFile, SaveKeepsPermissionsAndWritesThroughLinks) {
+    const QString file = path("page.html");
+    ASSERT_TRUE(writeBytes(file, "old"));
+    ASSERT_TRUE(QFile::setPermissions(file, QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                                QFileDevice::ReadGroup));
+    ASSERT_TRUE(writeDocumentFile(file, u"new").ok());
+    EXPECT_EQ(readBytes(file), "new\r\n");
+    struct stat st {};
+    ASSERT_EQ(::stat(file.toLocal8Bit().constData(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0640u);
+    EXPECT_EQ(files(), QStringList{"page.html"});
+
+    // A chain of relative links, and a link whose target does not exist yet.
+    QDir(dir.path()).mkdir("real");
+    ASSERT_TRUE(QFile::rename(file, path("real/page.html")));
+    ASSERT_TRUE(QFile::link("real/page.html", path("link.html")));
+    ASSERT_TRUE(QFile::link("link.html", path("link2.html")));
+    ASSERT_TRUE(QFile::link(path("missing.html"), path("dangling.html")));
+    ASSERT_TRUE(writeDocumentFile(path("link2.html"), u"through").ok());
+    ASSERT_TRUE(writeDocumentFile(path("dangling.html"), u"x").ok());
+    for (const char *link : {"link.html", "link2.html", "dangling.html"})
+        EXPECT_TRUE(QFileInfo(path(link)).isSymLink()) << link;
+    EXPECT_EQ(readBytes(path("real/page.html")), "through\r\n");
+    EXPECT_EQ(readBytes(path("missing.html")), "x\r\n");
+    // Files that report no size are read all the same.
+    EXPECT_TRUE(readDocumentFile(QStringLiteral("/proc/self/status")).text.startsWith("Name:"));
+}
+
+TEST_F(DocumentFile, FailuresNameTheFileAndLeaveNothingBehind) {
+    QDir(dir.path()).mkdir("folder");
+    ASSERT_TRUE(QFile::link(path("b"), path("a")));
+    ASSERT_TRUE(QFile::link(path("a"), path("b")));
+    struct stat devFull {};
+    ASSERT_EQ(::stat("/dev/full", &devFull), 0);
+    const std::pair<QString, bool> cases[] = {
+        // The file, and whether it is read (or written).
+        {path("no-such-folder/page.html"), false},
+        {QStringLiteral("/proc/quenbry-document-test.html"), false},
+        {path("folder"), false},
+        {path("a"), false}, // a loop of links
+        {QStringLiteral("/dev/full"), false},
+        {path("no-such-file.html"), true},
+        {path("folder"), true},
+    };
+    for (const auto &[file, reading] : cases) {
+        const FileResult result = reading ? readDocumentFile(file) : writeDocumentFile(file, u"x");
+        EXPECT_TRUE(result.error.contains('"' + file + '"')) << result.error.toStdString();
+        // The reason comes after the file name, not just a generic failure.
+        EXPECT_GT(result.error.size(), file.size() + 40) << result.error.toStdString();
+    }
+    EXPECT_TRUE(QFileInfo(path("folder")).isDir());
+    EXPECT_TRUE(QFileInfo(path("a")).isSymLink());
+    EXPECT_EQ(files(), (QStringList{"a", "b"}));
+    EXPECT_FALSE(QFileInfo::exists("/proc/quenbry-document-test.html"));
+    struct stat after {};
+    ASSERT_EQ(::stat("/dev/full", &after), 0);
+    EXPECT_TRUE(S_ISCHR(after.st_mode));
+    EXPECT_EQ(after.st_rdev, devFull.st_rdev);
+}
 
 const QString kPage = QStringLiteral("<html>\r\n<body>\r\n</body>\r\n</html>");
 const QString kUntitled = QStringLiteral("Quenbry HTML Editor (Untitled)");
@@ -42,8 +155,8 @@ struct Host : DocumentHost {
     void endProcess() override { ended = true; }
 };
 
-// Start-up as the main window runs it: the page in, `Modified` cleared, the title shown; every
-// change of the text sets `Modified`. A dialog the test did not answer fails it.
+// Start-up as the main window runs it: the page in, the modified flag cleared, the title shown;
+// every change of the text sets the flag. A dialog the test did not answer fails it.
 struct Session {
     QTemporaryDir dir;
     EditorCore editor;
@@ -71,14 +184,14 @@ struct Session {
             dialogs.queueAnswer(MessageAnswer::Yes);
         ASSERT_EQ(doc.saveAs(), SaveOutcome::Written);
     }
-    void expectOnlyMessage(const QString &text, const QString &title, MessageButtons buttons,
-                           MessageIcon icon) {
+    void expectOnlyMessage(const QString &text, const QString &title, MessageButtons buttons) {
         ASSERT_EQ(dialogs.messages.size(), 1u);
         const ScriptedDialogs::Message &m = dialogs.messages[0];
         EXPECT_TRUE(m.text.contains(text)) << m.text.toStdString();
         EXPECT_EQ(m.title, title);
         EXPECT_EQ(m.buttons, buttons);
-        EXPECT_EQ(m.icon, icon);
+        EXPECT_EQ(m.icon,
+                  buttons == MessageButtons::Ok ? MessageIcon::Critical : MessageIcon::Question);
     }
 };
 
@@ -101,20 +214,16 @@ TEST(SavePrompt, GuardsNewOpenAndExit) {
         {"Yes, Save cancelled", true, MessageAnswer::Yes, Cancelled, false},
         {"Yes, saved", true, MessageAnswer::Yes, Named, true},
     };
-    const struct {
-        void (Document::*run)();
-        const char *promptTitle;
-    } commands[] = {
+    const std::pair<void (Document::*)(), const char *> commands[] = {
         {&Document::newPage, "DozudUzaz Evodav"},
         {&Document::open, "Quenbry HTML Editor"},
         {&Document::exit, "DozudUzaz Evodav"},
     };
-    for (const auto &command : commands) {
+    for (const auto &[command, promptTitle] : commands) {
         for (const auto &c : cases) {
-            SCOPED_TRACE(std::string(command.promptTitle) + ", " + c.name);
+            SCOPED_TRACE(std::string(promptTitle) + ", " + c.name);
             Session s;
             const QString file = s.path("saved.html");
-            const bool open = command.run == &Document::open;
             if (c.modified) {
                 s.editor.setText("x" + kPage);
                 s.dialogs.queueAnswer(c.answer);
@@ -122,32 +231,28 @@ TEST(SavePrompt, GuardsNewOpenAndExit) {
             const QString text = s.editor.text();
             if (c.save != None)
                 s.dialogs.queueFileName(c.save == Named ? std::optional(file) : std::nullopt);
-            if (c.goesOn && open)
+            if (c.goesOn && command == &Document::open)
                 s.dialogs.queueFileName(std::nullopt);
-            s.host.caption = "stale";
 
-            (s.doc.*command.run)();
+            (s.doc.*command)();
 
             if (c.modified) {
-                s.expectOnlyMessage("Do you want to save your file?", command.promptTitle,
-                                    MessageButtons::YesNoCancel, MessageIcon::Question);
+                s.expectOnlyMessage("Do you want to save your file?", promptTitle,
+                                    MessageButtons::YesNoCancel);
             }
             EXPECT_EQ(s.dialogs.messages.size(), size_t(c.modified));
             const auto &fileDialogs = s.dialogs.fileDialogs;
             const bool opened = !fileDialogs.empty() && fileDialogs.back().title == "Open";
             EXPECT_EQ(s.host.newPageDialogs + int(opened) + int(s.host.ended), int(c.goesOn));
-            // New and Open refresh the title and disable the hidden Undo; New the toolbar's too.
-            if (c.goesOn && !s.host.ended) {
-                EXPECT_EQ(s.host.caption, s.doc.caption());
-            }
+            // New and Open disable the hidden Undo button, New the toolbar's too.
             EXPECT_EQ(s.host.cmdUndoEnabled, !c.goesOn || s.host.ended);
             EXPECT_EQ(s.host.xpButton7Enabled, !c.goesOn || opened || s.host.ended);
+            EXPECT_EQ(s.host.caption, s.doc.caption());
+            EXPECT_EQ(s.doc.modified(), c.modified && c.save != Named);
             if (!c.goesOn) {
                 EXPECT_EQ(s.editor.text(), text);
-                EXPECT_TRUE(s.doc.modified());
             }
-            EXPECT_EQ(readBytes(file),
-                      c.save == Named ? (text + "\r\n").toLatin1() : "<unreadable>");
+            EXPECT_EQ(readBytes(file), c.save == Named ? text.toLatin1() + "\r\n" : "<unreadable>");
             if (opened) { // the Open dialog starts at the file just saved, if any
                 EXPECT_EQ(fileDialogs.back().mode, FileDialogRequest::Open);
                 EXPECT_EQ(fileDialogs.back().filter, "HTML Pages|*.html");
@@ -175,90 +280,32 @@ TEST_F(DocumentTest, FilesComeBackByteForByte) {
         EXPECT_EQ(host.caption, "Quenbry HTML Editor (case.html)");
         // The opened text is a change like any other: Exit would ask.
         EXPECT_TRUE(doc.modified());
-        EXPECT_FALSE(host.cmdUndoEnabled);
-        EXPECT_TRUE(host.xpButton7Enabled);
         ASSERT_EQ(doc.save(), SaveOutcome::Written);
         EXPECT_EQ(readBytes(file), bytes + "\r\n");
         EXPECT_FALSE(doc.modified());
     }
 }
 
-TEST_F(DocumentTest, SaveAndSaveAsDialogs) {
-    // An untitled Save asks for a name; cancelled, nothing changes.
-    editor.setText("abc");
-    dialogs.queueFileName(std::nullopt);
-    EXPECT_EQ(doc.save(), SaveOutcome::Cancelled);
-    const FileDialogRequest &req = dialogs.fileDialogs.at(0);
-    EXPECT_EQ(req.mode, FileDialogRequest::Save);
-    EXPECT_EQ(req.title, "Save");
-    EXPECT_EQ(req.filter, "HTML Pages|*.html");
-    EXPECT_TRUE(doc.modified());
-    EXPECT_EQ(host.caption, kUntitled);
-
-    // Save As writes but leaves the document modified; the title shows only the file's name.
-    QDir(dir.path()).mkpath("deep/er");
-    const QString file = path("deep/er/index.html");
-    saveAsFile(file);
-    EXPECT_EQ(readBytes(file), "abc\r\n");
-    EXPECT_TRUE(doc.modified());
-    EXPECT_EQ(host.caption, "Quenbry HTML Editor (index.html)");
-
-    // A direct Save asks nothing, even when the file changed on disk meanwhile.
-    ASSERT_TRUE(writeBytes(file, "changed elsewhere"));
-    EXPECT_EQ(doc.save(), SaveOutcome::Written);
-    EXPECT_EQ(readBytes(file), "abc\r\n");
-    EXPECT_FALSE(doc.modified());
-}
-
-// The file dialogs add no extension to a typed name until the first direct Save; from then on
-// every one of them adds "html".
-TEST_F(DocumentTest, DefaultExtensionAfterTheFirstDirectSave) {
-    saveAsFile(path("page.html"));
-    dialogs.queueFileName(std::nullopt);
-    doc.open();
-    EXPECT_EQ(dialogs.fileDialogs.size(), 2u);
-    for (const FileDialogRequest &req : dialogs.fileDialogs)
-        EXPECT_EQ(req.defaultExt, QString()) << req.title.toStdString();
-
-    EXPECT_EQ(doc.save(), SaveOutcome::Written);
-    dialogs.fileDialogs.clear();
-    for (int i = 0; i < 3; ++i)
-        dialogs.queueFileName(std::nullopt);
-    doc.saveAs();
-    doc.open();
-    doc.newPage();
-    doc.save(); // untitled again after New
-    EXPECT_EQ(dialogs.fileDialogs.size(), 3u);
-    for (const FileDialogRequest &req : dialogs.fileDialogs)
-        EXPECT_EQ(req.defaultExt, "html") << req.title.toStdString();
-}
-
-// "No" to the overwrite question shows the Save As dialog again with the chosen name.
+// "No" to the overwrite question brings the Save As dialog back with the chosen name; Save As
+// leaves the document modified, and the title shows only the file's name.
 TEST_F(DocumentTest, OverwriteQuestionLoopsUntilYes) {
-    const QString oldFile = path("old.html");
-    const QString existing = path("existing.html");
-    saveAsFile(oldFile);
-    editor.setText("x");
+    QDir(dir.path()).mkdir("sub");
+    const QString existing = path("sub/existing.html");
     ASSERT_TRUE(writeBytes(existing, "keep me"));
-
-    dialogs.queueFileName(existing);
-    dialogs.queueAnswer(MessageAnswer::No);
-    dialogs.queueFileName(std::nullopt);
-    EXPECT_EQ(doc.saveAs(), SaveOutcome::Cancelled);
-    ASSERT_EQ(dialogs.fileDialogs.size(), 3u);
-    EXPECT_EQ(dialogs.fileDialogs[1].fileName, oldFile);
-    EXPECT_EQ(dialogs.fileDialogs[2].title, "Save As");
-    EXPECT_EQ(dialogs.fileDialogs[2].fileName, existing);
-    expectOnlyMessage("Do you want to overwrite the current file with this version?", "Save File",
-                      MessageButtons::YesNo, MessageIcon::Question);
-    EXPECT_EQ(readBytes(existing), "keep me");
-    EXPECT_EQ(doc.fileName(), oldFile);
-
-    dialogs.queueFileName(existing);
-    dialogs.queueAnswer(MessageAnswer::Yes);
+    editor.setText("x");
+    for (const MessageAnswer answer : {MessageAnswer::No, MessageAnswer::Yes}) {
+        dialogs.queueFileName(existing);
+        dialogs.queueAnswer(answer);
+    }
     EXPECT_EQ(doc.saveAs(), SaveOutcome::Written);
+    ASSERT_EQ(dialogs.fileDialogs.size(), 2u);
+    EXPECT_EQ(dialogs.fileDialogs[1].title, "Save As");
+    EXPECT_EQ(dialogs.fileDialogs[1].fileName, existing);
+    dialogs.messages.pop_back();
+    expectOnlyMessage("Do you want to overwrite the current file with this version?", "Save File",
+                      MessageButtons::YesNo);
     EXPECT_EQ(readBytes(existing), "x\r\n");
-    EXPECT_EQ(doc.fileName(), existing);
+    EXPECT_TRUE(doc.modified());
     EXPECT_EQ(host.caption, "Quenbry HTML Editor (existing.html)");
 }
 
@@ -287,39 +334,34 @@ TEST_F(DocumentTest, FailuresChangeNothing) {
     saveAsFile(oldFile);
     editor.setText("unsaved");
     QDir(dir.path()).mkdir("folder");
-    enum Kind { Open, SaveAs, Save };
-    const struct {
-        Kind kind;
-        QString file;
-    } cases[] = {
-        {Open, path("missing.html")},
-        {Open, path("folder")},
-        {SaveAs, path("no-such-folder/page.html")},
-        {SaveAs, QStringLiteral("/dev/full")},
-        {Save, oldFile}, // replaced by a folder meanwhile
+    const std::pair<SaveOutcome (Document::*)(), QString> cases[] = {
+        {nullptr, path("missing.html")}, // Open
+        {nullptr, path("folder")},
+        {&Document::saveAs, path("no-such-folder/page.html")},
+        {&Document::saveAs, QStringLiteral("/dev/full")},
+        {&Document::save, oldFile}, // replaced by a folder meanwhile
     };
-    for (const auto &c : cases) {
-        SCOPED_TRACE(c.file.toStdString());
-        if (c.kind == Save) {
+    for (const auto &[save, file] : cases) {
+        SCOPED_TRACE(file.toStdString());
+        if (save == &Document::save) {
             ASSERT_TRUE(QFile::remove(oldFile) && QDir(dir.path()).mkdir("old.html"));
         }
         const QByteArray oldBytes = readBytes(oldFile);
         dialogs.messages.clear();
-        if (c.kind == Open)
+        if (!save)
             dialogs.queueAnswer(MessageAnswer::No); // the save prompt
-        if (c.kind != Save)
-            dialogs.queueFileName(c.file);
-        if (c.kind == SaveAs && QFileInfo::exists(c.file))
+        if (save != &Document::save)
+            dialogs.queueFileName(file);
+        if (save && QFileInfo::exists(file) && file != oldFile)
             dialogs.queueAnswer(MessageAnswer::Yes); // the overwrite question
         dialogs.queueAnswer(MessageAnswer::Ok);
-        if (c.kind == Open) {
-            doc.open();
+        if (save) {
+            EXPECT_EQ((doc.*save)(), SaveOutcome::Failed);
         } else {
-            EXPECT_EQ(c.kind == Save ? doc.save() : doc.saveAs(), SaveOutcome::Failed);
+            doc.open();
         }
         dialogs.messages.erase(dialogs.messages.begin(), dialogs.messages.end() - 1);
-        expectOnlyMessage('"' + c.file + '"', "Quenbry HTML Editor", MessageButtons::Ok,
-                          MessageIcon::Critical);
+        expectOnlyMessage('"' + file + '"', "Quenbry HTML Editor", MessageButtons::Ok);
         EXPECT_EQ(editor.text(), "unsaved");
         EXPECT_EQ(doc.fileName(), oldFile);
         EXPECT_TRUE(doc.modified());
@@ -346,7 +388,7 @@ TEST_F(DocumentTest, DirectSaveThatDoesNotFitKeepsTheOldFile) {
     editor.setText(QString(64 * 1024, QLatin1Char('x')));
     dialogs.queueAnswer(MessageAnswer::Ok);
     EXPECT_EQ(doc.save(), SaveOutcome::Failed);
-    expectOnlyMessage(file, "Quenbry HTML Editor", MessageButtons::Ok, MessageIcon::Critical);
+    expectOnlyMessage(file, "Quenbry HTML Editor", MessageButtons::Ok);
     EXPECT_TRUE(doc.modified());
     EXPECT_EQ(readBytes(file), "old page");
     EXPECT_EQ(QDir(mountPoint).entryList(QDir::Files | QDir::Hidden), QStringList{"page.html"});

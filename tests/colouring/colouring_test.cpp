@@ -1,0 +1,196 @@
+// The colouring: the colour of each typed character and the typing state it leaves, the region
+// pass over whole texts, and random editing sessions (see colouringsession.h) from fixed seeds,
+// on generated pages, and over every file of the fuzz target's corpus.
+
+#include "colouring/syntaxcolouring.h"
+#include "colouringsession.h"
+#include "fuzzfiles.h"
+#include "pages.h"
+#include "platform/editorcore.h"
+#include "referencepass.h"
+#include "testsupport/colourletters.h"
+
+#include <gtest/gtest.h>
+#include <ostream>
+#include <random>
+
+inline void PrintTo(const QString &s, std::ostream *os) {
+    *os << '"' << s.toStdString() << '"';
+}
+
+namespace quenbry::testing {
+namespace {
+
+// Colours written as one letter per character, in the notation of the replay scripts, so that
+// the tables read like the text; D is the editor's default (a character never coloured).
+constexpr QRgb kUncoloured = qRgb(1, 2, 3);
+
+QString colourLetters(const EditorBuffer &buffer) {
+    QString out;
+    for (int i = 0; i < buffer.length(); ++i) {
+        const QRgb c = buffer.colourAt(i) | 0xff000000u;
+        out += c == (kUncoloured | 0xff000000u) ? QChar(u'D') : colourLetter(c);
+    }
+    return out;
+}
+
+// The typing state as five letters: tag, value, quote, comment, script; '-' where off.
+QString flags(const TypingState &s) {
+    QString out = QStringLiteral("tvqcs");
+    const bool on[] = {s.inTag, s.inValue, s.inQuote, s.inComment, s.inScript};
+    for (int i = 0; i < 5; ++i)
+        if (!on[i])
+            out[i] = u'-';
+    return out;
+}
+
+// The editor's text before typing: "[ab]" marks a selection, "|" the caret; without either the
+// caret is at the end.
+void load(EditorCore &editor, QString text) {
+    const int open = int(text.indexOf(u'[')), close = int(text.indexOf(u']'));
+    const int caret = int(text.indexOf(u'|'));
+    text.remove(u'[').remove(u']').remove(u'|');
+    editor.setText(text);
+    if (open >= 0)
+        editor.selectFromUser(open, close - open - 1);
+    else
+        editor.selectFromUser(caret >= 0 ? caret : int(text.size()), 0);
+}
+
+TEST(ColourKeystroke, ColoursAndTypingState) {
+    const struct {
+        const char *before; // the editor's text, see load()
+        const char *prior;  // typed before, into another editor: the typing state it leaves
+        const char *typed;
+        const char *text;    // the text afterwards
+        const char *colours; // of the whole text afterwards
+        const char *state;   // afterwards, see flags()
+    } cases[] = {
+        {"x", "", "<p>hi", "x<p>hi", "DGGGTT", "-----"},
+        {"x", "", "<a href=\"x y\">t", "x<a href=\"x y\">t", "DGGGGGGGGVVVVVGT", "-----"},
+        // `>` leaves the value state on: the next character continues the `>`'s tag colour.
+        {"x", "", "<td width=50>x", "x<td width=50>x", "DGGGGGGGGGGVVGG", "-v---"},
+        {"x", "", "<!ab>", "x<!--ab>", "DCCCCCCC", "-----"},
+        {"x", "", "<%x>", "x<%x>", "DSSSS", "-----"},
+        {"x", "", "a!", "xa!", "DTT", "-----"},
+        {"x", "", "< !", "x< !", "DGGG", "t----"},
+        {"x", "", "\"", "x\"", "DT", "-----"},
+        {"x", "<a=\"", " ", "x ", "DV", "tvq--"},
+        // The comment shortcut clears the value state but not the quote.
+        {"x", "<a=\"", "<!", "x<!--", "DCCCC", "--qc-"},
+        {"x", "<!", "<%>", "x<%>", "DSSS", "-----"},
+        {"x", "", "\r", "x\r\n", "DTT", "-----"},
+        // Into an empty editor the first character gets no colour and no state.
+        {"", "", "<b", "<b", "DT", "-----"},
+        // With the caret at the very start no character precedes it: no shortcut applies.
+        {"|<b>", "", "!", "!<b>", "TDDD", "-----"},
+        {"|<b>", "<", ">", "><b>", "GDDD", "-----"},
+        // Over a selection the colour goes on the selected text before it is replaced; a
+        // consumed keystroke leaves it there, and the shortcut acts on the `<` before it.
+        {"[ab]<cd", "", "z", "z<cd", "TDDD", "-----"},
+        {"z<[cd]", "", "!", "z<!--cd", "DCCCCTT", "---c-"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(std::string(c.before) + " + " + c.prior + " + " + c.typed);
+        SyntaxColouring colouring;
+        EditorCore scratch, editor;
+        editor.setDefaultTextColour(kUncoloured);
+        for (EditorCore *e : {&scratch, &editor})
+            e->onKeyPress = [&colouring, e](int &key) {
+                colouring.colourKeystroke(*e, key);
+            };
+        scratch.setText("x");
+        scratch.selectFromUser(1, 0);
+        for (const char *k = c.prior; *k; ++k)
+            scratch.typeCharacter(*k);
+        load(editor, QString::fromLatin1(c.before));
+        for (const char *k = c.typed; *k; ++k)
+            editor.typeCharacter(*k);
+        EXPECT_EQ(editor.text(), QString::fromLatin1(c.text));
+        EXPECT_EQ(colourLetters(editor), QString::fromLatin1(c.colours));
+        EXPECT_EQ(flags(colouring.typingState()), QString::fromLatin1(c.state));
+    }
+}
+
+// Each text goes through the real pass and the reference pass, uncoloured and with a selection
+// that no pass may move.
+TEST(ColourRegions, PaintsTagsValuesAndComments) {
+    const struct {
+        QString text;
+        QString colours;
+    } cases[] = {
+        {"", ""},
+        {"a<b>c<i>d", "DGGGDGGGD"},
+        {"<a href=\"x.htm\" class=big>", "GGGGGGGGVVVVVVVGGGGGGGVVVG"},
+        {"<p title=\"a b\" id=x>", "GGGGGGGGGVVVVVGGGGVG"},
+        // The last value runs on for as many characters as the tag's tail holds.
+        {"<td width=50 nowrap>", "GGGGGGGGGGVVVVVVGGGG"},
+        {"<img src=\"a.gif\" alt>", "GGGGGGGGGVVVVVVVGGGGG"},
+        // The `=` inside the quotes is taken as the next attribute's.
+        {"<a href=\"x.php?a=1\">", "GGGGGGGGGGGGGGGGGVVG"},
+        {"<!-- note <b>x</b> -->x", "CCCCCCCCCCCCCCCCCCCCCCD"},
+        {"<!DOCTYPE HTML PUBLIC \"x\">", "GGGGGGGGGGGGGGGGGGGGGGGGGG"},
+        {"<b>x<a href=\"x\"", "GGGDDDDDDDDDDDD"},
+        {"<!->x<b>", "CCCCDGGG"},
+        {"<!-->x<b>", "CCCCCDGGG"},
+        // A comment opener without `->` after it runs to the end of the text.
+        {"a<!-- x > <b>y", "DCCCCCCCCCCCCC"},
+        {"<a <b>c>", "GGGGGGDD"},
+        {"<% x=1 %>", "GGGGGVVGG"},
+        // `<` right after an `=` repaints the whole tag, wiping the values before it.
+        {"<a x=1 y==<b=c>", "GGGGGGGGGGGGGVG"},
+        {"<a t='a b' u=c>", "GGGGGVVVGGGGGVG"},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(c.text.toStdString());
+        EditorCore editor, slow;
+        for (EditorCore *e : {&editor, &slow}) {
+            e->setDefaultTextColour(kUncoloured);
+            e->setText(c.text);
+        }
+        editor.selectFromUser(1, 2);
+        const int selStart = editor.selStart(), selLength = editor.selLength();
+        SyntaxColouring colouring;
+        colouring.colourRegions(editor);
+        reference::colourRegions(slow);
+        EXPECT_EQ(colourLetters(editor), c.colours);
+        EXPECT_EQ(colourLetters(slow), c.colours) << "reference pass";
+        EXPECT_EQ(editor.selStart(), selStart);
+        EXPECT_EQ(editor.selLength(), selLength);
+    }
+}
+
+std::vector<std::uint8_t> randomBytes(std::mt19937 &random, int size) {
+    std::vector<std::uint8_t> bytes(static_cast<size_t>(size));
+    for (auto &b : bytes)
+        b = std::uint8_t(random());
+    return bytes;
+}
+
+TEST(ColouringSessions, RandomSessionsMatchTheReferencePass) {
+    std::mt19937 random(1);
+    for (int session = 0; session < 400; ++session) {
+        const auto bytes = randomBytes(random, 100 + int(random() % 1200));
+        ASSERT_EQ(runColouringSession(bytes.data(), bytes.size()), "") << "session " << session;
+    }
+}
+
+// Many regions, long rescans and resynchronisation far from the edit.
+TEST(ColouringSessions, GeneratedPagesStayExact) {
+    std::mt19937 random(2);
+    for (unsigned seed = 1; seed <= 4; ++seed) {
+        const QString page =
+            seed % 2 ? bench::realisticPage(60'000, seed) : bench::minifiedPage(60'000, seed);
+        const auto bytes = randomBytes(random, 1500);
+        ASSERT_EQ(runColouringSession(bytes.data(), bytes.size(), page), "") << "page " << seed;
+    }
+}
+
+TEST(ColouringSessions, FuzzCorpus) {
+    runEachFile(COLOURING_CORPUS, [](const std::uint8_t *data, std::size_t size) {
+        return runColouringSession(data, size);
+    });
+}
+
+} // namespace
+} // namespace quenbry::testing

@@ -36,10 +36,6 @@ struct NewPageDialogTest : ::testing::Test {
     QWidget *child(const char *name) { return form->findChild<QWidget *>(QLatin1String(name)); }
     // Keys go to the window, as a keyboard sends them, so that focus decides where they land.
     void key(Qt::Key k) { QTest::keyClick(form->windowHandle(), k); }
-    void type(const std::string &text) {
-        for (char c : text)
-            QTest::keyClick(form->windowHandle(), c);
-    }
 };
 
 } // namespace
@@ -68,7 +64,8 @@ TEST_F(NewPageDialogTest, RefusedBlankTitleGivesTheTitleBoxTheFocus) {
     key(Qt::Key_Return);
     ASSERT_EQ(dialogs.messages.size(), 1u);
     EXPECT_TRUE(form->isVisible());
-    type("Mine");
+    for (char c : std::string("Mine"))
+        QTest::keyClick(form->windowHandle(), c);
     key(Qt::Key_Return);
     EXPECT_EQ(form->result(), QDialog::Accepted);
     EXPECT_EQ(form->choices().title, "Mine");

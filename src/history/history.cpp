@@ -181,26 +181,6 @@ std::vector<UndoElement> History::redoStack() const {
     return out;
 }
 
-QString History::undoText(int index) const {
-    return entryText(index);
-}
-
-QString History::redoText(int index) const {
-    return entryText(int(entries_.size()) - 1 - index);
-}
-
-QString History::entryText(int index) const {
-    QString text = buffer_.text();
-    if (undoCount_ == 0)
-        return text;
-    applyDelta(text, drift_.inverse());
-    for (int i = undoCount_ - 1; i > index; --i)
-        applyDelta(text, entries_[size_t(i)].fromPrevious.inverse());
-    for (int i = undoCount_; i <= index; ++i)
-        applyDelta(text, entries_[size_t(i)].fromPrevious);
-    return text;
-}
-
 bool History::turnsInto(const Plan &plan, const TextDelta &toTarget) const {
     if (int(plan.text.size()) - plan.removeLength != toTarget.growth())
         return false;

@@ -12,8 +12,8 @@
 
 namespace quenbry {
 
-// What Undo and Redo need of one recorded state besides its text (History::undoText and
-// History::redoText rebuild that on demand).
+// What Undo and Redo need of one recorded state besides its text, which the history keeps only
+// as differences from its neighbours.
 struct UndoElement {
     int selStart = 0; // the caret right after the change
     int textLen = 0;  // the length of the whole text right after the change
@@ -68,10 +68,6 @@ public:
     std::vector<UndoElement> redoStack() const;
     int undoCount() const { return undoCount_; }
     int redoCount() const { return int(entries_.size()) - undoCount_; }
-    // The whole text of an entry, indexed as in undoStack() and redoStack(). Costs a copy of
-    // the page and a walk over the entries in between: for checks, not for every keystroke.
-    QString undoText(int index) const;
-    QString redoText(int index) const;
 
 private:
     struct Entry {
@@ -104,7 +100,6 @@ private:
     bool turnsInto(const Plan &plan, const TextDelta &toTarget) const;
     Plan restoreRun(const TextDelta &toTarget) const;
     void apply(const Plan &plan);
-    QString entryText(int index) const;
     void notifyAvailability();
 
     EditorBuffer &buffer_;

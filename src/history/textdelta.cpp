@@ -81,8 +81,4 @@ QString targetMid(const EditorBuffer &current, const TextDelta &toTarget, int fr
     return out;
 }
 
-void applyDelta(QString &text, const TextDelta &delta) {
-    text.replace(delta.start, delta.removed.size(), delta.inserted);
-}
-
 } // namespace quenbry

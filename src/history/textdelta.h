@@ -31,7 +31,4 @@ TextDelta composeDeltas(const TextDelta &first, const TextDelta &second, const E
 // clamped to that text the way a substring of it would be.
 QString targetMid(const EditorBuffer &current, const TextDelta &toTarget, int from, int count);
 
-// Applies delta to a whole text in place.
-void applyDelta(QString &text, const TextDelta &delta);
-
 } // namespace quenbry

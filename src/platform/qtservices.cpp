@@ -9,7 +9,6 @@
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QProcess>
-#include <QTextDocument>
 #include <QUrl>
 
 namespace quenbry {
@@ -86,16 +85,20 @@ std::optional<QString> QtDialogs::fileDialog(QWidget *owner, const FileDialogReq
     return dialog.selectedFiles().constFirst();
 }
 
-bool QtDialogs::printDialog(QWidget *owner, PrintRange range, QTextDocument &doc) {
-    QPrinter printer(QPrinter::HighResolution);
-    QPrintDialog dialog(&printer, owner);
-    dialog.setOption(QAbstractPrintDialog::PrintSelection, true);
-    dialog.setPrintRange(range == PrintRange::Selection ? QAbstractPrintDialog::Selection
-                                                        : QAbstractPrintDialog::AllPages);
-    if (dialog.exec() != QDialog::Accepted)
-        return false;
-    doc.print(&printer);
-    return true;
+std::unique_ptr<QPrinter> QtDialogs::printDialog(QWidget *owner, PrintRange range) {
+    auto printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    QPrintDialog dialog(printer.get(), owner);
+    const bool selection = range == PrintRange::Selection;
+    dialog.setOption(QAbstractPrintDialog::PrintSelection, selection);
+    // What is printed is the selection or the whole text, whatever range is chosen: a page
+    // range would be offered only to be ignored.
+    dialog.setOption(QAbstractPrintDialog::PrintPageRange, false);
+    dialog.setOption(QAbstractPrintDialog::PrintCurrentPage, false);
+    dialog.setPrintRange(selection ? QAbstractPrintDialog::Selection
+                                   : QAbstractPrintDialog::AllPages);
+    if (dialog.exec() != QDialog::Accepted || !printer->isValid())
+        return nullptr;
+    return printer;
 }
 
 void QtMenuPopup::popup(QMenu *menu, const QPoint &globalPos) {

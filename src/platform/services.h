@@ -4,12 +4,13 @@
 
 #include <QString>
 #include <QVariant>
+#include <memory>
 #include <optional>
 
 class QWidget;
 class QMenu;
 class QPoint;
-class QTextDocument;
+class QPrinter;
 
 namespace quenbry {
 
@@ -35,8 +36,9 @@ public:
                                   MessageButtons buttons, MessageIcon icon) = 0;
     // The chosen path, or nothing when the dialog was cancelled.
     virtual std::optional<QString> fileDialog(QWidget *owner, const FileDialogRequest &req) = 0;
-    // Shows the print dialog; on OK prints the document (or its selection) and returns true.
-    virtual bool printDialog(QWidget *owner, PrintRange range, QTextDocument &doc) = 0;
+    // The print dialog, its range preset (Selection is offered only when preset): the printer
+    // as the user set it up, or nothing when the dialog was cancelled or left no usable printer.
+    virtual std::unique_ptr<QPrinter> printDialog(QWidget *owner, PrintRange range) = 0;
 };
 
 // The system clipboard, plain text only.

@@ -4,7 +4,6 @@
 #include <QMenu>
 #include <QPageSize>
 #include <QPrinter>
-#include <QTextDocument>
 
 namespace quenbry {
 
@@ -83,25 +82,24 @@ std::optional<QString> ScriptedDialogs::fileDialog(QWidget *, const FileDialogRe
     return result;
 }
 
-bool ScriptedDialogs::printDialog(QWidget *, PrintRange range, QTextDocument &doc) {
+std::unique_ptr<QPrinter> ScriptedDialogs::printDialog(QWidget *, PrintRange range) {
     Json e = Json::object();
     e.set("kind", "printdialog").set("range", range == PrintRange::All ? "all" : "selection");
-    bool printed = false;
+    std::unique_ptr<QPrinter> printer;
     if (takeAnswer(!printers_.empty(), e, QStringLiteral("print dialog"))) {
         std::optional<QString> pdf = printers_.front();
         printers_.pop_front();
         e.set("answer", pdf ? "ok" : "cancel");
         if (pdf) {
-            QPrinter printer(QPrinter::HighResolution);
-            printer.setOutputFormat(QPrinter::PdfFormat);
-            printer.setOutputFileName(log_.base.absoluteFilePath(*pdf));
-            printer.setPageSize(QPageSize(QPageSize::A4));
-            doc.print(&printer);
-            printed = true;
+            // "Print to File (PDF)" on A4, as a user picks it in the real dialog.
+            printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+            printer->setOutputFormat(QPrinter::PdfFormat);
+            printer->setOutputFileName(log_.base.absoluteFilePath(*pdf));
+            printer->setPageSize(QPageSize(QPageSize::A4));
         }
     }
     log_.events.push_back(std::move(e));
-    return printed;
+    return printer;
 }
 
 bool ScriptedShell::openDefault(const QString &path) {

@@ -26,11 +26,13 @@ Document::Document(EditorBuffer &editor, Dialogs &dialogs, DocumentHost &host)
     , dialogs_(dialogs)
     , host_(host) {}
 
+QString Document::displayName() const {
+    const QString name = QFileInfo(fileName_).fileName();
+    return name.isEmpty() ? QStringLiteral("Untitled") : name;
+}
+
 QString Document::caption() const {
-    QString name = QFileInfo(fileName_).fileName();
-    if (name.isEmpty())
-        name = QStringLiteral("Untitled");
-    return QStringLiteral("%1 (%2)").arg(kTitle, name);
+    return QStringLiteral("%1 (%2)").arg(kTitle, displayName());
 }
 
 void Document::refreshTitle() {

@@ -54,7 +54,9 @@ public:
     bool modified() const { return modified_; }
     void setModified(bool modified) { modified_ = modified; }
 
-    // "Quenbry HTML Editor (name)", the name without its folder, "Untitled" without a file.
+    // The file's name without its folder, "Untitled" without a file.
+    QString displayName() const;
+    // "Quenbry HTML Editor (name)", with the display name.
     QString caption() const;
     // Shows caption() as the window title.
     void refreshTitle();

@@ -5,6 +5,7 @@
 #include "buildinfo.h"
 #include "commands/editcommands.h"
 #include "platform/twips.h"
+#include "preview/sourceprinter.h"
 #include "template/newpagedialog.h"
 
 #include <QAction>
@@ -407,9 +408,14 @@ void MainWindow::selectSkin(int index) {
     skin_->skinCommand(index);
 }
 
-// Preview, printing, help and the About box are not part of this build yet.
+void MainWindow::printSource() {
+    editor_->setFocus();
+    quenbry::printSource(this, *editor_, {editor_->font(), editor_->tabStopDistance()},
+                         document_->displayName(), *services_.dialogs);
+}
+
+// Preview, help and the About box are not part of this build yet.
 void MainWindow::previewInBrowser() {}
-void MainWindow::printSource() {}
 void MainWindow::toggleInstantPreview() {}
 void MainWindow::showHelp(int) {}
 void MainWindow::showAbout() {}

@@ -16,6 +16,8 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QProcess>
+#include <QProgressDialog>
 #include <QTest>
 #include <QTimer>
 
@@ -137,7 +139,9 @@ protected:
     bool eventFilter(QObject *o, QEvent *e) override {
         if (e->type() == QEvent::Show) {
             auto *d = qobject_cast<QDialog *>(o);
-            if (d && d->isWindow() && !d->property(answeredProperty).toBool()) {
+            // A progress window asks nothing: it runs until its job ends.
+            if (d && d->isWindow() && !qobject_cast<QProgressDialog *>(d) &&
+                !d->property(answeredProperty).toBool()) {
                 d->setProperty(answeredProperty, true);
                 QPointer<QDialog> guard(d);
                 QTimer::singleShot(0, d, [this, guard] {
@@ -332,6 +336,9 @@ void ReplayDriver::run(const QString &line) {
         if (what == QLatin1String("file")) {
             const QString path = t.textOrWord();
             expectFile(path, t.json());
+        } else if (what == QLatin1String("pdf")) {
+            const QString path = t.textOrWord();
+            expectPdf(path, t.json());
         } else {
             expect(what, t.json());
         }
@@ -642,6 +649,33 @@ void ReplayDriver::expectFile(const QString &path, const QJsonValue &expected) {
         return;
     throw ScriptError(QStringLiteral("expect file %1 failed\n  expected: %2\n  actual:   %3%4")
                           .arg(path, toText(want), toText(actual), firstDifference(want, actual))
+                          .toStdString());
+}
+
+// The text of a PDF's pages as pdftotext reads it in the order it was drawn, one array of
+// non-empty lines a page; null when there is no such file.
+void ReplayDriver::expectPdf(const QString &path, const QJsonValue &expected) {
+    QJsonValue actual(QJsonValue::Null);
+    if (QFile::exists(path)) {
+        QProcess pdftotext;
+        pdftotext.start(QStringLiteral("pdftotext"),
+                        {QStringLiteral("-raw"), QStringLiteral("-enc"), QStringLiteral("UTF-8"),
+                         path, QStringLiteral("-")});
+        if (!pdftotext.waitForFinished(60000) || pdftotext.exitStatus() != QProcess::NormalExit ||
+            pdftotext.exitCode() != 0)
+            throw ScriptError("expect pdf: pdftotext (poppler-utils) could not read " +
+                              path.toStdString());
+        QStringList pages = QString::fromUtf8(pdftotext.readAllStandardOutput()).split(u'\f');
+        pages.removeLast(); // after the last page's form feed
+        QJsonArray pageLines;
+        for (const QString &page : pages)
+            pageLines.append(QJsonArray::fromStringList(page.split(u'\n', Qt::SkipEmptyParts)));
+        actual = pageLines;
+    }
+    if (actual == expected)
+        return;
+    throw ScriptError(QStringLiteral("expect pdf %1 failed\n  expected: %2\n  actual:   %3")
+                          .arg(path, toText(expected), toText(actual))
                           .toStdString());
 }
 

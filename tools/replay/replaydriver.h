@@ -35,6 +35,7 @@ private:
     // by dots) differs from expected.
     void expect(const QString &path, const QJsonValue &expected);
     void expectFile(const QString &path, const QJsonValue &expected);
+    void expectPdf(const QString &path, const QJsonValue &expected);
     void printFile(const QString &path);
     void typeText(const QString &text);
     void pressKey(const QString &key);

@@ -9,7 +9,7 @@ PACKAGES=(
   qt6-base-dev libgl-dev fonts-dejavu-core
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev libqscintilla2-qt6-dev
-  xvfb xauth xdotool openbox imagemagick
+  xvfb xauth xdotool openbox imagemagick poppler-utils
 )
 
 install_missing() {

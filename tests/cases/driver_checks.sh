@@ -25,6 +25,7 @@ run "failed expect inside a key" 1 'expected: true
   actual:   false' 'expect commands.XPButton7.enabled true\n'
 run "failed colour letters" 1 'actual:   "GGG"' 'key Ctrl+A\ntype "x"\ntype "<b>"\nkey Home\nkey Del\nexpect colours "TTT"\n'
 run "failed file" 1 'actual:   null' 'expect file "missing" ""\n'
+run "failed pdf" 1 'actual:   [["x","Untitled page 1 of 1"]]' 'key Ctrl+A\ntype "x"\nprinter ok "p.pdf"\nmenu mnuprint\nexpect pdf "p.pdf" [["y"]]\n'
 run "unknown key" 1 'line 1: dump: unknown key nosuchkey' 'dump title nosuchkey\n'
 run "named keys in the state's order" 0 '{"selStart": 0, "title": "Quenbry HTML Editor (Untitled)"}' 'dump title selStart\n'
 run "events pending until printed" 0 '{"events": [{"kind": "popup"' 'rightclick\nexpect events.0.kind "popup"\ndump ended\ndump events\nexpect events []\n'

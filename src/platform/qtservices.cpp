@@ -90,10 +90,6 @@ std::unique_ptr<QPrinter> QtDialogs::printDialog(QWidget *owner, PrintRange rang
     QPrintDialog dialog(printer.get(), owner);
     const bool selection = range == PrintRange::Selection;
     dialog.setOption(QAbstractPrintDialog::PrintSelection, selection);
-    // What is printed is the selection or the whole text, whatever range is chosen: a page
-    // range would be offered only to be ignored.
-    dialog.setOption(QAbstractPrintDialog::PrintPageRange, false);
-    dialog.setOption(QAbstractPrintDialog::PrintCurrentPage, false);
     dialog.setPrintRange(selection ? QAbstractPrintDialog::Selection
                                    : QAbstractPrintDialog::AllPages);
     if (dialog.exec() != QDialog::Accepted || !printer->isValid())

@@ -37,7 +37,8 @@ public:
     // The chosen path, or nothing when the dialog was cancelled.
     virtual std::optional<QString> fileDialog(QWidget *owner, const FileDialogRequest &req) = 0;
     // The print dialog, its range preset (Selection is offered only when preset): the printer
-    // as the user set it up, or nothing when the dialog was cancelled or left no usable printer.
+    // as the user set it up (pages picked included), or nothing when the dialog was cancelled
+    // or left no usable printer.
     virtual std::unique_ptr<QPrinter> printDialog(QWidget *owner, PrintRange range) = 0;
 };
 

@@ -270,10 +270,15 @@ bool SourcePrintJob::drawPages(QPrinter &printer, PrintProgress *progress) {
     QPainter painter;
     bool ok = painter.begin(&printer);
     bool cancelled = false;
+    // The pages picked in the dialog, if any: numbered as they are in the whole.
+    const QPageRanges picked = printer.pageRanges();
+    bool first = true;
     int page = 0;
     for (auto part = parts_.begin(); ok && !cancelled && part != parts_.end(); ++part) {
         for (int partPage = 0; partPage < part->pages; ++partPage, ++page) {
-            if (page > 0) {
+            if (!picked.isEmpty() && !picked.contains(page + 1))
+                continue;
+            if (!first) {
                 if (progress && !progress->advance(PrintProgress::Printing, page, pageCount_)) {
                     cancelled = true;
                     break;
@@ -283,6 +288,7 @@ bool SourcePrintJob::drawPages(QPrinter &printer, PrintProgress *progress) {
                     break;
                 }
             }
+            first = false;
             drawPage(painter, *part->document, partPage);
             painter.setFont(font);
             painter.setPen(kFooterColour);

@@ -49,6 +49,7 @@ protected:
         printer.setOutputFileName(pdf());
         printer.setPageSize(QPageSize(QPageSize::A4));
         printer.setResolution(resolution);
+        printer.setPageRanges(ranges);
         SourcePrintJob job(editor, start, editor.length() - start, {font, tabStop}, name);
         return job.print(printer);
     }
@@ -57,6 +58,7 @@ protected:
     EditorCore editor;
     QFont font{"DejaVu Sans", 10};
     int resolution = 1200;
+    QPageRanges ranges;
 };
 
 TEST_F(SourcePrinterTest, EveryLineEndBreaksOnceAndLongLinesWrapAtTheEdge) {
@@ -149,6 +151,13 @@ TEST_F(SourcePrinterTest, PagesFollowEachOtherWithTheirFooters) {
         EXPECT_EQ(next, lines + 1);
     };
     check(165, 3);
+    // The pages picked in the dialog, numbered as in the whole.
+    ranges.addPage(2);
+    ASSERT_TRUE(print("page.html"));
+    const QString picked = poppler("pdftotext", {"-raw", pdf(), "-"});
+    EXPECT_EQ(picked.count(u'\f'), 1);
+    EXPECT_TRUE(picked.contains("line 70\n") && picked.contains("page.html page 2 of 3\n"));
+    ranges.clear();
     // At this resolution the layout's coordinates would overflow after some 300 pages: the
     // text is laid out in parts, and the pages must not show where one ends.
     resolution = 9600;

@@ -257,16 +257,11 @@ bool SourcePrintJob::drawPages(QPrinter &printer, PrintProgress *progress) {
     if (progress && !progress->advance(PrintProgress::Printing, 0, pageCount_))
         return false;
     const QString target = printer.outputFileName();
-    QString partial;
-    if (!target.isEmpty()) {
-        partial = partialFileName(target);
-        if (partial.isEmpty())
-            return false;
+    // Where no file can be made beside the target, the target is written in place.
+    const QString partial = target.isEmpty() ? QString() : partialFileName(target);
+    if (!partial.isEmpty())
         printer.setOutputFileName(partial);
-    }
 
-    const QFont font = footerFont(look_.font);
-    const QFontMetricsF metrics(font, &printer);
     QPainter painter;
     bool ok = painter.begin(&printer);
     bool cancelled = false;
@@ -289,17 +284,7 @@ bool SourcePrintJob::drawPages(QPrinter &printer, PrintProgress *progress) {
                 }
             }
             first = false;
-            drawPage(painter, *part->document, partPage);
-            painter.setFont(font);
-            painter.setPen(kFooterColour);
-            const qreal baseline = pageSize_.height() + footerHeight_ - metrics.descent();
-            const QString number =
-                QCoreApplication::translate("print", "page %1 of %2").arg(page + 1).arg(pageCount_);
-            const qreal numberWidth = metrics.horizontalAdvance(number);
-            const QString name = metrics.elidedText(
-                documentName_, Qt::ElideMiddle, pageSize_.width() - numberWidth - metrics.height());
-            painter.drawText(QPointF(0, baseline), name);
-            painter.drawText(QPointF(pageSize_.width() - numberWidth, baseline), number);
+            drawPage(painter, *part->document, partPage, page + 1);
         }
     }
     if (cancelled || !ok)
@@ -307,7 +292,7 @@ bool SourcePrintJob::drawPages(QPrinter &printer, PrintProgress *progress) {
     if (painter.isActive())
         ok = painter.end() && ok;
     ok = ok && !cancelled && printer.printerState() != QPrinter::Error;
-    if (!target.isEmpty()) {
+    if (!partial.isEmpty()) {
         printer.setOutputFileName(target);
         if (!ok || !replaceFile(partial, target)) {
             QFile::remove(partial);
@@ -317,9 +302,10 @@ bool SourcePrintJob::drawPages(QPrinter &printer, PrintProgress *progress) {
     return ok;
 }
 
-void SourcePrintJob::drawPage(QPainter &painter, const QTextDocument &document, int page) const {
+void SourcePrintJob::drawPage(QPainter &painter, const QTextDocument &document, int partPage,
+                              int number) const {
     // The page is the document's layout seen through a window one page high.
-    const QRectF view(0, page * pageSize_.height(), pageSize_.width(), pageSize_.height());
+    const QRectF view(0, partPage * pageSize_.height(), pageSize_.width(), pageSize_.height());
     painter.save();
     painter.translate(0, -view.top());
     painter.setClipRect(view);
@@ -331,6 +317,19 @@ void SourcePrintJob::drawPage(QPainter &painter, const QTextDocument &document, 
     context.palette.setColor(QPalette::Text, Qt::black);
     document.documentLayout()->draw(&painter, context);
     painter.restore();
+
+    const QFont font = footerFont(look_.font);
+    const QFontMetricsF metrics(font, painter.device());
+    painter.setFont(font);
+    painter.setPen(kFooterColour);
+    const qreal baseline = pageSize_.height() + footerHeight_ - metrics.descent();
+    const QString pageOf =
+        QCoreApplication::translate("print", "page %1 of %2").arg(number).arg(pageCount_);
+    const qreal pageOfWidth = metrics.horizontalAdvance(pageOf);
+    const QString name = metrics.elidedText(documentName_, Qt::ElideMiddle,
+                                            pageSize_.width() - pageOfWidth - metrics.height());
+    painter.drawText(QPointF(0, baseline), name);
+    painter.drawText(QPointF(pageSize_.width() - pageOfWidth, baseline), pageOf);
 }
 
 void printSource(QWidget *owner, const EditorBuffer &editor, const SourceLook &look,

@@ -8,7 +8,9 @@
 // onto the next one; each page is then drawn from that layout as QTextDocument::print draws it
 // (a translated, clipped view of the laid-out document). QTextDocument::print itself is not
 // called because it has no place for a footer of ours: it adds a bare page number of its own.
-// Drawing page by page is also what lets a long job show its progress and be cancelled.
+// Drawing page by page is also what lets a long job show its progress and be cancelled. A
+// long text is laid out in parts, each ending where a page ends, as Qt's layout cannot
+// address more than a few thousand pages at a printer's resolution.
 
 #include "platform/editorbuffer.h"
 
@@ -36,7 +38,7 @@ struct SourceLook {
 class PrintProgress {
 public:
     enum Stage {
-        Preparing, // done and total count characters laid out into pages
+        Preparing, // done and total count characters put on pages
         Printing,  // done and total count pages
     };
     virtual ~PrintProgress() = default;
@@ -52,9 +54,9 @@ public:
                    const QString &documentName);
     ~SourcePrintJob();
 
-    // Prints every page on printer. False when it was cancelled or failed: a PDF file being
-    // written is then discarded (an earlier file of that name stays as it was), and a printer
-    // that can abort a job is told to.
+    // Prints the pages on printer, or those picked on it. False when it was cancelled or
+    // failed: a PDF file being written is then discarded (an earlier file of that name stays
+    // as it was), and a printer that can abort a job is told to.
     bool print(QPrinter &printer, PrintProgress *progress = nullptr);
     // The pages of the last print.
     int pageCount() const { return pageCount_; }
@@ -69,7 +71,8 @@ private:
     bool prepare(QPrinter &printer, PrintProgress *progress);
     bool layOut(Part &part, int from, int to, QPrinter &printer, PrintProgress *progress);
     bool drawPages(QPrinter &printer, PrintProgress *progress);
-    void drawPage(QPainter &painter, const QTextDocument &document, int page) const;
+    // Page partPage of a part's document, with the footer of the job's page number.
+    void drawPage(QPainter &painter, const QTextDocument &document, int partPage, int number) const;
 
     // The text with every line end made one paragraph separator, and its colours.
     QString text_;

@@ -14,7 +14,6 @@
 #include <QProgressDialog>
 #include <QScreen>
 #include <QTemporaryFile>
-#include <QTextBlock>
 #include <QTextCursor>
 #include <cmath>
 #include <filesystem>

@@ -10,6 +10,7 @@ PACKAGES=(
   libgtest-dev libgmock-dev libbenchmark-dev
   clang libclang-rt-14-dev libqscintilla2-qt6-dev
   xvfb xauth xdotool openbox imagemagick poppler-utils
+  librsvg2-bin desktop-file-utils appstream dpkg-dev
 )
 
 install_missing() {

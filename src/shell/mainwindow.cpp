@@ -39,7 +39,6 @@ MainWindow::MainWindow(const Services &services, QWidget *parent)
     , services_(services) {
     setObjectName(QStringLiteral("main"));
     setWindowTitle(QString::fromLatin1(applicationTitle));
-    setWindowIcon(applicationIcon());
 
     auto *client = new QWidget(this);
     client->setObjectName(QStringLiteral("client"));

@@ -151,21 +151,4 @@ QIcon toolIcon(ToolIcon which) {
     return icon;
 }
 
-QIcon applicationIcon() {
-    QIcon icon;
-    for (int size : {16, 32, 72}) {
-        icon.addPixmap(render(
-            size,
-            [size](QPainter &p) {
-                p.scale(size / 16.0, size / 16.0);
-                page(p, QRectF(2.5, 0.5, 11, 15));
-                p.setPen(QPen(blue, 1.4, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
-                p.drawPolyline(QPolygonF() << QPointF(7, 6) << QPointF(5, 8.5) << QPointF(7, 11));
-                p.drawPolyline(QPolygonF() << QPointF(9, 6) << QPointF(11, 8.5) << QPointF(9, 11));
-            },
-            1.0));
-    }
-    return icon;
-}
-
 } // namespace quenbry

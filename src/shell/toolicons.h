@@ -9,7 +9,5 @@
 namespace quenbry {
 
 QIcon toolIcon(ToolIcon which);
-// The window's icon: a page with angle brackets.
-QIcon applicationIcon();
 
 } // namespace quenbry

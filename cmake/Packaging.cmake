@@ -11,6 +11,8 @@ install(FILES data/icons/${QUENBRY_APP_ID}.svg
   DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
 # The PNG sizes rendered by the build (src/app).
 install(DIRECTORY ${CMAKE_BINARY_DIR}/share/icons/ DESTINATION ${CMAKE_INSTALL_DATADIR}/icons)
+# Debian keeps each package's licence as usr/share/doc/PACKAGE/copyright.
+install(FILES LICENSE DESTINATION ${CMAKE_INSTALL_DOCDIR} RENAME copyright)
 # The user guide, where Help looks for it beside bin/.
 if(EXISTS ${PROJECT_SOURCE_DIR}/docs/help/index.html)
   install(FILES docs/help/index.html DESTINATION ${CMAKE_INSTALL_DATADIR}/quenbry/help)

@@ -37,6 +37,6 @@ grep -q "<release version=\"$version\"" "$root"/usr/share/metainfo/*.metainfo.xm
 [ ! -e "$help_source" ] || [ -s "$root/usr/share/quenbry/help/index.html" ] ||
   fail "no user guide at usr/share/quenbry/help/index.html"
 dpkg-deb -f "$deb" Depends | grep -q 'libqt6widgets6' || fail "Depends not computed: $(dpkg-deb -f "$deb" Depends)"
-extra=$(cd "$root" && find . ! -type d | grep -vE '^\./usr/(bin/quenbry|share/(applications|metainfo|icons|quenbry)/.*)$' || true)
+extra=$(cd "$root" && find . ! -type d | grep -vE '^\./usr/(bin/quenbry|share/(applications|metainfo|icons|quenbry)/.*|share/doc/quenbry/copyright)$' || true)
 [ -z "$extra" ] || fail "the package holds more than the program and its data: $extra"
 echo "ok: $(basename "$deb"), Depends: $(dpkg-deb -f "$deb" Depends)"

@@ -11,6 +11,8 @@
 #include <QProcess>
 #include <QUrl>
 
+#include <memory>
+
 namespace quenbry {
 
 MessageAnswer QtDialogs::message(QWidget *owner, const QString &text, const QString &title,
@@ -134,46 +136,60 @@ bool QtShell::startProgram(const QString &path) {
     return QProcess::startDetached(path, {});
 }
 
-void QtShell::showHelp(const QString &helpFile, int /*command*/) {
-    // The program ships no help file; an empty name opens nothing.
-    if (!helpFile.isEmpty())
-        QDesktopServices::openUrl(QUrl::fromLocalFile(helpFile));
+bool QtShell::showHelp(const QString &page, int, const QString &section) {
+    QUrl url = QUrl::fromLocalFile(page);
+    if (!section.isEmpty())
+        url.setFragment(section);
+    return QDesktopServices::openUrl(url);
 }
 
 namespace {
-struct SettingsPlace {
-    QString organisation, application, group;
-};
 
-SettingsPlace placeOf(const QString &keyPath) {
+#ifdef Q_OS_WIN
+constexpr QSettings::Format settingsFormat = QSettings::NativeFormat;
+#else
+constexpr QSettings::Format settingsFormat = QSettings::IniFormat;
+#endif
+
+// The settings that hold a key path, with its groups entered.
+std::unique_ptr<QSettings> openKey(QSettings::Scope scope, const QString &keyPath) {
     QStringList parts = keyPath.split(u'\\', Qt::SkipEmptyParts);
     if (!parts.isEmpty() &&
         parts.front().compare(QLatin1String("Software"), Qt::CaseInsensitive) == 0)
         parts.removeFirst();
-    SettingsPlace p;
+    const QString organisation = parts.isEmpty() ? QString() : parts.takeFirst();
+    const QString application = parts.isEmpty() ? QString() : parts.takeFirst();
+    auto settings = std::make_unique<QSettings>(settingsFormat, scope, organisation, application);
+    settings->setFallbacksEnabled(false);
     if (!parts.isEmpty())
-        p.organisation = parts.takeFirst();
-    if (!parts.isEmpty())
-        p.application = parts.takeFirst();
-    p.group = parts.join(u'/');
-    return p;
+        settings->beginGroup(parts.join(u'/'));
+    return settings;
 }
+
 } // namespace
 
 QVariant QtSettingsStore::value(const QString &keyPath, const QString &name) const {
-    const SettingsPlace p = placeOf(keyPath);
-    QSettings s(QSettings::NativeFormat, scope_, p.organisation, p.application);
-    if (!p.group.isEmpty())
-        s.beginGroup(p.group);
-    return s.contains(name) ? s.value(name) : QVariant();
+    const auto settings = openKey(scope_, keyPath);
+    if (settings->status() != QSettings::NoError || !settings->contains(name))
+        return {};
+    const QVariant v = settings->value(name);
+    // INI reads an unquoted comma as a list; whoever wrote it meant the text.
+    if (v.metaType().id() == QMetaType::QStringList)
+        return v.toStringList().join(QLatin1String(", "));
+    return v;
 }
 
-bool QtSettingsStore::keyExists(const QString &keyPath) const {
-    const SettingsPlace p = placeOf(keyPath);
-    QSettings s(QSettings::NativeFormat, scope_, p.organisation, p.application);
-    if (!p.group.isEmpty())
-        s.beginGroup(p.group);
-    return !s.allKeys().isEmpty();
+bool QtSettingsStore::setValue(const QString &keyPath, const QString &name, const QVariant &value) {
+    const auto settings = openKey(scope_, keyPath);
+    if (!value.isValid())
+        settings->remove(name);
+    else if (value.metaType().id() == QMetaType::QString ||
+             settingsFormat == QSettings::NativeFormat)
+        settings->setValue(name, value);
+    else
+        settings->setValue(name, QVariant::fromValue<long>(value.toLongLong()));
+    settings->sync();
+    return settings->status() == QSettings::NoError;
 }
 
 } // namespace quenbry

@@ -35,7 +35,7 @@ class QtShell : public Shell {
 public:
     bool openDefault(const QString &path) override;
     bool startProgram(const QString &path) override;
-    void showHelp(const QString &helpFile, int command) override;
+    bool showHelp(const QString &page, int context, const QString &section) override;
 };
 
 class QtMenuPopup : public MenuPopup {
@@ -43,14 +43,21 @@ public:
     void popup(QMenu *menu, const QPoint &globalPos) override;
 };
 
-// Keys written as "Software\Organisation\Application[\Group...]", stored by QSettings in its
-// native form for the user or for the whole machine.
+// The settings as QSettings keeps them: the registry on Windows; elsewhere an INI file per
+// organisation and application, under the user's configuration folder
+// (~/.config/QUENBRY/QUENBRY HTML Editor.ini) or the machine's (/etc/xdg/...). The key path's
+// first two parts after "Software" name the file, the rest its groups. The user's store never
+// falls back to the machine's, as the registry's two roots do not.
+//
+// An INI file reads back every number as text, so a number is written in QSettings' typed
+// form (@Variant(...) of a long) and reads back as a number; a string value always reads back
+// as a string. A line edited by hand as `org=Acme, Inc.` reads as the text it shows.
 class QtSettingsStore : public SettingsStore {
 public:
     explicit QtSettingsStore(QSettings::Scope scope)
         : scope_(scope) {}
     QVariant value(const QString &keyPath, const QString &name) const override;
-    bool keyExists(const QString &keyPath) const override;
+    bool setValue(const QString &keyPath, const QString &name, const QVariant &value) override;
 
 private:
     QSettings::Scope scope_;

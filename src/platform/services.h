@@ -58,17 +58,25 @@ public:
     virtual ~Shell() = default;
     // Opens a file with the desktop's default program for its type (the browser for a page).
     virtual bool openDefault(const QString &path) = 0;
+    // Starts a program by its path, in a window of its own; false when it cannot be started.
     virtual bool startProgram(const QString &path) = 0;
-    virtual void showHelp(const QString &helpFile, int command) = 0;
+    // Opens the help page in the user's browser: at its index for context 0, otherwise at the
+    // section (an anchor of the page) that the context number stands for.
+    virtual bool showHelp(const QString &page, int context, const QString &section) = 0;
 };
 
-// A read-only key/value store: the per-user or the machine-wide settings.
+// A key/value store, the per-user or the machine-wide settings, with keys written as
+// "Software\Organisation\Application[\Group...]". The program only reads it, except when
+// it registers the owner.
 class SettingsStore {
 public:
     virtual ~SettingsStore() = default;
-    // A QString for a string value, a number type for a number, invalid when absent.
+    // A QString for a string value, a number type for a number value; invalid when the value,
+    // its key or the store itself is missing or cannot be read.
     virtual QVariant value(const QString &keyPath, const QString &name) const = 0;
-    virtual bool keyExists(const QString &keyPath) const = 0;
+    // Stores a string or a number; an invalid value removes the value. False when the store
+    // cannot be written.
+    virtual bool setValue(const QString &keyPath, const QString &name, const QVariant &value) = 0;
 };
 
 // Pops up an existing menu at the mouse pointer and waits until it closes.

@@ -112,9 +112,13 @@ bool ScriptedShell::startProgram(const QString &path) {
     return true;
 }
 
-void ScriptedShell::showHelp(const QString &helpFile, int command) {
-    log_.events.push_back(
-        Json::object().set("kind", "help").set("file", helpFile).set("command", command));
+bool ScriptedShell::showHelp(const QString &page, int context, const QString &) {
+    log_.events.push_back(Json::object()
+                              .set("kind", "help")
+                              .set("file", page)
+                              .set("command", context ? "context" : "index")
+                              .set("context", context));
+    return true;
 }
 
 void ScriptedMenuPopup::popup(QMenu *menu, const QPoint &) {
@@ -128,13 +132,14 @@ void ScriptedMenuPopup::popup(QMenu *menu, const QPoint &) {
                               .set("items", Json(items)));
 }
 
-void ScriptedSettingsStore::setValue(const QString &keyPath, const QString &name,
+bool ScriptedSettingsStore::setValue(const QString &keyPath, const QString &name,
                                      const QVariant &value) {
     auto &values = keys_[keyPath.toLower()];
     if (value.isValid())
         values.insert(name.toLower(), value);
     else
         values.remove(name.toLower());
+    return true;
 }
 
 QVariant ScriptedSettingsStore::value(const QString &keyPath, const QString &name) const {
@@ -142,10 +147,6 @@ QVariant ScriptedSettingsStore::value(const QString &keyPath, const QString &nam
     if (key == keys_.constEnd())
         return {};
     return key->value(name.toLower());
-}
-
-bool ScriptedSettingsStore::keyExists(const QString &keyPath) const {
-    return keys_.contains(keyPath.toLower());
 }
 
 } // namespace quenbry

@@ -83,7 +83,7 @@ public:
         : log_(log) {}
     bool openDefault(const QString &path) override;
     bool startProgram(const QString &path) override;
-    void showHelp(const QString &helpFile, int command) override;
+    bool showHelp(const QString &page, int context, const QString &section) override;
 
 private:
     EventLog &log_;
@@ -100,12 +100,11 @@ private:
     EventLog &log_;
 };
 
+// Key paths and value names match whatever their case, as in the registry.
 class ScriptedSettingsStore : public SettingsStore {
 public:
-    // An invalid value removes the value; the key goes on existing.
-    void setValue(const QString &keyPath, const QString &name, const QVariant &value);
     QVariant value(const QString &keyPath, const QString &name) const override;
-    bool keyExists(const QString &keyPath) const override;
+    bool setValue(const QString &keyPath, const QString &name, const QVariant &value) override;
 
 private:
     QMap<QString, QMap<QString, QVariant>> keys_;

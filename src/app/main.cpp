@@ -1,11 +1,17 @@
-// The editor's entry point: the desktop's services and the main window.
+// The editor's entry point: the desktop's services, the splash and the main window; or, with
+// --register-owner NAME ORGANISATION, the owner's name and organisation for the splash,
+// written to the user's settings without opening any window.
 #include "buildinfo.h"
+#include "info/ownersettings.h"
+#include "info/splashwindow.h"
 #include "platform/qtservices.h"
 #include "shell/mainwindow.h"
 
 #include <QApplication>
 #include <QDirIterator>
 #include <QIcon>
+#include <cstdio>
+#include <cstring>
 
 namespace {
 
@@ -19,15 +25,36 @@ QIcon applicationIcon() {
     return icon;
 }
 
+int registerOwner(int argc, char **argv) {
+    if (argc != 4) {
+        std::fprintf(stderr, "usage: %s --register-owner NAME ORGANISATION\n", argv[0]);
+        return 2;
+    }
+    QCoreApplication app(argc, argv);
+    quenbry::QtSettingsStore userSettings(QSettings::UserScope);
+    const quenbry::Owner owner{QString::fromLocal8Bit(argv[2]), QString::fromLocal8Bit(argv[3])};
+    if (!quenbry::registerOwner(userSettings, owner)) {
+        std::fprintf(stderr, "%s: cannot write the user's settings\n", argv[0]);
+        return 1;
+    }
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char **argv) {
+    if (argc > 1 && std::strcmp(argv[1], "--register-owner") == 0)
+        return registerOwner(argc, argv);
+
     QApplication app(argc, argv);
     QApplication::setApplicationName(QString::fromLatin1(quenbry::applicationTitle));
     QApplication::setApplicationVersion(QString::fromLatin1(quenbry::applicationVersion));
     // Lets the desktop match our windows to the installed .desktop entry and its icon.
     QApplication::setDesktopFileName(QString::fromLatin1(quenbry::applicationId));
     QApplication::setWindowIcon(applicationIcon());
+    // Between the splash closing on its timer and the main window showing, no window is up;
+    // the main window ends the process itself.
+    QApplication::setQuitOnLastWindowClosed(false);
 
     quenbry::QtDialogs dialogs;
     quenbry::QtClipboard clipboard;
@@ -42,6 +69,10 @@ int main(int argc, char **argv) {
     window.onEndProcess = [] {
         QApplication::exit(0);
     };
-    window.startUp();
+    auto *splash = new quenbry::SplashWindow(quenbry::readOwner(userSettings, dialogs));
+    splash->onOpenMain = [&window](quenbry::SplashWindow::HandOff) {
+        window.startUp();
+    };
+    splash->show();
     return app.exec();
 }

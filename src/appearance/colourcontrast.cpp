@@ -23,4 +23,23 @@ double contrastRatio(const QColor &a, const QColor &b) {
     return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
 }
 
+double lowestContrast(const QColor &text, const QImage &background, const QRect &area) {
+    const QRect r = area & background.rect();
+    double lowest = 21.0;
+    QRgb last = 0;
+    double lastRatio = -1;
+    for (int y = r.top(); y <= r.bottom(); ++y) {
+        for (int x = r.left(); x <= r.right(); ++x) {
+            const QRgb px = background.pixel(x, y);
+            // Backgrounds are mostly runs of one colour.
+            if (lastRatio < 0 || px != last) {
+                last = px;
+                lastRatio = contrastRatio(text, QColor(px));
+                lowest = std::min(lowest, lastRatio);
+            }
+        }
+    }
+    return lowest;
+}
+
 } // namespace quenbry

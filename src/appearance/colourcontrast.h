@@ -3,6 +3,8 @@
 // read comfortably.
 
 #include <QColor>
+#include <QImage>
+#include <QRect>
 
 namespace quenbry {
 
@@ -10,5 +12,8 @@ inline constexpr double LegibleContrast = 4.5;
 
 double relativeLuminance(const QColor &colour);
 double contrastRatio(const QColor &a, const QColor &b);
+// The lowest contrast between text in the colour and any pixel of the background within the
+// area (clipped to the image): text drawn there is as legible as it is on its worst spot.
+double lowestContrast(const QColor &text, const QImage &background, const QRect &area);
 
 } // namespace quenbry

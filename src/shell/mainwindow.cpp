@@ -4,6 +4,8 @@
 
 #include "buildinfo.h"
 #include "commands/editcommands.h"
+#include "info/aboutbox.h"
+#include "info/help.h"
 #include "platform/twips.h"
 #include "preview/sourceprinter.h"
 #include "template/newpagedialog.h"
@@ -413,11 +415,16 @@ void MainWindow::printSource() {
                          document_->displayName(), *services_.dialogs);
 }
 
-// Preview, help and the About box are not part of this build yet.
+// The preview is not part of this build yet.
 void MainWindow::previewInBrowser() {}
 void MainWindow::toggleInstantPreview() {}
-void MainWindow::showHelp(int) {}
-void MainWindow::showAbout() {}
+
+void MainWindow::showHelp(int context) {
+    quenbry::showHelp(*services_.shell, context);
+}
+void MainWindow::showAbout() {
+    AboutBox::run(this, skinConfiguration(), services_);
+}
 
 void MainWindow::cut() {
     cutSelection(*editor_, *services_.clipboard);

@@ -1,5 +1,8 @@
 #include "replaydriver.h"
 
+#include "info/ownersettings.h"
+#include "info/splashwindow.h"
+#include "platform/imagebutton.h"
 #include "shell/commandtable.h"
 #include "shell/mainwindow.h"
 #include "testsupport/colourletters.h"
@@ -178,15 +181,69 @@ MainWindow &ReplayDriver::window() {
     return *window_;
 }
 
-void ReplayDriver::start() {
+void ReplayDriver::start(const QString &how, const QString &target) {
     if (window_)
         throw ScriptError("the program has already started");
-    window_ = std::make_unique<MainWindow>(desktop_.services());
-    window_->onEndProcess = [] {
+    const Owner owner = readOwner(userSettings_, dialogs_);
+    // The timer fires as soon as the event loop runs: a script does not wait for it, and a
+    // press that does not hand over still leaves it to the timer.
+    auto *splash = new SplashWindow(owner, std::chrono::milliseconds(0));
+    splash->onOpenMain = [this, splash](SplashWindow::HandOff by) {
+        static const char *closedBy[] = {"timer", "key", "click"};
+        Json labels = Json::object();
+        for (const char *name : {"lbl2", "lbl3", "lbl4"})
+            labels.set(name, splash->findChild<QLabel *>(QLatin1String(name))->text());
+        log_.events.push_back(Json::object()
+                                  .set("kind", "window")
+                                  .set("name", splash->objectName())
+                                  .set("labels", labels)
+                                  .set("closedBy", closedBy[int(by)]));
+        window_ = std::make_unique<MainWindow>(desktop_.services());
+        window_->onEndProcess = [] {
+        };
+        window_->startUp();
     };
-    window_->startUp();
+    QPointer<SplashWindow> guard(splash);
+    splash->show();
+    pressOnSplash(splash, how, target);
+    if (!QTest::qWaitFor([this] { return window_ != nullptr; }, 10000))
+        throw ScriptError("start: the splash never handed over");
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    if (guard)
+        throw ScriptError("start: the splash is still there after the hand-off");
     window_->activateWindow();
     QApplication::setActiveWindow(window_.get());
+}
+
+void ReplayDriver::pressOnSplash(QWidget *splash, const QString &how, const QString &target) {
+    if (how == QLatin1String("key")) {
+        // Keys that type nothing have no key sequence of their own.
+        static const QHash<QString, Qt::Key> modifierKeys{
+            {"Shift", Qt::Key_Shift}, {"Ctrl", Qt::Key_Control}, {"Alt", Qt::Key_Alt}};
+        if (target.isEmpty()) {
+            QTest::keyClick(splash, Qt::Key_A);
+        } else if (modifierKeys.contains(target)) {
+            QTest::keyClick(splash, modifierKeys.value(target));
+        } else {
+            const QKeySequence seq = QKeySequence::fromString(target, QKeySequence::PortableText);
+            if (seq.count() != 1 || seq[0].key() == Qt::Key_unknown)
+                throw ScriptError("start key: unknown key");
+            QTest::keyClick(splash, seq[0].key(), seq[0].keyboardModifiers());
+        }
+    } else if (how == QLatin1String("click")) {
+        QWidget *on = splash;
+        if (!target.isEmpty()) {
+            on = splash->findChild<QLabel *>(target);
+            if (!on)
+                throw ScriptError("start click: the splash has no label " + target.toStdString());
+        }
+        // The picture's open middle on the left, or the middle of the label.
+        const QPoint at =
+            on == splash ? QPoint(splash->width() / 4, splash->height() / 2) : on->rect().center();
+        QTest::mousePress(on, Qt::LeftButton, Qt::NoModifier, at);
+    } else if (!how.isEmpty()) {
+        throw ScriptError("start: expected key or click");
+    }
 }
 
 void ReplayDriver::run(const QString &line) {
@@ -240,12 +297,10 @@ void ReplayDriver::run(const QString &line) {
         t.end();
         clipboard_.setImageOnly();
     } else if (cmd == QLatin1String("start")) {
-        if (!t.atEnd()) {
-            const QString how = t.word();
-            if (how != QLatin1String("key") && how != QLatin1String("click"))
-                throw ScriptError("start: expected key or click");
-        }
-        start();
+        const QString how = t.atEnd() ? QString() : t.word();
+        const QString target = t.atEnd() ? QString() : t.word();
+        t.end();
+        start(how, target);
     } else if (cmd == QLatin1String("type")) {
         const QString text = t.text();
         t.end();
@@ -431,11 +486,15 @@ void ReplayDriver::handleOwnWindow(QWidget *dialog) {
     Json e = Json::object();
     e.set("kind", "window").set("name", dialog->objectName()).set("caption", dialog->windowTitle());
     Json fields = Json::object();
+    bool hasFields = false;
     for (QWidget *child : dialog->findChildren<QWidget *>()) {
         if (auto *le = qobject_cast<QLineEdit *>(child)) {
-            if (!le->objectName().isEmpty() && !qobject_cast<QComboBox *>(le->parent()))
+            if (!le->objectName().isEmpty() && !qobject_cast<QComboBox *>(le->parent())) {
                 fields.set(le->objectName(), le->text());
+                hasFields = true;
+            }
         } else if (auto *cb = qobject_cast<QComboBox *>(child)) {
+            hasFields = true;
             QStringList entries;
             for (int i = 0; i < cb->count(); ++i)
                 entries << cb->itemText(i);
@@ -446,7 +505,17 @@ void ReplayDriver::handleOwnWindow(QWidget *dialog) {
     for (QLabel *l : dialog->findChildren<QLabel *>())
         if (!l->objectName().isEmpty())
             labels.set(l->objectName(), l->text());
-    e.set("fields", fields).set("labels", labels);
+    // A window is described by what the user fills in, or, with nothing to fill in (the About
+    // box), by its buttons.
+    if (hasFields)
+        e.set("fields", fields);
+    e.set("labels", labels);
+    if (!hasFields) {
+        Json buttons = Json::object();
+        for (ImageButton *b : dialog->findChildren<ImageButton *>())
+            buttons.set(b->objectName(), b->text());
+        e.set("buttons", buttons);
+    }
     if (windowAnswers_.empty()) {
         e.set("answer", "default");
         log_.events.push_back(std::move(e));

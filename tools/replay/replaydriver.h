@@ -28,7 +28,10 @@ public:
 
 private:
     MainWindow &window();
-    void start();
+    // The splash, then the main window. how: "" (the timer hands over), "key" or "click",
+    // with the key or the label to press on ("" for a character key or the picture).
+    void start(const QString &how = {}, const QString &target = {});
+    void pressOnSplash(QWidget *splash, const QString &how, const QString &target);
     // Prints the named top-level keys of the state (all of them when none is named).
     void dump(const QStringList &keys);
     // Fails the script when the value at path (a key, then members and array indexes joined

@@ -83,7 +83,7 @@ TEST_F(SplashTest, APressOnThePictureOrFrameHandsOverOneOnALabelDoesNot) {
 
 TEST_F(SplashTest, TheTimerClosesItAfterTwoAndAHalfSecondsThenOpensTheMainWindow) {
     QTest::keyClick(open(SplashWindow::defaultTimeout), Qt::Key_Right);
-    QTest::qWait(2000);
+    QTest::qWait(1800);
     EXPECT_TRUE(opened.empty());
     ASSERT_TRUE(QTest::qWaitFor([this] { return !opened.empty(); }, 5000));
     expectHandedOver(HandOff::Timer, "timer");

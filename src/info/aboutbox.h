@@ -28,8 +28,6 @@ public:
 
     // The skin this box took over, null when it kept its own colours.
     const FrameSkinner *frameSkinner() const { return skin_.frameSkinner(); }
-    // What the labels are drawn on: the window's colour with the picture over it.
-    QImage background() const;
 
 protected:
     void paintEvent(QPaintEvent *event) override;
@@ -38,6 +36,8 @@ protected:
 
 private:
     void applyOwnerSkin(const SkinConfiguration *ownerSkin);
+    // What the labels are drawn on: the window's colour with the picture over it.
+    QImage background() const;
 
     Services services_;
     DialogSkin skin_;

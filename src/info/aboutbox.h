@@ -26,9 +26,6 @@ public:
     AboutBox(const SkinConfiguration *ownerSkin, const Services &services,
              QWidget *parent = nullptr);
 
-    // The skin this box took over, null when it kept its own colours.
-    const FrameSkinner *frameSkinner() const { return skin_.frameSkinner(); }
-
 protected:
     void paintEvent(QPaintEvent *event) override;
     // Enter presses the focused button, or OK.

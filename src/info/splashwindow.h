@@ -30,7 +30,6 @@ public:
     // Opens the main window; called once. On the timer the splash has closed already; on a
     // key or a click it is still on screen while the main window starts, and closes after.
     std::function<void(HandOff)> onOpenMain;
-    std::optional<HandOff> handedOffBy() const { return handedOffBy_; }
 
 protected:
     void showEvent(QShowEvent *event) override;

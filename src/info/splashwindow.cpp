@@ -1,6 +1,7 @@
 #include "splashwindow.h"
 #include "splashpicture.h"
 
+#include "buildinfo.h"
 #include "platform/twips.h"
 
 #include <QCloseEvent>
@@ -53,6 +54,8 @@ SplashWindow::SplashWindow(const Owner &owner, std::chrono::milliseconds timeout
     : QWidget(parent, Qt::Window | Qt::FramelessWindowHint)
     , picture_(splashPicture()) {
     setObjectName(QStringLiteral("frmSplash"));
+    // What a task bar or a window list shows for it.
+    setWindowTitle(QString::fromLatin1(applicationTitle));
     setAttribute(Qt::WA_DeleteOnClose);
     setFixedSize(twipsToPixels(6870), twipsToPixels(4095));
     setFocusPolicy(Qt::StrongFocus);

@@ -24,7 +24,9 @@ const QString kOverwriteTitle = QStringLiteral("Save File");
 Document::Document(EditorBuffer &editor, Dialogs &dialogs, DocumentHost &host)
     : editor_(editor)
     , dialogs_(dialogs)
-    , host_(host) {}
+    , host_(host) {
+    ignoreFileSizeSignal();
+}
 
 QString Document::displayName() const {
     const QString name = QFileInfo(fileName_).fileName();

@@ -3,12 +3,27 @@
 #include "filecodec.h"
 
 #include <QCoreApplication>
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
+#include <QLocale>
+#include <QRandomGenerator>
+
+#include <algorithm>
+#include <cerrno>
+#include <climits>
+#include <csignal>
+#include <cstring>
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <sys/xattr.h>
+#include <unistd.h>
+#include <utility>
+#include <vector>
 
 namespace quenbry {
+
+static_assert(kMaxDocumentBytes < INT_MAX / 2, "the editor counts characters in an int");
 
 namespace {
 
@@ -16,42 +31,349 @@ QString tr(const char *text) {
     return QCoreApplication::translate("quenbry::DocumentFile", text);
 }
 
+QString systemReason(int error) {
+    return qt_error_string(error);
+}
+
 FileResult readFailure(const QString &path, const QString &reason) {
-    return {QString(), tr("The file \"%1\" could not be opened.\n\n%2.").arg(path, reason)};
+    return {QString(), tr("The file \"%1\" could not be opened.\n\n%2.").arg(path, reason), {}};
 }
 
 FileResult writeFailure(const QString &path, const QString &reason) {
-    return {QString(), tr("The file \"%1\" could not be saved.\n\n%2.").arg(path, reason)};
+    return {QString(), tr("The file \"%1\" could not be saved.\n\n%2.").arg(path, reason), {}};
+}
+
+// Why a file of this kind cannot be a document; empty for a regular file. Opening a pipe
+// waits for a writer, a device may never end or may act on being opened: neither is touched.
+QString notARegularFile(const struct stat &st) {
+    if (S_ISREG(st.st_mode))
+        return {};
+    if (S_ISDIR(st.st_mode))
+        return tr("It is a folder, not a file");
+    if (S_ISFIFO(st.st_mode))
+        return tr("It is a named pipe, not a file");
+    if (S_ISSOCK(st.st_mode))
+        return tr("It is a socket, not a file");
+    return tr("It is a device, not a file");
+}
+
+QString tooLarge(qint64 size) {
+    const QLocale locale;
+    return tr("It holds %1, more than the %2 the editor can hold")
+        .arg(locale.formattedDataSize(size), locale.formattedDataSize(kMaxDocumentBytes, 0));
+}
+
+FileStamp stampOf(const struct stat &st) {
+    return {quint64(st.st_dev), quint64(st.st_ino), qint64(st.st_mtim.tv_sec),
+            qint64(st.st_mtim.tv_nsec), qint64(st.st_size)};
+}
+
+struct Descriptor {
+    int fd = -1;
+    explicit Descriptor(int f)
+        : fd(f) {}
+    Descriptor(const Descriptor &) = delete;
+    ~Descriptor() {
+        if (fd >= 0)
+            ::close(fd);
+    }
+    // Closes now, for the error that some file systems report only here.
+    int close() {
+        const int result = ::close(std::exchange(fd, -1));
+        return result == 0 || errno == EINTR ? 0 : errno;
+    }
+};
+
+// Writes all bytes from the start of the file; an errno on failure.
+int writeAll(int fd, const QByteArray &bytes) {
+    qint64 done = 0;
+    while (done < bytes.size()) {
+        const size_t chunk = size_t(std::min<qint64>(bytes.size() - done, qint64(1) << 30));
+        const ssize_t n = ::pwrite(fd, bytes.constData() + done, chunk, off_t(done));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return n < 0 ? errno : EIO;
+        done += n;
+    }
+    return 0;
+}
+
+int syncToDisk(int fd) {
+    return ::fsync(fd) == 0 ? 0 : errno;
+}
+
+// Every extended attribute of the file `from` onto the open file `to` (ACLs and security
+// labels are among them); an errno when one cannot be read or set.
+int copyAttributes(const QByteArray &from, int to) {
+    std::vector<char> names;
+    for (;;) {
+        const ssize_t size = ::listxattr(from.constData(), nullptr, 0);
+        if (size < 0)
+            return errno == ENOTSUP ? 0 : errno;
+        names.resize(size_t(size));
+        const ssize_t got = ::listxattr(from.constData(), names.data(), names.size());
+        if (got >= 0) {
+            names.resize(size_t(got));
+            break;
+        }
+        if (errno != ERANGE) // ERANGE: an attribute came meanwhile
+            return errno;
+    }
+    std::vector<char> value;
+    for (size_t at = 0; at < names.size(); at += std::strlen(names.data() + at) + 1) {
+        const char *name = names.data() + at;
+        ssize_t size;
+        do {
+            size = ::getxattr(from.constData(), name, nullptr, 0);
+            if (size < 0)
+                return errno == ENODATA ? 0 : errno; // ENODATA: it went meanwhile
+            value.resize(size_t(size));
+            size = ::getxattr(from.constData(), name, value.data(), value.size());
+        } while (size < 0 && errno == ERANGE);
+        if (size < 0 || ::fsetxattr(to, name, value.data(), size_t(size), 0) != 0)
+            return errno;
+    }
+    return 0;
+}
+
+// The process's file-size limit (ulimit -f) would stop a write half-way through.
+bool beyondSizeLimit(qint64 size) {
+    struct rlimit limit {};
+    return ::getrlimit(RLIMIT_FSIZE, &limit) == 0 && limit.rlim_cur != RLIM_INFINITY &&
+           rlim_t(size) > limit.rlim_cur;
+}
+
+// The file under its own name, rewritten: it stays the same file for every name and owner.
+// Its room on the disk is reserved first, so that a full disk or a size limit is found before
+// the old text is touched.
+QString rewriteInPlace(const QByteArray &name, const QByteArray &bytes, FileStamp &stamp) {
+    if (beyondSizeLimit(bytes.size()))
+        return systemReason(EFBIG);
+    Descriptor file(::open(name.constData(), O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    struct stat st {};
+    if (file.fd < 0 || ::fstat(file.fd, &st) != 0)
+        return systemReason(errno);
+    if (const QString why = notARegularFile(st); !why.isEmpty())
+        return why;
+    if (::fallocate(file.fd, FALLOC_FL_KEEP_SIZE, 0, off_t(bytes.size())) != 0 &&
+        errno != EOPNOTSUPP && errno != ENOSYS && errno != EINVAL)
+        return systemReason(errno);
+    int error = writeAll(file.fd, bytes);
+    if (!error && ::ftruncate(file.fd, off_t(bytes.size())) != 0)
+        error = errno;
+    if (!error)
+        error = syncToDisk(file.fd);
+    if (!error && ::fstat(file.fd, &st) != 0)
+        error = errno;
+    if (!error)
+        error = file.close();
+    if (error)
+        return systemReason(error);
+    stamp = stampOf(st);
+    return {};
+}
+
+// A new file in the target's folder, without a name until it is complete where the file system
+// allows that, so that a save cut short leaves nothing behind.
+class TempFile {
+public:
+    explicit TempFile(const QByteArray &target)
+        : target_(target) {
+        const qsizetype slash = target.lastIndexOf('/');
+        folder_ = slash < 0 ? QByteArray(".") : slash == 0 ? QByteArray("/") : target.left(slash);
+    }
+    ~TempFile() {
+        if (!name_.isEmpty())
+            ::unlink(name_.constData());
+    }
+    int fd() const { return file_.fd; }
+
+    // An errno on failure.
+    int create(mode_t mode) {
+        file_.fd = ::open(folder_.constData(), O_TMPFILE | O_WRONLY | O_CLOEXEC, mode);
+        if (file_.fd >= 0)
+            return 0;
+        if (errno != EOPNOTSUPP && errno != EISDIR)
+            return errno;
+        for (int attempt = 0; attempt < 100; ++attempt) {
+            const QByteArray name = freshName();
+            file_.fd = ::open(name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, mode);
+            if (file_.fd >= 0) {
+                name_ = name;
+                return 0;
+            }
+            if (errno != EEXIST)
+                return errno;
+        }
+        return EEXIST;
+    }
+
+    // Gives the complete file its name, after the data is on the disk: an errno when there
+    // is no name for it beside the target.
+    int name() {
+        if (!name_.isEmpty())
+            return 0;
+        const QByteArray self = "/proc/self/fd/" + QByteArray::number(file_.fd);
+        for (int attempt = 0; attempt < 100; ++attempt) {
+            const QByteArray name = freshName();
+            if (::linkat(AT_FDCWD, self.constData(), AT_FDCWD, name.constData(),
+                         AT_SYMLINK_FOLLOW) == 0) {
+                name_ = name;
+                return 0;
+            }
+            if (errno != EEXIST)
+                return errno;
+        }
+        return EEXIST;
+    }
+
+    // Closes the named file and renames it over the target; an errno on failure.
+    int replaceTarget() {
+        if (const int error = file_.close())
+            return error;
+        if (::rename(name_.constData(), target_.constData()) != 0)
+            return errno;
+        name_.clear();
+        // The rename itself must reach the disk too; a folder that cannot be synced still holds
+        // the new file.
+        Descriptor folder(::open(folder_.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+        if (folder.fd >= 0)
+            ::fsync(folder.fd);
+        return 0;
+    }
+
+private:
+    // The target's name and a random suffix, the name shortened where both would not fit.
+    QByteArray freshName() const {
+        static constexpr char letters[] =
+            "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+        QByteArray suffix(".XXXXXX");
+        for (int i = 1; i < suffix.size(); ++i)
+            suffix[i] = letters[QRandomGenerator::global()->bounded(int(sizeof letters - 1))];
+        const qsizetype slash = target_.lastIndexOf('/');
+        const QByteArray base = target_.mid(slash + 1).left(NAME_MAX - suffix.size());
+        return target_.left(slash + 1) + base + suffix;
+    }
+
+    QByteArray target_;
+    QByteArray folder_;
+    QByteArray name_; // empty while the file has no name
+    Descriptor file_{-1};
+};
+
+// Replaces the existing file `name` by a complete new one renamed over it, with the old one's
+// owner, group, permission bits and extended attributes. Nothing when a rename would not keep
+// the file as other names and owners see it, and it must be rewritten in place instead.
+std::optional<QString> replaceByRename(const QByteArray &name, const struct stat &old,
+                                       const QByteArray &bytes, FileStamp &stamp) {
+    if (old.st_nlink > 1)
+        return std::nullopt;
+    TempFile temp(name);
+    if (temp.create(S_IRUSR | S_IWUSR) != 0)
+        return std::nullopt;
+    struct stat st {};
+    if (::fstat(temp.fd(), &st) != 0)
+        return systemReason(errno);
+    // Before the data: a user who may not give the file back to its owner finds out at once.
+    if ((st.st_uid != old.st_uid || st.st_gid != old.st_gid) &&
+        ::fchown(temp.fd(), old.st_uid, old.st_gid) != 0)
+        return errno == EPERM ? std::nullopt : std::optional(systemReason(errno));
+    if (const int error = writeAll(temp.fd(), bytes))
+        return systemReason(error);
+    // After the data, since writing clears the set-id bits and file capabilities.
+    if (::fchmod(temp.fd(), old.st_mode & 07777) != 0)
+        return systemReason(errno);
+    if (copyAttributes(name, temp.fd()) != 0)
+        return std::nullopt;
+    if (const int error = syncToDisk(temp.fd()))
+        return systemReason(error);
+    if (::fstat(temp.fd(), &st) != 0)
+        return systemReason(errno);
+    if (temp.name() != 0)
+        return std::nullopt;
+    if (const int error = temp.replaceTarget())
+        return systemReason(error);
+    stamp = stampOf(st);
+    return QString();
+}
+
+// A file of that name does not exist yet: it appears complete, or not at all where the folder
+// takes no temporary file.
+QString createFile(const QByteArray &name, const QByteArray &bytes, FileStamp &stamp) {
+    constexpr mode_t everyone = S_IRUSR | S_IWUSR | S_IRGRP | S_IWGRP | S_IROTH | S_IWOTH;
+    TempFile temp(name);
+    const bool viaTemp = temp.create(everyone) == 0;
+    Descriptor direct(
+        viaTemp ? -1 : ::open(name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, everyone));
+    const int fd = viaTemp ? temp.fd() : direct.fd;
+    struct stat st {};
+    int error = fd < 0 ? errno : writeAll(fd, bytes);
+    if (!error)
+        error = syncToDisk(fd);
+    if (!error && ::fstat(fd, &st) != 0)
+        error = errno;
+    if (!error && viaTemp) {
+        error = temp.name();
+        if (!error)
+            error = temp.replaceTarget();
+    } else if (!error) {
+        error = direct.close();
+    }
+    if (error) {
+        if (!viaTemp && fd >= 0)
+            ::unlink(name.constData());
+        return systemReason(error);
+    }
+    stamp = stampOf(st);
+    return {};
 }
 
 // Symbolic links chained deeper than this are treated as a loop.
 constexpr int kMaxLinkDepth = 40;
 
-FileResult writeDirectly(const QString &path, const QString &shownPath, const QByteArray &bytes) {
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Unbuffered))
-        return writeFailure(shownPath, file.errorString());
-    if (file.write(bytes) != bytes.size() || !file.flush())
-        return writeFailure(shownPath, file.errorString());
-    file.close();
-    if (file.error() != QFileDevice::NoError)
-        return writeFailure(shownPath, file.errorString());
-    return {};
-}
-
 } // namespace
 
+void ignoreFileSizeSignal() {
+    std::signal(SIGXFSZ, SIG_IGN);
+}
+
 FileResult readDocumentFile(const QString &path) {
-    const QFileInfo info(path);
-    if (info.isDir())
-        return readFailure(path, tr("It is a folder, not a file"));
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return readFailure(path, file.errorString());
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        return readFailure(path, file.errorString());
-    return {FileCodec::decode(bytes), QString()};
+    const QByteArray name = QFile::encodeName(path);
+    struct stat st {};
+    if (::stat(name.constData(), &st) != 0)
+        return readFailure(path, systemReason(errno));
+    if (const QString why = notARegularFile(st); !why.isEmpty())
+        return readFailure(path, why);
+    if (st.st_size > kMaxDocumentBytes)
+        return readFailure(path, tooLarge(st.st_size));
+    // Not blocking: should a pipe have taken the file's place meanwhile, the open returns.
+    Descriptor file(::open(name.constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    if (file.fd < 0 || ::fstat(file.fd, &st) != 0)
+        return readFailure(path, systemReason(errno));
+    if (const QString why = notARegularFile(st); !why.isEmpty())
+        return readFailure(path, why);
+    // One byte more than the file reports, to see its end; files that report no size (those
+    // of /proc) grow the buffer as they go, and one that outgrows the limit is refused.
+    QByteArray bytes(std::min<qint64>(st.st_size, kMaxDocumentBytes) + 1, Qt::Uninitialized);
+    qint64 used = 0;
+    for (;;) {
+        if (used == bytes.size()) {
+            if (used > kMaxDocumentBytes)
+                return readFailure(path, tooLarge(used));
+            bytes.resize(std::min<qint64>(kMaxDocumentBytes + 1, used * 2 + 4096));
+        }
+        const ssize_t n = ::read(file.fd, bytes.data() + used, size_t(bytes.size() - used));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0)
+            return readFailure(path, systemReason(errno));
+        if (n == 0)
+            break;
+        used += n;
+    }
+    bytes.truncate(used);
+    return {FileCodec::decode(bytes), QString(), stampOf(st)};
 }
 
 FileResult writeDocumentFile(const QString &path, QStringView text) {
@@ -65,23 +387,39 @@ FileResult writeDocumentFile(const QString &path, QStringView text) {
             return writeFailure(path, tr("Too many levels of symbolic links"));
         target.setFile(target.symLinkTarget());
     }
-    if (target.isDir())
-        return writeFailure(path, tr("It is a folder, not a file"));
-    if (!target.dir().exists())
-        return writeFailure(path, tr("The folder \"%1\" does not exist").arg(target.path()));
-    // Renaming a temporary file over a device would replace the device itself.
-    if (target.exists() && !target.isFile())
-        return writeDirectly(target.filePath(), path, bytes);
+    const QByteArray name = QFile::encodeName(target.filePath());
+    FileResult result;
+    struct stat st {};
+    QString failure;
+    if (::stat(name.constData(), &st) == 0) {
+        failure = notARegularFile(st);
+        // Write permission is the user's word that the file may change, even where the
+        // folder would let a rename replace it.
+        if (failure.isEmpty() && ::faccessat(AT_FDCWD, name.constData(), W_OK, AT_EACCESS) != 0)
+            failure = systemReason(errno);
+        if (failure.isEmpty()) {
+            const auto replaced = replaceByRename(name, st, bytes, result.stamp);
+            failure = replaced ? *replaced : rewriteInPlace(name, bytes, result.stamp);
+        }
+    } else if (errno != ENOENT) {
+        failure = systemReason(errno);
+    } else if (struct stat folder{};
+               ::stat(QFile::encodeName(target.path()).constData(), &folder) != 0 &&
+               errno == ENOENT) {
+        failure = tr("The folder \"%1\" does not exist").arg(target.path());
+    } else {
+        failure = createFile(name, bytes, result.stamp);
+    }
+    if (!failure.isEmpty())
+        return writeFailure(path, failure);
+    return result;
+}
 
-    QSaveFile file(target.filePath());
-    if (!file.open(QIODevice::WriteOnly))
-        return writeFailure(path, file.errorString());
-    // Without a commit, the temporary file is removed and the old file stays untouched.
-    if (file.write(bytes) != bytes.size())
-        return writeFailure(path, file.errorString());
-    if (!file.commit())
-        return writeFailure(path, file.errorString());
-    return {};
+std::optional<FileStamp> currentFileStamp(const QString &path) {
+    struct stat st {};
+    if (::stat(QFile::encodeName(path).constData(), &st) != 0)
+        return std::nullopt;
+    return stampOf(st);
 }
 
 } // namespace quenbry

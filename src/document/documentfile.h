@@ -1,25 +1,56 @@
 #pragma once
-// Reading and writing a whole document file: the bytes through FileCodec, a save that
-// replaces the old file only once the new one is complete, and error texts for the user.
+// Reading and writing a whole document file: the bytes through FileCodec, a save that never
+// leaves a torn or re-owned file behind, the file's identity for noticing other writers, and
+// error texts for the user.
 
 #include <QString>
 #include <QStringView>
+#include <QtGlobal>
+#include <optional>
 
 namespace quenbry {
 
+// The largest file Open reads: 512 MiB. The editor holds a character in three bytes (UTF-16
+// and its colour), so such a file takes 1.5 GiB in the editor alone, and its length must stay
+// far below what an int offset can count while the user goes on typing and pasting.
+constexpr qint64 kMaxDocumentBytes = qint64(512) << 20;
+
+// Which file a name stands for and when and how large it was last written: another program's
+// save, or a second editor's, changes at least one of these.
+struct FileStamp {
+    quint64 device = 0;
+    quint64 inode = 0;
+    qint64 modifiedSeconds = 0;
+    qint64 modifiedNanoseconds = 0;
+    qint64 size = 0;
+    bool operator==(const FileStamp &) const = default;
+};
+
 struct FileResult {
-    QString text;  // what was read (reads only)
-    QString error; // a sentence or two for the user; empty on success
+    QString text;    // what was read (reads only)
+    QString error;   // a sentence or two for the user; empty on success
+    FileStamp stamp; // the file as it was read or written
     bool ok() const { return error.isEmpty(); }
 };
 
-// Reads the whole file; on success `text` holds one character per byte.
+// Reads the whole file; on success `text` holds one character per byte. Only a regular file
+// of at most kMaxDocumentBytes is read; a pipe or a device is refused before it is opened.
 FileResult readDocumentFile(const QString &path);
 
-// Writes `text` and one CR LF. A regular file (new or existing) is written to a temporary
-// file beside it and renamed over it, so a failed save leaves the old file as it was; the
-// old file's permissions are kept and a symbolic link is written through to its target.
-// Devices and pipes cannot be replaced that way and are written directly.
+// Writes `text` and one CR LF. A symbolic link is written through to its target. An existing
+// file is replaced by a complete new one, renamed over it, that keeps its owner, group,
+// permission bits and extended attributes; where such a replacement would differ from the
+// file (other hard links, an owner that cannot be restored, a folder that takes no new file)
+// the file itself is rewritten, after its room on the disk has been reserved. Only regular
+// files are written.
 FileResult writeDocumentFile(const QString &path, QStringView text);
+
+// A file-size limit (ulimit -f) makes a write fail with "File too large" instead of ending the
+// process, text and all. Process-wide; runs before the first file is written.
+void ignoreFileSizeSignal();
+
+// The file's stamp now (through links); nothing when it cannot be looked at, e.g. because it
+// does not exist.
+std::optional<FileStamp> currentFileStamp(const QString &path);
 
 } // namespace quenbry

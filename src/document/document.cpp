@@ -18,6 +18,8 @@ const QString kNewExitPromptTitle = QStringLiteral("DozudUzaz Evodav");
 const QString kOverwriteText =
     QStringLiteral("Do you want to overwrite the current file with this version?");
 const QString kOverwriteTitle = QStringLiteral("Save File");
+const QString kChangedOnDiskText =
+    QStringLiteral("The file %1 has been changed on disk since it was opened. Overwrite it?");
 
 } // namespace
 
@@ -60,6 +62,7 @@ void Document::newPage() {
     if (!savePrompt(kNewExitPromptTitle))
         return;
     fileName_.clear();
+    stamp_.reset();
     host_.setCaption(QStringLiteral("%1 (Untitled)").arg(kTitle));
     if (const auto choices = host_.runNewPageDialog())
         putPage(editor_, pageText(*choices));
@@ -88,6 +91,7 @@ void Document::open() {
         if (read.ok()) {
             // The name is in place before the change handling of the new text runs.
             fileName_ = *chosen;
+            stamp_ = read.stamp;
             editor_.setText(read.text);
         } else {
             showError(read.error);
@@ -100,7 +104,8 @@ void Document::open() {
 SaveOutcome Document::save() {
     SaveOutcome outcome;
     if (!fileName_.isEmpty()) {
-        outcome = write(fileName_) ? SaveOutcome::Written : SaveOutcome::Failed;
+        outcome = mayOverwriteCurrentFile() && write(fileName_) ? SaveOutcome::Written
+                                                                : SaveOutcome::Failed;
         if (outcome == SaveOutcome::Written)
             defaultExt_ = QStringLiteral("html");
     } else {
@@ -144,11 +149,22 @@ SaveOutcome Document::askForNameAndWrite(const QString &title) {
     }
 }
 
+bool Document::mayOverwriteCurrentFile() {
+    const std::optional<FileStamp> now = currentFileStamp(fileName_);
+    if (!now || !stamp_ || *now == *stamp_)
+        return true;
+    return dialogs_.message(host_.dialogOwner(), kChangedOnDiskText.arg(fileName_), kTitle,
+                            MessageButtons::YesNo, MessageIcon::Question) == MessageAnswer::Yes;
+}
+
 bool Document::write(const QString &path) {
     const FileResult result = writeDocumentFile(path, editor_.text());
-    if (!result.ok())
+    if (!result.ok()) {
         showError(result.error);
-    return result.ok();
+        return false;
+    }
+    stamp_ = result.stamp;
+    return true;
 }
 
 void Document::showError(const QString &text) {

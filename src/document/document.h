@@ -2,6 +2,7 @@
 // The document the main window edits: its file name, the modified flag, the window title,
 // the save prompt, and the file commands New, Open, Save, Save As and Exit.
 
+#include "documentfile.h"
 #include "platform/editorbuffer.h"
 #include "platform/services.h"
 #include "template/pagetemplate.h"
@@ -34,7 +35,9 @@ public:
 enum class SaveOutcome {
     Written,   // the whole text is in the file
     Cancelled, // the user cancelled the file dialog; nothing was written
-    Failed,    // the write failed; the user has been told, nothing has changed
+    // Nothing was written and the user knows why: the write failed, or they chose not to
+    // overwrite a file changed on disk. The document and its file are as they were.
+    Failed,
 };
 
 class Document {
@@ -68,9 +71,10 @@ public:
     void exit();
     // Open: save prompt, the Open dialog, the file's text into the editor.
     void open();
-    // Save: writes to the current file at once, or asks for a name when there is none.
-    // Clears the modified flag only when the text was written. The window's close runs this
-    // too.
+    // Save: writes to the current file at once, or asks for a name when there is none. A file
+    // that another program changed since it was opened or saved is overwritten only when the
+    // user says so. Clears the modified flag only when the text was written. The window's
+    // close runs this too.
     SaveOutcome save();
     // Save As: always asks for a name; leaves the modified flag as it is.
     SaveOutcome saveAs();
@@ -80,6 +84,9 @@ private:
     bool savePrompt(const QString &title);
     // The Save and Save As dialogs with the overwrite question and its loop.
     SaveOutcome askForNameAndWrite(const QString &title);
+    // The current file is as it was opened or last saved, gone, or the user lets it be
+    // overwritten.
+    bool mayOverwriteCurrentFile();
     bool write(const QString &path);
     void showError(const QString &text);
 
@@ -88,6 +95,8 @@ private:
     DocumentHost &host_;
     QString fileName_;
     QString defaultExt_;
+    // The current file as it was read or last written.
+    std::optional<FileStamp> stamp_;
     bool modified_ = false;
 };
 

@@ -127,6 +127,12 @@ struct Session {
     }
     ~Session() { EXPECT_TRUE(dialogs.allAnswered()); }
     QString path(const QString &name) const { return dir.filePath(name); }
+    void openFile(const QString &file) {
+        dialogs.queueFileName(file);
+        if (doc.modified())
+            dialogs.queueAnswer(MessageAnswer::No);
+        doc.open();
+    }
     void saveAsFile(const QString &file) {
         dialogs.queueFileName(file);
         if (QFileInfo::exists(file))
@@ -317,8 +323,8 @@ TEST_F(DocumentTest, FailuresChangeNothing) {
             dialogs.queueAnswer(MessageAnswer::No); // the save prompt
         if (save != &Document::save)
             dialogs.queueFileName(file);
-        if (save && QFileInfo::exists(file) && file != oldFile)
-            dialogs.queueAnswer(MessageAnswer::Yes); // the overwrite question
+        if (save && QFileInfo::exists(file))
+            dialogs.queueAnswer(MessageAnswer::Yes); // overwrite, changed on disk or not
         dialogs.queueAnswer(MessageAnswer::Ok);
         if (save) {
             EXPECT_EQ((doc.*save)(), SaveOutcome::Failed);
@@ -502,6 +508,66 @@ TEST_F(DocumentTest, FileSizeLimitIsAMessage) {
     EXPECT_EQ(status, 0);
     EXPECT_EQ(readBytes(linked), "old");
     EXPECT_FALSE(QFileInfo::exists(path("new.html")));
+}
+
+// A file changed on disk since it was opened or saved is overwritten only when the user says
+// so; No leaves the file and the document as they were. Another editor's save is such a change;
+// a file deleted meanwhile is simply written.
+TEST(ChangedOnDisk, AsksBeforeOverwriting) {
+    enum Other { Rewrites, SecondEditorSaves, Deletes, Nothing };
+    const struct {
+        Other other;
+        MessageAnswer answer; // to the question, when it comes
+        bool asked;
+    } cases[] = {
+        {Rewrites, MessageAnswer::No, true},
+        {Rewrites, MessageAnswer::Yes, true},
+        {SecondEditorSaves, MessageAnswer::No, true},
+        {Deletes, {}, false},
+        {Nothing, {}, false},
+    };
+    for (const auto &c : cases) {
+        SCOPED_TRACE(int(&c - cases));
+        Session s, second;
+        const QString file = s.path("page.html");
+        ASSERT_TRUE(writeBytes(file, "on disk"));
+        s.openFile(file);
+        second.openFile(file);
+        s.editor.setText("mine");
+        if (c.other == Rewrites) {
+            ASSERT_TRUE(writeBytes(file, "changed by another program"));
+        }
+        if (c.other == SecondEditorSaves) {
+            second.editor.setText("theirs");
+            ASSERT_EQ(second.doc.save(), SaveOutcome::Written);
+        }
+        if (c.other == Deletes) {
+            ASSERT_TRUE(QFile::remove(file));
+        }
+        const QByteArray onDisk = readBytes(file);
+        if (c.asked)
+            s.dialogs.queueAnswer(c.answer);
+        const bool written = !c.asked || c.answer == MessageAnswer::Yes;
+
+        EXPECT_EQ(s.doc.save(), written ? SaveOutcome::Written : SaveOutcome::Failed);
+
+        EXPECT_EQ(s.dialogs.messages.size(), size_t(c.asked));
+        if (c.asked) {
+            s.expectOnlyMessage("The file " + file +
+                                    " has been changed on disk since it was "
+                                    "opened. Overwrite it?",
+                                "Quenbry HTML Editor", MessageButtons::YesNo);
+        }
+        EXPECT_EQ(readBytes(file), written ? "mine\r\n" : onDisk);
+        EXPECT_EQ(s.editor.text(), "mine");
+        EXPECT_EQ(s.doc.modified(), !written);
+        // The document's own save is no change made by another.
+        s.dialogs.messages.clear();
+        if (written) {
+            EXPECT_EQ(s.doc.save(), SaveOutcome::Written);
+        }
+        EXPECT_TRUE(s.dialogs.messages.empty());
+    }
 }
 
 } // namespace

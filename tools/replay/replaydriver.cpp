@@ -439,6 +439,10 @@ void ReplayDriver::pressKey(const QString &key) {
     if (seq.count() != 1 || seq[0].key() == Qt::Key_unknown)
         throw ScriptError("key: unknown key");
     MainWindow &w = window();
+    // A desktop gives the activation back to the main window when a modal window of its own
+    // closes; the offscreen platform leaves no window active, and shortcuts would go nowhere.
+    if (!QApplication::activeWindow())
+        QApplication::setActiveWindow(&w);
     QWidget *target = w.focusWidget() ? w.focusWidget() : w.editor();
     QTest::keyClick(target, seq[0].key(), seq[0].keyboardModifiers());
 }

@@ -64,9 +64,12 @@ void Document::newPage() {
     fileName_.clear();
     stamp_.reset();
     host_.setCaption(QStringLiteral("%1 (Untitled)").arg(kTitle));
-    if (const auto choices = host_.runNewPageDialog())
+    if (const auto choices = host_.runNewPageDialog()) {
         putPage(editor_, pageText(*choices));
-    // The history itself stays; the next change of the text works the Undo state out again.
+        // Undo must not reach back into the previous document: it would bring that text back
+        // under the new page's name, and a save would write it there.
+        host_.resetHistory();
+    }
     host_.disableHiddenUndoButton();
     host_.disableToolbarUndoButton();
 }
@@ -93,6 +96,7 @@ void Document::open() {
             fileName_ = *chosen;
             stamp_ = read.stamp;
             editor_.setText(read.text);
+            host_.resetHistory();
         } else {
             showError(read.error);
         }

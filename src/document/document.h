@@ -28,6 +28,9 @@ public:
     virtual void disableHiddenUndoButton() = 0;
     // The toolbar's Undo button (XPButton7).
     virtual void disableToolbarUndoButton() = 0;
+    // Starts the edit history afresh with the editor's text as its only entry, as at the end
+    // of start-up: nothing to undo or redo.
+    virtual void resetHistory() = 0;
     // Ends the process at once, without the window's closing path.
     virtual void endProcess() = 0;
 };
@@ -64,12 +67,12 @@ public:
     // Shows caption() as the window title.
     void refreshTitle();
 
-    // New: save prompt, forget the file name, the New Page dialog and the page it asks for,
-    // disable both Undo buttons.
+    // New: save prompt, forget the file name, the New Page dialog and the page it asks for with
+    // a fresh history, disable both Undo buttons.
     void newPage();
     // Exit: save prompt, then end the process at once.
     void exit();
-    // Open: save prompt, the Open dialog, the file's text into the editor.
+    // Open: save prompt, the Open dialog, the file's text into the editor with a fresh history.
     void open();
     // Save: writes to the current file at once, or asks for a name when there is none. A file
     // that another program changed since it was opened or saved is overwritten only when the

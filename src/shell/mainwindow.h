@@ -71,6 +71,7 @@ private:
     std::optional<TemplateSettings> runNewPageDialog() override;
     void disableHiddenUndoButton() override;
     void disableToolbarUndoButton() override;
+    void resetHistory() override { history_->reset(); }
     void endProcess() override;
 
     void buildMenus();

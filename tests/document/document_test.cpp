@@ -91,6 +91,7 @@ struct Host : DocumentHost {
     bool cmdUndoEnabled = true;
     bool xpButton7Enabled = true;
     bool ended = false;
+    int historyResets = 0;
     QStringList captionsDuringNewPage; // one a New Page dialog, which is cancelled
 
     QWidget *dialogOwner() override { return nullptr; }
@@ -101,6 +102,7 @@ struct Host : DocumentHost {
     }
     void disableHiddenUndoButton() override { cmdUndoEnabled = false; }
     void disableToolbarUndoButton() override { xpButton7Enabled = false; }
+    void resetHistory() override { ++historyResets; }
     void endProcess() override { ended = true; }
 };
 
@@ -237,6 +239,7 @@ TEST(SavePrompt, GuardsNewOpenAndExit) {
             EXPECT_EQ(s.host.cmdUndoEnabled, !c.goesOn || s.host.ended);
             EXPECT_EQ(s.host.xpButton7Enabled, !c.goesOn || opened || s.host.ended);
             EXPECT_EQ(s.host.caption, s.doc.caption());
+            EXPECT_EQ(s.host.historyResets, 0); // the New Page and Open dialogs were cancelled
             EXPECT_EQ(s.doc.modified(), c.modified && c.save != Named);
             if (!c.goesOn) {
                 EXPECT_EQ(s.editor.text(), text);
@@ -264,7 +267,9 @@ TEST_F(DocumentTest, FilesComeBackByteForByte) {
         dialogs.queueFileName(file);
         if (doc.modified())
             dialogs.queueAnswer(MessageAnswer::No);
+        const int resets = host.historyResets;
         doc.open();
+        EXPECT_EQ(host.historyResets, resets + 1);
         EXPECT_EQ(editor.length(), bytes.size());
         EXPECT_EQ(host.caption, "Quenbry HTML Editor (case.html)");
         // The opened text is a change like any other: Exit would ask.
@@ -341,6 +346,7 @@ TEST_F(DocumentTest, FailuresChangeNothing) {
         EXPECT_EQ(doc.fileName(), oldFile);
         EXPECT_TRUE(doc.modified());
         EXPECT_EQ(host.caption, "Quenbry HTML Editor (old.html)");
+        EXPECT_EQ(host.historyResets, 0);
         EXPECT_EQ(readBytes(oldFile), oldBytes);
     }
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::System | QDir::Hidden),

@@ -1,0 +1,53 @@
+#include "instantpreview.h"
+
+#include "document/document.h"
+#include "platform/editorbuffer.h"
+
+#include <QFileInfo>
+
+namespace quenbry {
+
+InstantPreview::InstantPreview(const EditorBuffer &editor, const Document &document,
+                               QWidget *paneParent, const QString &folder)
+    : editor_(editor)
+    , document_(document)
+    , file_(folder)
+    , pane_(new PreviewPane(paneParent)) {
+    pane_->hide();
+    timer_.setSingleShot(true);
+    timer_.setInterval(refreshDelayMs);
+    connect(&timer_, &QTimer::timeout, this, &InstantPreview::refresh);
+}
+
+void InstantPreview::setVisible(bool visible) {
+    visible_ = visible;
+    pane_->setVisible(visible);
+    timer_.stop();
+    if (visible)
+        refresh();
+}
+
+void InstantPreview::writeFile() {
+    file_.write(editor_.text());
+}
+
+void InstantPreview::scheduleRefresh() {
+    if (visible_)
+        timer_.start();
+}
+
+void InstantPreview::refresh() {
+    const QString fileName = document_.fileName();
+    QString caption =
+        tr("Preview: %1").arg(fileName.isEmpty() ? tr("Untitled") : QFileInfo(fileName).fileName());
+    if (file_.write(editor_.text())) {
+        const QString linkFolder =
+            fileName.isEmpty() ? QString() : QFileInfo(fileName).absolutePath();
+        pane_->showPage(file_.path(), linkFolder);
+    } else {
+        caption += tr(" (not up to date: the preview file cannot be written)");
+    }
+    pane_->setCaption(caption);
+}
+
+} // namespace quenbry

@@ -1,0 +1,40 @@
+#pragma once
+// The web page view of the preview pane, as the pane sees it. The web engine behind it lives
+// in a plugin that is loaded the first time the pane is shown, so that a start-up without the
+// pane never loads the engine.
+
+#include <QString>
+#include <QVariant>
+#include <QtPlugin>
+#include <functional>
+
+class QWidget;
+
+namespace quenbry {
+
+class PageView {
+public:
+    virtual ~PageView() = default;
+    virtual QWidget *widget() = 0;
+    // Shows the local file `page`, or reloads it when it is shown already, keeping the scroll
+    // position. Links that the page names relative to its own folder are looked up in
+    // linkFolder instead, and nowhere when linkFolder is empty.
+    virtual void showPage(const QString &page, const QString &linkFolder) = 0;
+    // Runs the script beside the page's own scripts (they cannot change what it sees of the
+    // window) and hands its value to `result`.
+    virtual void runScript(const QString &script,
+                           const std::function<void(const QVariant &)> &result) = 0;
+    // After each page load, with false when it failed.
+    std::function<void(bool ok)> onLoaded;
+};
+
+class PageViewFactory {
+public:
+    virtual ~PageViewFactory() = default;
+    virtual PageView *createPageView(QWidget *parent) = 0;
+};
+
+} // namespace quenbry
+
+#define QuenbryPageViewFactory_iid "org.quenbry.PageViewFactory/1"
+Q_DECLARE_INTERFACE(quenbry::PageViewFactory, QuenbryPageViewFactory_iid)

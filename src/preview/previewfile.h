@@ -1,0 +1,38 @@
+#pragma once
+// The temporary preview file: the editor's page as a saved document would hold it, in a folder
+// of the user's own, for the preview pane to show.
+
+#include <QString>
+#include <QStringView>
+
+namespace quenbry {
+
+class PreviewFile {
+public:
+    // The file "temp.html" in folder; the folder and the file are made private to the user
+    // (0700 and 0600) when they are created.
+    explicit PreviewFile(const QString &folder);
+
+    // The per-user runtime folder's "quenbry" folder: every instance of the program run by the
+    // same user shares the one file, and no other user can read it.
+    static QString defaultFolder();
+
+    QString path() const { return path_; }
+    QString folder() const { return folder_; }
+
+    // Creates or truncates the file and writes the text and one CR LF in the form of a saved
+    // document. A failure is logged once, not each time it happens again; the next write that
+    // succeeds ends the failure.
+    bool write(QStringView text);
+    // Deletes the file; a file that is already gone is no failure.
+    void remove();
+
+private:
+    bool tryWrite(QStringView text, QString &error);
+
+    QString folder_;
+    QString path_;
+    bool failing_ = false;
+};
+
+} // namespace quenbry

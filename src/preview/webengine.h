@@ -1,0 +1,21 @@
+#pragma once
+// Setting up the web engine of the preview pane: what must happen before the application
+// object exists, and the engine's loading the first time the pane needs it.
+
+#include <QString>
+
+class QWidget;
+
+namespace quenbry {
+
+class PageView;
+
+// Call before the QApplication is created. Chromium's sandbox refuses to run as root, and a
+// sandbox Chromium cannot have is switched off in the environment it reads.
+void prepareWebEngineEnvironment();
+
+// Loads the web engine plugin and creates a page view; null, with the reason in `error`, when
+// the plugin cannot be loaded.
+PageView *createPageView(QWidget *parent, QString &error);
+
+} // namespace quenbry

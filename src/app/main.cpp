@@ -5,6 +5,7 @@
 #include "info/ownersettings.h"
 #include "info/splashwindow.h"
 #include "platform/qtservices.h"
+#include "preview/webengine.h"
 #include "shell/mainwindow.h"
 
 #include <QApplication>
@@ -46,6 +47,7 @@ int main(int argc, char **argv) {
     if (argc > 1 && std::strcmp(argv[1], "--register-owner") == 0)
         return registerOwner(argc, argv);
 
+    quenbry::prepareWebEngineEnvironment();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QString::fromLatin1(quenbry::applicationTitle));
     QApplication::setApplicationVersion(QString::fromLatin1(quenbry::applicationVersion));

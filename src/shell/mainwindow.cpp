@@ -25,6 +25,12 @@ namespace {
 // The client area the window opens with.
 constexpr int initialClientWidth = 11910;
 constexpr int initialClientHeight = 7770;
+// How much narrower than the window the editor is: by the resize rule, and beside the preview
+// pane; hiding the pane with the Instant Preview command leaves the editor a little narrower
+// than the resize rule would.
+constexpr int editorMargin = 300;
+constexpr int editorMarginBesidePane = 6450;
+constexpr int editorMarginPaneHidden = 370;
 
 template <typename T>
 T *required(const QHash<QString, T *> &widgets, const char *kind, const char *name) {
@@ -62,6 +68,9 @@ MainWindow::MainWindow(const Services &services, QWidget *parent)
     history_ = std::make_unique<History>(*editor_, static_cast<HistoryHost &>(*this));
     document_ = std::make_unique<Document>(*editor_, *services_.dialogs,
                                            static_cast<DocumentHost &>(*this));
+    preview_ = std::make_unique<InstantPreview>(*editor_, *document_, client);
+    browserPreview_ =
+        std::make_unique<BrowserPreview>(*document_, *services_.dialogs, *services_.shell, this);
     route();
 
     // The editor comes first in the tab order, then the toolbar left to right.
@@ -244,6 +253,7 @@ void MainWindow::route() {
         history_->noteEdit();
         colouring_.noteEdit(editor_->lastEdit());
         onTextChanged();
+        preview_->scheduleRefresh();
     };
     editor_->onSelChange = [this] {
         updateClipboardCommands();
@@ -286,6 +296,7 @@ void MainWindow::startUp() {
         requiredItem("mnuundo")->setEnabled(false);
     if (!requiredToolButton("XPButton10")->isEnabled())
         requiredItem("mnuredo")->setEnabled(false);
+    preview_->writeFile();
     history_->reset();
     editor_->setSelStart(0);
     editor_->setFocus();
@@ -343,10 +354,20 @@ void MainWindow::resizeEvent(QResizeEvent *event) {
 
 void MainWindow::layoutEditor() {
     const QSize outer = outerSizeTwips();
-    editorTwips_.setWidth(std::max(0, outer.width() - 300));
+    // A visible pane keeps its strip: the editor must not grow over it.
+    const int margin = preview_->isVisible() ? editorMarginBesidePane : editorMargin;
+    editorTwips_.setWidth(std::max(0, outer.width() - margin));
     editorTwips_.setHeight(std::max(0, outer.height() - 1400));
+    placeEditor();
+}
+
+void MainWindow::placeEditor() {
     editor_->setGeometry(twipsToPixels(editorTwips_.left()), twipsToPixels(editorTwips_.top()),
                          twipsToPixels(editorTwips_.width()), twipsToPixels(editorTwips_.height()));
+    const QRect e = editor_->geometry();
+    const int left = e.left() + e.width();
+    preview_->pane()->setGeometry(left, e.top(), std::max(0, centralWidget()->width() - left),
+                                  e.height());
 }
 
 // ---- Editor notifications ---------------------------------------------------------------
@@ -392,9 +413,12 @@ void MainWindow::openDocument() {
 }
 void MainWindow::save() {
     document_->save();
+    // The pane's relative links follow the document's folder.
+    preview_->scheduleRefresh();
 }
 void MainWindow::saveAs() {
     document_->saveAs();
+    preview_->scheduleRefresh();
 }
 void MainWindow::exitProgram() {
     document_->exit();
@@ -415,9 +439,20 @@ void MainWindow::printSource() {
                          document_->displayName(), *services_.dialogs);
 }
 
-// The preview is not part of this build yet.
-void MainWindow::previewInBrowser() {}
-void MainWindow::toggleInstantPreview() {}
+void MainWindow::previewInBrowser() {
+    browserPreview_->run();
+    preview_->scheduleRefresh();
+}
+
+void MainWindow::toggleInstantPreview() {
+    // The pane's visibility decides, not the check mark; the mark follows it.
+    const bool show = !preview_->isVisible();
+    const int margin = show ? editorMarginBesidePane : editorMarginPaneHidden;
+    editorTwips_.setWidth(std::max(0, outerSizeTwips().width() - margin));
+    placeEditor();
+    preview_->setVisible(show);
+    requiredItem("mnuipreview")->setChecked(show);
+}
 
 void MainWindow::showHelp(int context) {
     quenbry::showHelp(*services_.shell, context);

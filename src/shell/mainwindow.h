@@ -10,6 +10,8 @@
 #include "platform/editorwidget.h"
 #include "platform/imagebutton.h"
 #include "platform/services.h"
+#include "preview/browserpreview.h"
+#include "preview/instantpreview.h"
 
 #include <QHash>
 #include <QMainWindow>
@@ -47,6 +49,7 @@ public:
     const History &history() const { return *history_; }
     const SyntaxColouring &colouring() const { return colouring_; }
     const Document &document() const { return *document_; }
+    const InstantPreview &preview() const { return *preview_; }
     // The current skin configuration, for the dialogs that take over the window's skin.
     const SkinConfiguration *skinConfiguration() const;
 
@@ -54,6 +57,9 @@ public:
     QSize outerSizeTwips() const;
     void resizeTwips(int width, int height);
     QRect editorTwips() const { return editorTwips_; }
+
+    // Deletes the temporary preview file, for the window's close.
+    void deletePreviewFile() { preview_->deleteFile(); }
 
 protected:
     void resizeEvent(QResizeEvent *event) override;
@@ -88,6 +94,8 @@ private:
     // Whether the window may close: the close saves without asking.
     bool shutDown();
     void layoutEditor();
+    // Puts the editor where editorTwips_ says and the preview pane in the strip at its right.
+    void placeEditor();
 
     // Editor notifications.
     void onTextChanged();
@@ -127,6 +135,8 @@ private:
     SyntaxColouring colouring_;
     std::unique_ptr<History> history_;
     std::unique_ptr<Document> document_;
+    std::unique_ptr<InstantPreview> preview_;
+    std::unique_ptr<BrowserPreview> browserPreview_;
     bool ended_ = false;
     bool loaded_ = false;
     QSize requestedTwips_;

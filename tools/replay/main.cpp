@@ -1,6 +1,7 @@
 // quenbry-replay [SCRIPT]: runs a script of user actions against the real main window on the
 // offscreen platform, in a fresh scratch folder, and prints the state as JSON lines.
 #include "buildinfo.h"
+#include "preview/webengine.h"
 #include "replaydriver.h"
 
 #include <QApplication>
@@ -11,6 +12,17 @@
 
 int main(int argc, char **argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
+    // The per-user runtime folder, where the preview file lives, is a folder of the scratch
+    // folder: the script sees the file, and nothing is written outside.
+    QTemporaryDir scratch;
+    const QString runtime = scratch.filePath(QStringLiteral("runtime"));
+    if (!scratch.isValid() ||
+        !QDir().mkdir(runtime, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner)) {
+        std::fprintf(stderr, "cannot create a scratch folder\n");
+        return 1;
+    }
+    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime));
+    quenbry::prepareWebEngineEnvironment();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QString::fromLatin1(quenbry::applicationTitle));
 
@@ -27,8 +39,7 @@ int main(int argc, char **argv) {
     }
     const QStringList lines = QString::fromUtf8(script.readAll()).split(u'\n');
 
-    QTemporaryDir scratch;
-    if (!scratch.isValid() || !QDir::setCurrent(scratch.path())) {
+    if (!QDir::setCurrent(scratch.path())) {
         std::fprintf(stderr, "cannot create a scratch folder\n");
         return 1;
     }

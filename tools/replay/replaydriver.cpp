@@ -12,6 +12,7 @@
 #include <QComboBox>
 #include <QDialog>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -35,8 +36,8 @@ QString colourName(QRgb c) {
 // The state's top-level keys, in the order a dump prints them.
 const QStringList stateKeys{"text",      "selStart", "selLength", "colours",  "typing",
                             "title",     "fileName", "modified",  "trapUndo", "undoStack",
-                            "redoStack", "commands", "window",    "editor",   "clipboard",
-                            "ended",     "events"};
+                            "redoStack", "commands", "window",    "editor",   "preview",
+                            "clipboard", "ended",    "events"};
 
 QJsonValue toQJson(const Json &j) {
     return QJsonDocument::fromJson(("[" + j.serialize() + "]").toUtf8()).array().at(0);
@@ -648,6 +649,13 @@ Json ReplayDriver::stateValue(const QString &key, const QString &only) {
             .set("height", g.height())
             .set("background", e->backgroundColour().name())
             .set("focus", w.focusWidget() == e);
+    }
+    if (key == QLatin1String("preview")) {
+        const QString path = w.preview().file().path();
+        return Json::object()
+            .set("visible", w.preview().isVisible())
+            .set("file", log_.display(path))
+            .set("exists", QFileInfo::exists(path));
     }
     if (key == QLatin1String("clipboard"))
         return clipboard_.text();

@@ -1,12 +1,15 @@
 // Keystroke latency through the real main window, beside QScintilla with its HTML lexer as a
 // peer: open time and the latency of each typed key up to a synchronous repaint of the view.
-// Prints a table; the peer is only ever linked into this benchmark.
+// Prints a table; the peer is only ever linked into this benchmark. A second table types the
+// same keys into the 100 KB and 1 MB pages with the live preview pane closed and open.
 //
 // One keystroke, on both sides, is timed from the key press through the release, the posted
 // events it left behind (processEvents) and a synchronous repaint of the viewport, so work
 // that an editor defers to the event loop is counted as well.
 
 #include "pages.h"
+#include "platform/twips.h"
+#include "preview/webengine.h"
 #include "shell/mainwindow.h"
 #include "testsupport/scriptedservices.h"
 
@@ -15,6 +18,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QDeadlineTimer>
 #include <QFile>
 #include <QKeyEvent>
 #include <QTemporaryDir>
@@ -53,6 +57,8 @@ struct Options {
 struct Page {
     const char *name;
     QString text;
+    // Typed into once more with the preview pane open.
+    bool withPane = false;
 };
 
 // One keystroke as a user types it: a printable character, or Backspace.
@@ -131,11 +137,22 @@ void typeKeys(QWidget *target, QWidget *viewport, const std::vector<Key> &keys, 
 
 class OurSide {
 public:
-    OurSide() {
+    // With previewPane, the Instant Preview pane is open: every pause in typing rewrites the
+    // preview file and reloads the page in the web engine.
+    explicit OurSide(bool previewPane = false, QSize size = windowSize)
+        : previewPane_(previewPane) {
+        // The preview file goes to the benchmark's own folder.
+        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(dir_.path()));
         window_ = std::make_unique<MainWindow>(desktop_.services());
         window_->startUp();
-        window_->resize(windowSize);
+        window_->resize(size);
         window_->show();
+        QObject::connect(window_->preview().pane(), &PreviewPane::pageLoaded,
+                         [this] { ++pagesLoaded_; });
+        if (previewPane_) {
+            window_->menuItem(QStringLiteral("mnuipreview"))->trigger();
+            waitForPage(0);
+        }
         QCoreApplication::processEvents();
     }
 
@@ -155,11 +172,15 @@ public:
         if (window_->modified())
             desktop_.dialogs.queueAnswer(MessageAnswer::No);
         desktop_.dialogs.queueFileName(path);
+        const int loadsBefore = pagesLoaded_;
         auto t = Clock::now();
         window_->menuItem(QStringLiteral("mnuopen"))->trigger();
         QCoreApplication::processEvents();
         ed->viewport()->repaint();
         r.openMs = msSince(t);
+        // The keys are timed with the engine idle, the opened page rendered.
+        if (previewPane_)
+            waitForPage(loadsBefore);
         if (ed->length() != page.text.size()) {
             std::fprintf(stderr, "%s: the window did not open the page (%d of %lld chars)\n",
                          page.name, ed->length(), static_cast<long long>(page.text.size()));
@@ -180,9 +201,23 @@ public:
     void close() { window_.reset(); }
 
 private:
+    // Waits until the pane has loaded a page more than `before`; the engine renders in
+    // processes of its own.
+    void waitForPage(int before) {
+        const QDeadlineTimer deadline(60'000);
+        while (pagesLoaded_ <= before && !deadline.hasExpired())
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 50);
+        if (pagesLoaded_ <= before) {
+            std::fprintf(stderr, "the preview pane loaded no page\n");
+            std::exit(1);
+        }
+    }
+
     QTemporaryDir dir_;
     ScriptedDesktop desktop_;
     std::unique_ptr<MainWindow> window_;
+    bool previewPane_;
+    int pagesLoaded_ = 0;
 };
 
 // ---- The peer: QScintilla with its HTML lexer, as its users see it ------------------------
@@ -248,6 +283,7 @@ void usage() {
 int main(int argc, char **argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
+    prepareWebEngineEnvironment();
     QApplication app(argc, argv);
 
     Options opt;
@@ -265,8 +301,8 @@ int main(int argc, char **argv) {
         usage();
 
     const Page allPages[] = {
-        {"realistic 100 KB", bench::realisticPage(100'000)},
-        {"realistic 1 MB", bench::realisticPage(1'000'000)},
+        {"realistic 100 KB", bench::realisticPage(100'000), true},
+        {"realistic 1 MB", bench::realisticPage(1'000'000), true},
         {"realistic 10 MB", bench::realisticPage(10'000'000)},
         {"minified 100 KB", bench::minifiedPage(100'000)},
         {"minified 1 MB", bench::minifiedPage(1'000'000)},
@@ -298,6 +334,26 @@ int main(int argc, char **argv) {
     }
     const long peerPeakKb = procStatusKb("VmHWM:");
 
+    // Last, so that the web engine counts in neither peak: each page typed into with the pane
+    // closed and open, one after the other under the same conditions. The pane takes 6150
+    // twips of the editor's width; the closed side's window is narrower by as much, so that
+    // both editors paint lines of the same width and only the preview makes a difference.
+    std::vector<size_t> paneRows;
+    for (size_t i = 0; i < pageCount; ++i)
+        if (pages[i].withPane)
+            paneRows.push_back(i);
+    std::vector<Result> paneClosed(pageCount);
+    std::vector<Result> paneOpen(pageCount);
+    if (!paneRows.empty()) {
+        OurSide closed(false, windowSize - QSize(twipsToPixels(6150), 0));
+        OurSide open(true);
+        for (size_t i : paneRows) {
+            std::fprintf(stderr, "ours, preview pane closed and open: %s\n", pages[i].name);
+            paneClosed[i] = closed.run(pages[i], keys, opt);
+            paneOpen[i] = open.run(pages[i], keys, opt);
+        }
+    }
+
     std::printf("Keystroke benchmark: %dx%d offscreen, up to %d keys per page and editor "
                 "(%.0f s budget); times in ms; ratio = ours / QScintilla\n\n",
                 windowSize.width(), windowSize.height(), opt.keys, opt.budgetSeconds);
@@ -324,5 +380,22 @@ int main(int argc, char **argv) {
     else
         std::printf("peak RSS (VmHWM): ours %.1f MB; process after the peer %.1f MB\n",
                     oursPeakKb / 1024.0, peerPeakKb / 1024.0);
+    if (!paneRows.empty()) {
+        std::printf("\nOurs with the Instant Preview pane closed and open (V); ratio = open / "
+                    "closed\n\n");
+        std::printf("%-17s %5s | %7s %7s %6s | %7s %7s %6s | %7s %7s %6s\n", "page", "keysV", "p50",
+                    "p50V", "ratio", "p99", "p99V", "ratio", "max", "maxV", "ratio");
+        for (size_t i : paneRows) {
+            const Result &o = paneClosed[i];
+            const Result &v = paneOpen[i];
+            std::printf("%-17s %5zu | %7.3f %7.3f %6.2f | %7.2f %7.2f %6.2f | %7.2f %7.2f "
+                        "%6.2f%s\n",
+                        pages[i].name, v.keyMs.size(), o.percentile(0.5), v.percentile(0.5),
+                        ratio(v.percentile(0.5), o.percentile(0.5)), o.percentile(0.99),
+                        v.percentile(0.99), ratio(v.percentile(0.99), o.percentile(0.99)), o.max(),
+                        v.max(), ratio(v.max(), o.max()),
+                        o.lengthOk && v.lengthOk ? "" : "  [TEXT LENGTH MISMATCH]");
+        }
+    }
     return 0;
 }

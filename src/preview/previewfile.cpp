@@ -10,12 +10,13 @@ namespace quenbry {
 
 PreviewFile::PreviewFile(const QString &folder)
     : folder_(QDir::cleanPath(folder))
-    , path_(folder_ + QStringLiteral("/temp.html")) {}
+    , path_(folder.isEmpty() ? QString() : folder_ + QStringLiteral("/temp.html")) {}
 
 QString PreviewFile::defaultFolder() {
-    // Qt creates the runtime folder with mode 0700 when the session has none.
-    return QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation) +
-           QStringLiteral("/quenbry");
+    // When the session has no runtime folder, or one that is not the user's alone, Qt makes
+    // one with mode 0700; it gives none when it cannot.
+    const QString runtime = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
+    return runtime.isEmpty() ? QString() : runtime + QStringLiteral("/quenbry");
 }
 
 bool PreviewFile::write(QStringView text) {
@@ -36,6 +37,10 @@ bool PreviewFile::write(QStringView text) {
 bool PreviewFile::tryWrite(QStringView text, QString &error) {
     constexpr auto folderMode = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner;
     constexpr auto fileMode = QFile::ReadOwner | QFile::WriteOwner;
+    if (folder_.isEmpty()) {
+        error = QStringLiteral("there is no private runtime folder");
+        return false;
+    }
     QDir dir(folder_);
     if (!dir.exists() && !QDir().mkdir(folder_, folderMode) && !dir.exists()) {
         error = QStringLiteral("the folder cannot be created");
@@ -60,7 +65,8 @@ bool PreviewFile::tryWrite(QStringView text, QString &error) {
 }
 
 void PreviewFile::remove() {
-    QFile::remove(path_);
+    if (!path_.isEmpty())
+        QFile::remove(path_);
 }
 
 } // namespace quenbry

@@ -14,7 +14,8 @@ public:
     explicit PreviewFile(const QString &folder);
 
     // The per-user runtime folder's "quenbry" folder: every instance of the program run by the
-    // same user shares the one file, and no other user can read it.
+    // same user shares the one file, and no other user can read it. Empty when the user has
+    // no private runtime folder; the file is then never written.
     static QString defaultFolder();
 
     QString path() const { return path_; }

@@ -57,7 +57,7 @@ protected:
     std::unique_ptr<MainWindow> window;
 };
 
-TEST_F(PreviewWindow, StartUpWritesThePageAsASavedDocumentHoldsIt) {
+TEST_F(PreviewWindow, StartUpWritesThePageAsASaveWould) {
     const QByteArray preview = bytesOf(window->preview().file().path());
     saveAs("page.html");
     EXPECT_FALSE(preview.isEmpty());
@@ -70,10 +70,10 @@ TEST_F(PreviewWindow, ShowsTheEditorsPageWithThePicturesBesideTheDocument) {
     ASSERT_TRUE(picture.save(path("pic.png")));
     // Not this one: an untitled page finds nothing, a titled one finds the document's.
     ASSERT_TRUE(picture.scaled(7, 7).save(path("runtime/quenbry/pic.png")));
-    EditorWidget *editor = window->editor();
-    editor->setText(QStringLiteral("<html><head><title>First</title></head>"
-                                   "<body style=\"height: 5000px\"><img id=\"i\" src=\"pic.png\">"
-                                   "</body></html>"));
+    EditorBuffer &editor = *window->editor();
+    editor.setText(QStringLiteral("<html><head><title>First</title></head>"
+                                  "<body style=\"height: 5000px\"><img id=\"i\" src=\"pic.png\">"
+                                  "</body></html>"));
     const QString width = QStringLiteral("document.getElementById('i').naturalWidth");
 
     QSignalSpy loaded(pane(), &PreviewPane::pageLoaded);
@@ -88,9 +88,9 @@ TEST_F(PreviewWindow, ShowsTheEditorsPageWithThePicturesBesideTheDocument) {
 
     // The user scrolls down the preview, then edits the title: the page reloads in place.
     EXPECT_EQ(evaluate(QStringLiteral("window.scrollTo(0, 600); window.scrollY")).toInt(), 600);
-    editor->setSelStart(editor->indexOf(QStringLiteral("First"), 0));
-    editor->setSelLength(5);
-    editor->setSelText(QStringLiteral("Second"));
+    editor.setSelStart(editor.indexOf(QStringLiteral("First"), 0));
+    editor.setSelLength(5);
+    editor.setSelText(QStringLiteral("Second"));
     ASSERT_TRUE(loaded.wait(engineTimeoutMs));
     EXPECT_EQ(evaluate(QStringLiteral("document.title")), QStringLiteral("Second"));
     EXPECT_EQ(evaluate(QStringLiteral("window.scrollY")).toInt(), 600);

@@ -30,7 +30,7 @@ void BrowserPreview::run() {
     }
     if (!holder_)
         createHolder();
-    fileLabel_->setText(QFileInfo(fileName).fileName());
+    fileLabel_->setText(document_.displayName());
     // Whether an opener took it is not examined: the desktop reports its own failures.
     shell_.openDefault(QFileInfo(fileName).absoluteFilePath());
 }

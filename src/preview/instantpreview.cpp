@@ -38,8 +38,7 @@ void InstantPreview::scheduleRefresh() {
 
 void InstantPreview::refresh() {
     const QString fileName = document_.fileName();
-    QString caption =
-        tr("Preview: %1").arg(fileName.isEmpty() ? tr("Untitled") : QFileInfo(fileName).fileName());
+    QString caption = tr("Preview: %1").arg(document_.displayName());
     if (file_.write(editor_.text())) {
         const QString linkFolder =
             fileName.isEmpty() ? QString() : QFileInfo(fileName).absolutePath();

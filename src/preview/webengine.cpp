@@ -26,21 +26,19 @@ void deleteShareContext() {
     shareContext = nullptr;
 }
 
-// The web engine draws into OpenGL contexts shared with Qt's, through a global share context.
-// Qt's own set-up makes it when the application object is created, which costs every start
-// tens of megabytes and a tenth of a second for a pane that is perhaps never shown; made here,
-// just before the engine is loaded, it costs only those who look at a preview. Where the
-// platform has no OpenGL (offscreen) the context stays invalid, as Qt's own would, and the
-// engine draws in software; without any context it would crash.
+// The web engine looks for Qt's global OpenGL share context when it starts, and crashes
+// without one, even though the pane draws in software (see the plugin). Qt's own set-up would
+// make and create it with the application object, loading the OpenGL driver at every start:
+// tens of megabytes and a tenth of a second for a pane that is perhaps never shown. An
+// uncreated context, set just before the engine is loaded, is all the engine needs to go on
+// without OpenGL.
 void shareOpenGLContexts() {
     if (QOpenGLContext::globalShareContext())
         return;
-    auto *context = new QOpenGLContext;
-    context->create();
-    shareContext = context;
+    shareContext = new QOpenGLContext;
     // Post routines run last registered first: this one after the engine's own clean-up.
     qAddPostRoutine(deleteShareContext);
-    qt_gl_set_global_share_context(context);
+    qt_gl_set_global_share_context(shareContext);
 }
 
 } // namespace

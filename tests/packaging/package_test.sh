@@ -2,7 +2,7 @@
 # Builds the Debian package from the build tree, unpacks it into a scratch root as dpkg would
 # install it, and checks what a desktop relies on: the program the .desktop entry starts, the
 # icon it names, the AppStream data and its launchable, the user guide, the computed
-# dependencies, and that nothing but the program and its data came along.
+# dependencies, and that nothing but the program, its preview plugin and its data came along.
 # Usage: package_test.sh CPACK BUILD_DIR SCRATCH_DIR VERSION HELP_SOURCE
 set -eu
 cpack=$1 build=$2 scratch=$3 version=$4 help_source=$5
@@ -20,6 +20,7 @@ deb=$1 root=$scratch/root
 dpkg-deb -x "$deb" "$root"
 
 [ -f "$root/usr/bin/quenbry" ] && [ -x "$root/usr/bin/quenbry" ] || fail "usr/bin/quenbry is not an executable file"
+[ -f "$root/usr/lib/quenbry/quenbry-webview.so" ] || fail "no preview plugin at usr/lib/quenbry, where the program looks"
 set -- "$root"/usr/share/applications/*.desktop
 [ $# -eq 1 ] && [ -f "$1" ] || fail "not one .desktop file in usr/share/applications"
 desktop=$1
@@ -37,6 +38,6 @@ grep -q "<release version=\"$version\"" "$root"/usr/share/metainfo/*.metainfo.xm
 [ ! -e "$help_source" ] || [ -s "$root/usr/share/quenbry/help/index.html" ] ||
   fail "no user guide at usr/share/quenbry/help/index.html"
 dpkg-deb -f "$deb" Depends | grep -q 'libqt6widgets6' || fail "Depends not computed: $(dpkg-deb -f "$deb" Depends)"
-extra=$(cd "$root" && find . ! -type d | grep -vE '^\./usr/(bin/quenbry|share/(applications|metainfo|icons|quenbry)/.*|share/doc/quenbry/copyright)$' || true)
+extra=$(cd "$root" && find . ! -type d | grep -vE '^\./usr/(bin/quenbry|lib/quenbry/quenbry-webview\.so|share/(applications|metainfo|icons|quenbry)/.*|share/doc/quenbry/copyright)$' || true)
 [ -z "$extra" ] || fail "the package holds more than the program and its data: $extra"
 echo "ok: $(basename "$deb"), Depends: $(dpkg-deb -f "$deb" Depends)"

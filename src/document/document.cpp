@@ -157,8 +157,10 @@ bool Document::mayOverwriteCurrentFile() {
     const std::optional<FileStamp> now = currentFileStamp(fileName_);
     if (!now || !stamp_ || *now == *stamp_)
         return true;
+    // Enter keeps the other program's version: overwriting it is the step to think twice about.
     return dialogs_.message(host_.dialogOwner(), kChangedOnDiskText.arg(fileName_), kTitle,
-                            MessageButtons::YesNo, MessageIcon::Question) == MessageAnswer::Yes;
+                            MessageButtons::YesNoDefaultNo,
+                            MessageIcon::Question) == MessageAnswer::Yes;
 }
 
 bool Document::write(const QString &path) {

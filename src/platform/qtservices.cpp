@@ -39,8 +39,9 @@ MessageAnswer QtDialogs::message(QWidget *owner, const QString &text, const QStr
         box.setDefaultButton(QMessageBox::Ok);
         break;
     case MessageButtons::YesNo:
+    case MessageButtons::YesNoDefaultNo:
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No);
-        box.setDefaultButton(QMessageBox::Yes);
+        box.setDefaultButton(buttons == MessageButtons::YesNo ? QMessageBox::Yes : QMessageBox::No);
         break;
     case MessageButtons::YesNoCancel:
         box.setStandardButtons(QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel);
@@ -56,9 +57,10 @@ MessageAnswer QtDialogs::message(QWidget *owner, const QString &text, const QStr
         return MessageAnswer::Cancel;
     default:
         // A Yes/No box closed by Escape or its close box answers No.
-        return buttons == MessageButtons::YesNo ? MessageAnswer::No
-               : buttons == MessageButtons::Ok  ? MessageAnswer::Ok
-                                                : MessageAnswer::Cancel;
+        return buttons == MessageButtons::YesNo || buttons == MessageButtons::YesNoDefaultNo
+                   ? MessageAnswer::No
+               : buttons == MessageButtons::Ok ? MessageAnswer::Ok
+                                               : MessageAnswer::Cancel;
     }
 }
 

@@ -14,7 +14,8 @@ class QPrinter;
 
 namespace quenbry {
 
-enum class MessageButtons { Ok, YesNo, YesNoCancel };
+// YesNoDefaultNo is for questions where Enter must not destroy anything.
+enum class MessageButtons { Ok, YesNo, YesNoCancel, YesNoDefaultNo };
 enum class MessageIcon { None, Question, Critical, Information };
 enum class MessageAnswer { Ok, Yes, No, Cancel };
 
@@ -31,7 +32,7 @@ enum class PrintRange { All, Selection };
 class Dialogs {
 public:
     virtual ~Dialogs() = default;
-    // The first button of the set is the default one.
+    // The first button of the set is the default one, unless the set says otherwise.
     virtual MessageAnswer message(QWidget *owner, const QString &text, const QString &title,
                                   MessageButtons buttons, MessageIcon icon) = 0;
     // The chosen path, or nothing when the dialog was cancelled.

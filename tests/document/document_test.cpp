@@ -439,9 +439,9 @@ TEST_F(DocumentTest, SaveKeepsTheFileAsOthersSeeIt) {
 }
 
 // A file changed on disk since it was opened or saved is overwritten only when the user says
-// so: another program rewrote it (answered No: the file and the document stay as they were),
-// a second editor saved it (answered Yes), or it was deleted (simply written, unasked: the
-// dialogs are strict).
+// so, and No is the default button: another program rewrote it (answered No: the file and the
+// document stay as they were), a second editor saved it (answered Yes), or it was deleted
+// (simply written, unasked: the dialogs are strict).
 TEST(ChangedOnDisk, AsksBeforeOverwriting) {
     enum Other { Rewrites, SecondEditorSaves, Deletes };
     for (const Other other : {Rewrites, SecondEditorSaves, Deletes}) {
@@ -467,7 +467,7 @@ TEST(ChangedOnDisk, AsksBeforeOverwriting) {
             s.expectOnlyMessage("The file " + file +
                                     " has been changed on disk since it was "
                                     "opened. Overwrite it?",
-                                "Quenbry HTML Editor", MessageButtons::YesNo);
+                                "Quenbry HTML Editor", MessageButtons::YesNoDefaultNo);
         }
         EXPECT_EQ(readBytes(file), written ? "mine\r\n" : "rewritten");
         EXPECT_EQ(s.doc.modified(), !written);

@@ -39,13 +39,15 @@ bool ScriptedDialogs::takeAnswer(bool queued, Json &event, const QString &what) 
 
 MessageAnswer ScriptedDialogs::message(QWidget *, const QString &text, const QString &title,
                                        MessageButtons buttons, MessageIcon icon) {
-    static const char *buttonNames[] = {"ok", "yesno", "yesnocancel"};
+    static const char *buttonNames[] = {"ok", "yesno", "yesnocancel", "yesno"};
     static const char *iconNames[] = {"none", "question", "critical", "information"};
     messages.push_back({text, title, buttons, icon});
     Json e = Json::object();
     e.set("kind", "message").set("title", title).set("text", text);
     e.set("buttons", buttonNames[int(buttons)]).set("icon", iconNames[int(icon)]);
-    MessageAnswer answer = buttons == MessageButtons::Ok ? MessageAnswer::Ok : MessageAnswer::Yes;
+    MessageAnswer answer = buttons == MessageButtons::Ok               ? MessageAnswer::Ok
+                           : buttons == MessageButtons::YesNoDefaultNo ? MessageAnswer::No
+                                                                       : MessageAnswer::Yes;
     if (takeAnswer(!answers_.empty(), e, QStringLiteral("message box: ") + text)) {
         answer = answers_.front();
         answers_.pop_front();

@@ -4,7 +4,7 @@
 
 #include "colouring/syntaxcolouring.h"
 #include "pages.h"
-#include "platform/editorcore.h"
+#include "text/editorcore.h"
 
 #include <algorithm>
 #include <cstdio>

@@ -1,7 +1,7 @@
 // The edit history on a 10 MB page: what 10,000 recorded keystrokes add to peak memory, and
 // how long single Undo and Redo steps take. Prints a table.
 #include "history/history.h"
-#include "platform/editorcore.h"
+#include "text/editorcore.h"
 
 #include <QString>
 #include <algorithm>

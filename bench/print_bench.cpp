@@ -5,7 +5,7 @@
 
 #include "colouring/syntaxcolouring.h"
 #include "pages.h"
-#include "platform/editorcore.h"
+#include "text/editorcore.h"
 #include "preview/sourceprinter.h"
 
 #include <QApplication>

@@ -60,7 +60,7 @@ void SyntaxColouring::setColour(EditorBuffer &buffer, quint32 colorRef) {
     // consumed; the next pass has to look at it again.
     if (buffer.selLength() > 0)
         noteRecolour(buffer.selStart(), buffer.selLength());
-    buffer.setSelColor(toQRgb(colorRef));
+    buffer.setSelColor(toRgb(colorRef));
 }
 
 int SyntaxColouring::colourKeystroke(EditorBuffer &buffer, int &keyAscii) {
@@ -191,12 +191,12 @@ std::vector<SyntaxColouring::Region> SyntaxColouring::scanRegions(const EditorBu
 
 void SyntaxColouring::paintRegion(EditorBuffer &buffer, const Region &region) {
     if (region.comment) {
-        buffer.setColour(region.start, region.end - region.start + 1, toQRgb(CommentColor));
+        buffer.setColour(region.start, region.end - region.start + 1, toRgb(CommentColor));
         return;
     }
     const QString tag = buffer.mid(region.start, region.end - region.start + 1);
     colourTag(tag, region.start, [&](int from, int length, quint32 colorRef) {
-        buffer.setColour(from, length, toQRgb(colorRef));
+        buffer.setColour(from, length, toRgb(colorRef));
     });
 }
 
@@ -406,7 +406,7 @@ void SyntaxColouring::paintRescannedRegions(EditorBuffer &buffer, const Rescan &
     const std::optional<Region> &oldK = change.firstOld;
     auto paintComment = [&](int from, int to) {
         if (to >= from)
-            buffer.setColour(from, to - from + 1, toQRgb(CommentColor));
+            buffer.setColour(from, to - from + 1, toRgb(CommentColor));
     };
     for (const Region &r : fresh) {
         if (r.comment && oldK && oldK->comment && oldK->start == r.start &&

@@ -7,9 +7,8 @@
 // Change calls noteEdit(buffer.lastEdit()) and then, when the change is recorded,
 // colourRegions(buffer).
 
-#include "platform/editorbuffer.h"
+#include "text/editorbuffer.h"
 
-#include <QRgb>
 #include <QtGlobal>
 #include <climits>
 #include <optional>
@@ -36,9 +35,8 @@ public:
     static constexpr quint32 CommentColor = 0x00808040;
     static constexpr quint32 ScriptColor = 0x00000080;
 
-    static constexpr QRgb toQRgb(quint32 colorRef) {
-        return qRgb(int(colorRef & 0xff), int((colorRef >> 8) & 0xff),
-                    int((colorRef >> 16) & 0xff));
+    static constexpr Rgb toRgb(quint32 colorRef) {
+        return rgb(int(colorRef & 0xff), int((colorRef >> 8) & 0xff), int((colorRef >> 16) & 0xff));
     }
 
     // The typing state follows the stream of typed characters only and lives as long as the

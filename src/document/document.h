@@ -3,7 +3,7 @@
 // the save prompt, and the file commands New, Open, Save, Save As and Exit.
 
 #include "documentfile.h"
-#include "platform/editorbuffer.h"
+#include "text/editorbuffer.h"
 #include "platform/services.h"
 #include "template/pagetemplate.h"
 

@@ -3,7 +3,7 @@
 // the availability of both commands. Entries are kept as differences between neighbours, with
 // the editor's own text as the newest state, so the history costs what the edits cost.
 
-#include "platform/editorbuffer.h"
+#include "text/editorbuffer.h"
 #include "textdelta.h"
 
 #include <QString>

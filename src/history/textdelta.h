@@ -2,7 +2,7 @@
 // One text turned into another by replacing a single run: the way the history stores each
 // entry against its neighbour instead of keeping a whole copy of the page per entry.
 
-#include "platform/editorbuffer.h"
+#include "text/editorbuffer.h"
 
 #include <QString>
 

@@ -34,6 +34,18 @@ EditorWidget::EditorWidget(QWidget *parent)
     connect(this, &QPlainTextEdit::cursorPositionChanged, this,
             &EditorWidget::syncSelectionFromView);
     connect(this, &QPlainTextEdit::selectionChanged, this, &EditorWidget::syncSelectionFromView);
+    addObserver(this);
+}
+
+EditorWidget::~EditorWidget() {
+    removeObserver(this);
+}
+
+void EditorWidget::textReplaced(const TextReplaced &change) {
+    if (change.start == 0 && change.inserted == length())
+        viewReset();
+    else
+        viewReplaced(change.start, change.removed, change.inserted);
 }
 
 QString EditorWidget::toViewText(QStringView exact) {
@@ -90,18 +102,18 @@ void EditorWidget::viewReset() {
     viewSelectionChanged();
 }
 
-void EditorWidget::viewReplaced(int start, const QString &removed, const QString &inserted) {
+void EditorWidget::viewReplaced(int start, int removed, int inserted) {
     flushColourDirt();
     // Widen the edit so that a CR before it or an LF after it is rewritten with it: an edit
     // can join a lone CR and a lone LF into one line end, or split a pair into two.
-    const int insEnd = start + int(inserted.size());
+    const int insEnd = start + inserted;
     const int a = start > 0 && at(start - 1) == u'\r' ? start - 1 : start;
     const int tail = insEnd < length() && at(insEnd) == u'\n' ? 1 : 0;
-    const int oldEnd = start + int(removed.size()) + tail;
+    const int oldEnd = start + removed + tail;
     const int viewA = toViewOffset(a);
     const int viewB = toViewOffset(oldEnd);
 
-    const int delta = int(inserted.size()) - int(removed.size());
+    const int delta = inserted - removed;
     auto first = std::lower_bound(crlf_.begin(), crlf_.end(), a);
     auto last = std::lower_bound(first, crlf_.end(), oldEnd);
     for (auto it = last; it != crlf_.end(); ++it)

@@ -3,7 +3,7 @@
 // text (every line end as it is) and the colours; the view shows one block per line and
 // renders colours lazily, block by block, when a block becomes visible.
 
-#include "editorcore.h"
+#include "text/editorcore.h"
 
 #include <QKeySequence>
 #include <QPlainTextEdit>
@@ -12,10 +12,11 @@
 
 namespace quenbry {
 
-class EditorWidget : public QPlainTextEdit, public EditorCore {
+class EditorWidget : public QPlainTextEdit, public EditorCore, private EditorObserver {
     Q_OBJECT
 public:
     explicit EditorWidget(QWidget *parent = nullptr);
+    ~EditorWidget() override;
 
     // Key sequences that belong to the window's commands: the editor never acts on them
     // itself, so they reach the menu (or nothing, when the command is disabled).
@@ -32,11 +33,6 @@ public:
     int fromViewOffset(int viewOffset) const;
 
 protected:
-    void viewReplaced(int start, const QString &removed, const QString &inserted) override;
-    void viewReset() override;
-    void viewColoured(int start, int length) override;
-    void viewSelectionChanged() override;
-
     bool event(QEvent *event) override;
     void keyPressEvent(QKeyEvent *event) override;
     void inputMethodEvent(QInputMethodEvent *event) override;
@@ -45,6 +41,17 @@ protected:
     void changeEvent(QEvent *event) override;
 
 private:
+    // EditorObserver
+    void textReplaced(const TextReplaced &change) override;
+    void coloursChanged(const ColoursChanged &change) override {
+        viewColoured(change.start, change.length);
+    }
+    void selectionChanged(const SelectionChanged &) override { viewSelectionChanged(); }
+    void viewReplaced(int start, int removed, int inserted);
+    void viewReset();
+    void viewColoured(int start, int length);
+    void viewSelectionChanged();
+
     bool isReserved(const QKeyEvent *event) const;
     void syncSelectionFromView();
     void jumpScrollTo(const QTextCursor &cursor);

@@ -1,7 +1,7 @@
 #include "instantpreview.h"
 
 #include "document/document.h"
-#include "platform/editorbuffer.h"
+#include "text/editorbuffer.h"
 
 #include <QFileInfo>
 

@@ -12,7 +12,7 @@
 // long text is laid out in parts, each ending where a page ends, as Qt's layout cannot
 // address more than a few thousand pages at a printer's resolution.
 
-#include "platform/editorbuffer.h"
+#include "text/editorbuffer.h"
 
 #include <QFont>
 #include <QString>

@@ -2,7 +2,7 @@
 // The HTML 4.01 Transitional page skeleton: the page the New Page dialog builds from a title
 // and two font values, and the fixed page the editor starts with.
 
-#include "platform/editorbuffer.h"
+#include "text/editorbuffer.h"
 
 #include <QString>
 

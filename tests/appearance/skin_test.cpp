@@ -41,11 +41,11 @@ TEST(MainSkin, SkinnedTextStaysLegible) {
         const char *what;
         QColor text, back;
     } cases[] = {
-        {"text", SyntaxColouring::toQRgb(SyntaxColouring::TextColor), background},
-        {"value", SyntaxColouring::toQRgb(SyntaxColouring::ValueColor), background},
-        {"tag", SyntaxColouring::toQRgb(SyntaxColouring::TagColor), background},
-        {"comment", SyntaxColouring::toQRgb(SyntaxColouring::CommentColor), background},
-        {"script", SyntaxColouring::toQRgb(SyntaxColouring::ScriptColor), background},
+        {"text", SyntaxColouring::toRgb(SyntaxColouring::TextColor), background},
+        {"value", SyntaxColouring::toRgb(SyntaxColouring::ValueColor), background},
+        {"tag", SyntaxColouring::toRgb(SyntaxColouring::TagColor), background},
+        {"comment", SyntaxColouring::toRgb(SyntaxColouring::CommentColor), background},
+        {"script", SyntaxColouring::toRgb(SyntaxColouring::ScriptColor), background},
         {"labels", skinner.textColour(), background},
         {"selection", window.palette().color(QPalette::HighlightedText),
          window.palette().color(QPalette::Highlight)},

@@ -6,7 +6,7 @@
 #include "colouringsession.h"
 #include "fuzzfiles.h"
 #include "pages.h"
-#include "platform/editorcore.h"
+#include "text/editorcore.h"
 #include "referencepass.h"
 #include "testsupport/colourletters.h"
 
@@ -23,12 +23,12 @@ namespace {
 
 // Colours written as one letter per character, in the notation of the replay scripts, so that
 // the tables read like the text; D is the editor's default (a character never coloured).
-constexpr QRgb kUncoloured = qRgb(1, 2, 3);
+constexpr Rgb kUncoloured = rgb(1, 2, 3);
 
 QString colourLetters(const EditorBuffer &buffer) {
     QString out;
     for (int i = 0; i < buffer.length(); ++i) {
-        const QRgb c = buffer.colourAt(i) | 0xff000000u;
+        const Rgb c = buffer.colourAt(i) | 0xff000000u;
         out += c == (kUncoloured | 0xff000000u) ? QChar(u'D') : colourLetter(c);
     }
     return out;

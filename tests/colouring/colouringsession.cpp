@@ -1,7 +1,7 @@
 #include "colouringsession.h"
 
 #include "colouring/syntaxcolouring.h"
-#include "platform/editorcore.h"
+#include "text/editorcore.h"
 #include "referencepass.h"
 
 namespace quenbry::testing {
@@ -72,7 +72,7 @@ public:
     int indexOf(QStringView s, int from) const override {
         return counted(EditorCore::indexOf(s, from), from);
     }
-    void setColour(int start, int length, QRgb colour) override {
+    void setColour(int start, int length, Rgb colour) override {
         work_ += std::max(length, 0);
         EditorCore::setColour(start, length, colour);
     }

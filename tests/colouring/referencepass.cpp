@@ -26,7 +26,7 @@ QString left(const QString &s, int n) {
 }
 
 void paint(EditorBuffer &buffer, int start, int length, quint32 colorRef) {
-    buffer.setColour(start, length, SyntaxColouring::toQRgb(colorRef));
+    buffer.setColour(start, length, SyntaxColouring::toRgb(colorRef));
 }
 
 void colorTag(EditorBuffer &buffer, const QString &tag, int a, int b) {

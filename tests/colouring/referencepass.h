@@ -2,7 +2,7 @@
 // The region pass written the slow and obvious way, step by step over a copy of the whole
 // text, as the yardstick for SyntaxColouring::colourRegions.
 
-#include "platform/editorbuffer.h"
+#include "text/editorbuffer.h"
 
 #include <QString>
 #include <vector>

@@ -3,7 +3,7 @@
 #include "document/document.h"
 #include "document/documentfile.h"
 #include "document/filecodec.h"
-#include "platform/editorcore.h"
+#include "text/editorcore.h"
 #include "testsupport/scriptedservices.h"
 
 #include <QDir>

@@ -1,7 +1,7 @@
 #include "historyscenario.h"
 
 #include "history/history.h"
-#include "platform/editorcore.h"
+#include "text/editorcore.h"
 
 #include <algorithm>
 

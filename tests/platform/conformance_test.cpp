@@ -1,6 +1,6 @@
 // One suite of editor behaviour, run against the in-memory editor and the on-screen one.
-#include "platform/editorcore.h"
 #include "platform/editorwidget.h"
+#include "text/editorcore.h"
 
 #include <QApplication>
 #include <QKeyEvent>
@@ -159,8 +159,8 @@ TEST_P(Conformance, NotificationsFollowTextAndSelectionNotColour) {
     EXPECT_EQ(rec.selChanges, sel) << "an unchanged selection raises nothing";
     editor->setSelLength(2);
     EXPECT_EQ(rec.selChanges, sel + 1);
-    editor->setSelColor(qRgb(1, 2, 3));
-    editor->setColour(0, 3, qRgb(4, 5, 6));
+    editor->setSelColor(rgb(1, 2, 3));
+    editor->setColour(0, 3, rgb(4, 5, 6));
     EXPECT_EQ(rec.changes, 1) << "colour changes raise no Change";
     editor->setSelText(QStringLiteral("X"));
     EXPECT_EQ(rec.changes, 2);
@@ -196,7 +196,7 @@ TEST_P(Conformance, KeyPressComesFirstAndCanCancel) {
 }
 
 TEST_P(Conformance, ColoursAreInheritedAtTheInsertionPoint) {
-    const QRgb red = qRgb(200, 0, 0), blue = qRgb(0, 0, 160), def = editor->defaultTextColour();
+    const Rgb red = rgb(200, 0, 0), blue = rgb(0, 0, 160), def = editor->defaultTextColour();
     editor->setText(QStringLiteral("ab"));
     EXPECT_EQ(editor->colourAt(0), def | 0xff000000u);
     // An empty selection's colour is the next typed character's colour.
@@ -360,7 +360,7 @@ protected:
              b = b.next(), ++checked) {
             const int start = w.fromViewOffset(b.position());
             for (int i = 0; i < b.length() - 1; ++i) {
-                QRgb drawn = w.defaultTextColour() | 0xff000000u;
+                Rgb drawn = w.defaultTextColour() | 0xff000000u;
                 for (const QTextLayout::FormatRange &r : b.layout()->formats())
                     if (i >= r.start && i < r.start + r.length)
                         drawn = r.format.foreground().color().rgb();
@@ -374,7 +374,7 @@ protected:
 };
 
 TEST_F(WidgetRendering, ViewDrawsTheCoresColours) {
-    const QRgb blue = qRgb(0, 0, 160), purple = qRgb(128, 0, 128);
+    const Rgb blue = rgb(0, 0, 160), purple = rgb(128, 0, 128);
     w.setColour(0, 3, blue);
     w.setColour(30, 12, purple);
     expectVisibleBlocksMatchTheCore();
@@ -385,7 +385,7 @@ TEST_F(WidgetRendering, ViewDrawsTheCoresColours) {
     expectVisibleBlocksMatchTheCore();
 
     w.setSelStart(5);
-    w.setSelColor(qRgb(200, 0, 0));
+    w.setSelColor(rgb(200, 0, 0));
     w.typeCharacter('Z');
     w.setColour(40, 5, blue);
     expectVisibleBlocksMatchTheCore();

@@ -3,7 +3,7 @@
 #include "preview/sourceprinter.h"
 
 #include "colouring/syntaxcolouring.h"
-#include "platform/editorcore.h"
+#include "text/editorcore.h"
 #include "testsupport/scriptedservices.h"
 
 #include <QApplication>
@@ -90,7 +90,7 @@ TEST_F(SourcePrinterTest, TabsStopWhereTheEditorPutsThem) {
 }
 
 TEST_F(SourcePrinterTest, EachCharacterInItsColourOnWhitePaper) {
-    const QRgb tag = SyntaxColouring::toQRgb(SyntaxColouring::TagColor);
+    const QRgb tag = SyntaxColouring::toRgb(SyntaxColouring::TagColor);
     editor.setText("plain text\r\n<b>\r\nplain text");
     editor.setColour(12, 3, tag);
     // Printed from inside the first line on, as a selection is.

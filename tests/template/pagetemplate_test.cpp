@@ -1,5 +1,5 @@
 // The page skeleton: what goes in unchanged, its line ends, and the start-up page's quirk.
-#include "platform/editorcore.h"
+#include "text/editorcore.h"
 #include "template/pagetemplate.h"
 
 #include <QStringList>

@@ -29,7 +29,7 @@ namespace quenbry {
 
 namespace {
 
-QString colourName(QRgb c) {
+QString colourName(Rgb c) {
     return QColor::fromRgb(c).name(QColor::HexRgb);
 }
 

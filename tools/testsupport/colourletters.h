@@ -5,21 +5,20 @@
 #include "colouring/syntaxcolouring.h"
 
 #include <QChar>
-#include <QRgb>
 
 namespace quenbry {
 
-inline QChar colourLetter(QRgb colour) {
-    const QRgb c = colour | 0xff000000u;
-    if (c == SyntaxColouring::toQRgb(SyntaxColouring::TextColor))
+inline QChar colourLetter(Rgb colour) {
+    const Rgb c = colour | 0xff000000u;
+    if (c == SyntaxColouring::toRgb(SyntaxColouring::TextColor))
         return u'T';
-    if (c == SyntaxColouring::toQRgb(SyntaxColouring::TagColor))
+    if (c == SyntaxColouring::toRgb(SyntaxColouring::TagColor))
         return u'G';
-    if (c == SyntaxColouring::toQRgb(SyntaxColouring::ValueColor))
+    if (c == SyntaxColouring::toRgb(SyntaxColouring::ValueColor))
         return u'V';
-    if (c == SyntaxColouring::toQRgb(SyntaxColouring::CommentColor))
+    if (c == SyntaxColouring::toRgb(SyntaxColouring::CommentColor))
         return u'C';
-    if (c == SyntaxColouring::toQRgb(SyntaxColouring::ScriptColor))
+    if (c == SyntaxColouring::toRgb(SyntaxColouring::ScriptColor))
         return u'S';
     return u'?';
 }

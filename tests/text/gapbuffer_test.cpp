@@ -1,4 +1,4 @@
-#include "platform/gapbuffer.h"
+#include "text/gapbuffer.h"
 
 #include <gtest/gtest.h>
 #include <random>

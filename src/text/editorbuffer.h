@@ -1,9 +1,8 @@
 #pragma once
 // The editor as the rest of the program sees it: an exact text with one selection and
-// per-character colours, and the notifications the editor raises. Implemented in memory
-// (EditorCore) and by the on-screen editor (EditorWidget).
+// per-character colours, and the notifications the editor raises. EditorCore keeps it; the
+// on-screen view only shows it.
 
-#include <QRgb>
 #include <QString>
 #include <QStringView>
 #include <functional>
@@ -11,11 +10,18 @@
 
 namespace quenbry {
 
+// A colour as 0xAARRGGBB, the layout of Qt's QRgb, which belongs to Qt Gui: the editor's text
+// and everything that reads it need no more than Qt Core.
+using Rgb = quint32;
+constexpr Rgb rgb(int red, int green, int blue) {
+    return 0xff000000u | (Rgb(red & 0xff) << 16) | (Rgb(green & 0xff) << 8) | Rgb(blue & 0xff);
+}
+
 // Characters [start, start + length) all show this colour.
 struct ColourRun {
     int start = 0;
     int length = 0;
-    QRgb colour = 0;
+    Rgb colour = 0;
     bool operator==(const ColourRun &) const = default;
 };
 
@@ -59,14 +65,14 @@ public:
 
     // Colours the selection; on an empty selection, sets the colour that the next inserted
     // character takes.
-    virtual void setSelColor(QRgb colour) = 0;
+    virtual void setSelColor(Rgb colour) = 0;
     // Colours [start, start + length) without touching the selection.
-    virtual void setColour(int start, int length, QRgb colour) = 0;
+    virtual void setColour(int start, int length, Rgb colour) = 0;
     // The colour the user sees at offset.
-    virtual QRgb colourAt(int offset) const = 0;
+    virtual Rgb colourAt(int offset) const = 0;
     virtual std::vector<ColourRun> colourRuns() const = 0;
     // What a character shows that never got a colour of its own.
-    virtual QRgb defaultTextColour() const = 0;
+    virtual Rgb defaultTextColour() const = 0;
 
     virtual const TextEdit &lastEdit() const = 0;
 

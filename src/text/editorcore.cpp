@@ -6,6 +6,7 @@ namespace quenbry {
 
 EditorCore::EditorCore() {
     palette_.push_back(0);
+    lines_.reset(text_);
 }
 
 QString EditorCore::mid(int start, int length) const {
@@ -41,13 +42,21 @@ void EditorCore::setText(const QString &text) {
         setSelection(0, 0);
         return;
     }
+    const int oldLines = lineCount();
     lastEdit_ = TextEdit{0, this->text(), int(text.size())};
+    const int removed = int(lastEdit_.removed.size());
     text_.assign(reinterpret_cast<const char16_t *>(text.constData()), int(text.size()));
     colours_.assignFill(int(text.size()), 0);
-    const bool selectionMoved = selStart_ != 0 || selLength_ != 0;
+    lines_.reset(text_);
+    const int oldStart = selStart_, oldLength = selLength_;
     selStart_ = selLength_ = 0;
     pendingColour_.reset();
-    viewReset();
+    const TextReplaced change{0, removed, int(text.size()), 0, oldLines - 1, lineCount() - 1};
+    for (EditorObserver *o : observers_)
+        o->textReplaced(change);
+    const bool selectionMoved = oldStart != 0 || oldLength != 0;
+    if (selectionMoved)
+        notifySelection(oldStart, oldLength);
     if (onChange)
         onChange();
     if (selectionMoved && onSelChange)
@@ -71,12 +80,37 @@ bool EditorCore::setSelLength(int length) {
 void EditorCore::setSelection(int start, int length) {
     if (start == selStart_ && length == selLength_)
         return;
+    const int oldStart = selStart_, oldLength = selLength_;
     selStart_ = start;
     selLength_ = length;
     pendingColour_.reset();
-    viewSelectionChanged();
+    notifySelection(oldStart, oldLength);
     if (onSelChange)
         onSelChange();
+}
+
+void EditorCore::notifySelection(int oldStart, int oldLength) {
+    const SelectionChanged change{selStart_, selLength_, oldStart, oldLength};
+    for (EditorObserver *o : observers_)
+        o->selectionChanged(change);
+}
+
+void EditorCore::addObserver(EditorObserver *observer) {
+    observers_.push_back(observer);
+}
+
+void EditorCore::removeObserver(EditorObserver *observer) {
+    observers_.erase(std::remove(observers_.begin(), observers_.end(), observer), observers_.end());
+}
+
+int EditorCore::lineEnd(int line) const {
+    if (line + 1 >= lineCount())
+        return length();
+    const int next = lineStart(line + 1);
+    return next - (next - 2 >= lineStart(line) && text_.at(next - 1) == u'\n' &&
+                           text_.at(next - 2) == u'\r'
+                       ? 2
+                       : 1);
 }
 
 void EditorCore::selectFromUser(int start, int length) {
@@ -98,11 +132,18 @@ void EditorCore::replace(int start, int removeLength, const QString &inserted, i
     text_.replace(start, removeLength, reinterpret_cast<const char16_t *>(inserted.constData()),
                   int(inserted.size()));
     colours_.replace(start, removeLength, nullptr, int(inserted.size()), colour);
+    const LineIndex::Change lines = lines_.update(text_, start, removeLength, int(inserted.size()));
+    const int oldStart = selStart_, oldLength = selLength_;
     const bool selectionMoved = selStart_ != caretAfter || selLength_ != 0;
     selStart_ = caretAfter;
     selLength_ = 0;
     pendingColour_.reset();
-    viewReplaced(start, lastEdit_.removed, inserted);
+    const TextReplaced change{start,           removeLength,  int(inserted.size()),
+                              lines.firstLine, lines.removed, lines.inserted};
+    for (EditorObserver *o : observers_)
+        o->textReplaced(change);
+    if (selectionMoved)
+        notifySelection(oldStart, oldLength);
     if (onChange)
         onChange();
     if (selectionMoved && onSelChange)
@@ -121,7 +162,7 @@ quint8 EditorCore::insertionColour() const {
     return 0;
 }
 
-quint8 EditorCore::paletteIndex(QRgb colour) {
+quint8 EditorCore::paletteIndex(Rgb colour) {
     colour |= 0xff000000u;
     auto it = std::find(palette_.begin() + 1, palette_.end(), colour);
     if (it != palette_.end())
@@ -135,7 +176,7 @@ quint8 EditorCore::paletteIndex(QRgb colour) {
     return quint8(255);
 }
 
-void EditorCore::setSelColor(QRgb colour) {
+void EditorCore::setSelColor(Rgb colour) {
     if (selLength_ == 0) {
         pendingColour_ = paletteIndex(colour);
         return;
@@ -143,25 +184,27 @@ void EditorCore::setSelColor(QRgb colour) {
     setColour(selStart_, selLength_, colour);
 }
 
-void EditorCore::setColour(int start, int length, QRgb colour) {
+void EditorCore::setColour(int start, int length, Rgb colour) {
     start = std::clamp(start, 0, this->length());
     length = std::clamp(length, 0, this->length() - start);
     if (length == 0)
         return;
     const quint8 index = paletteIndex(colour);
     colours_.replace(start, length, nullptr, length, index);
-    viewColoured(start, length);
+    const ColoursChanged change{start, length};
+    for (EditorObserver *o : observers_)
+        o->coloursChanged(change);
 }
 
-QRgb EditorCore::colourAt(int offset) const {
-    return paletteColour(colours_.at(offset)) | 0xff000000u;
+Rgb EditorCore::colourAt(int offset) const {
+    return paletteColour(colours_.at(offset));
 }
 
 std::vector<ColourRun> EditorCore::colourRuns() const {
     std::vector<ColourRun> runs;
     colours_.forEachPiece(0, length(), [&](const quint8 *p, int count, int offset) {
         for (int i = 0; i < count; ++i) {
-            const QRgb c = paletteColour(p[i]) | 0xff000000u;
+            const Rgb c = paletteColour(p[i]);
             if (!runs.empty() && runs.back().colour == c)
                 ++runs.back().length;
             else

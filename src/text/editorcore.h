@@ -1,0 +1,137 @@
+#pragma once
+// The editor's model: the exact text, the colour of every character, where each line starts,
+// and the selection, with the rich-text rules (colour inherited at the insertion point,
+// pending colour of an empty selection). Views and other followers observe it through typed
+// change records; the program's rooms use it through EditorBuffer. It needs no widget.
+
+#include "editorbuffer.h"
+#include "gapbuffer.h"
+#include "lineindex.h"
+
+#include <optional>
+
+namespace quenbry {
+
+// [start, start + removed) of the old text became [start, start + inserted); lines
+// [firstLine, firstLine + linesRemoved] of the old text became [firstLine, firstLine +
+// linesInserted] of the new one, and the lines after them moved without changing.
+struct TextReplaced {
+    int start = 0;
+    int removed = 0;
+    int inserted = 0;
+    int firstLine = 0;
+    int linesRemoved = 0;
+    int linesInserted = 0;
+};
+
+// Characters [start, start + length) may show another colour.
+struct ColoursChanged {
+    int start = 0;
+    int length = 0;
+};
+
+struct SelectionChanged {
+    int start = 0;
+    int length = 0;
+    int oldStart = 0;
+    int oldLength = 0;
+};
+
+// Told of every change after the model has made it and before the notifications
+// (EditorBuffer's onChange, onSelChange) run, so that what they do meets a view in step.
+class EditorObserver {
+public:
+    virtual ~EditorObserver() = default;
+    virtual void textReplaced(const TextReplaced &) {}
+    virtual void coloursChanged(const ColoursChanged &) {}
+    virtual void selectionChanged(const SelectionChanged &) {}
+};
+
+class EditorCore : public EditorBuffer {
+public:
+    EditorCore();
+    EditorCore(const EditorCore &) = delete;
+    EditorCore &operator=(const EditorCore &) = delete;
+
+    int length() const override { return text_.size(); }
+    QChar at(int offset) const override { return QChar(text_.at(offset)); }
+    QString text() const override { return mid(0, length()); }
+    QString mid(int start, int length) const override;
+    int indexOf(QChar c, int from) const override { return text_.indexOf(c.unicode(), from); }
+    int indexOf(QStringView s, int from) const override;
+    int lastIndexOf(QChar c, int from) const override;
+    void setText(const QString &text) override;
+
+    int selStart() const override { return selStart_; }
+    bool setSelStart(int start) override;
+    int selLength() const override { return selLength_; }
+    bool setSelLength(int length) override;
+    QString selText() const override { return mid(selStart_, selLength_); }
+    void setSelText(const QString &text) override;
+
+    void setSelColor(Rgb colour) override;
+    void setColour(int start, int length, Rgb colour) override;
+    Rgb colourAt(int offset) const override;
+    std::vector<ColourRun> colourRuns() const override;
+    Rgb defaultTextColour() const override { return defaultColour_ | 0xff000000u; }
+    void setDefaultTextColour(Rgb colour) { defaultColour_ = colour; }
+
+    const TextEdit &lastEdit() const override { return lastEdit_; }
+
+    // Keyboard input, as a view receives it: a typed character goes through KeyPress first
+    // (Enter types CR LF); Backspace and Delete remove the selection or one character, a
+    // CR LF line end or a surrogate pair counting as one.
+    void typeCharacter(int code);
+    void pressBackspace();
+    void pressDelete();
+    // Text that the user puts in by other means than typing (a character outside the basic
+    // plane, which KeyPress cannot carry).
+    void insertFromUser(const QString &text);
+    // The user moved the caret or the selection.
+    void selectFromUser(int start, int length);
+
+    // Lines: each ends at CR LF, CR or LF; the last one at the end of the text.
+    int lineCount() const { return lines_.count(); }
+    int lineStart(int line) const { return lines_.start(line); }
+    // Where the line's characters end, before its line end.
+    int lineEnd(int line) const;
+    int lineOf(int offset) const { return lines_.lineOf(offset); }
+
+    // Colours as the view draws them: palette index 0 means "no colour of its own".
+    quint8 colourIndexAt(int offset) const { return colours_.at(offset); }
+    Rgb paletteColour(quint8 index) const {
+        return (index == 0 ? defaultColour_ : palette_[index]) | 0xff000000u;
+    }
+    // Calls f(const quint8 *indexes, int count, int offset) over [pos, pos + n) in order.
+    template <typename F> void forEachColourPiece(int pos, int n, F f) const {
+        colours_.forEachPiece(pos, n, f);
+    }
+    // Calls f(const char16_t *characters, int count, int offset) over [pos, pos + n).
+    template <typename F> void forEachTextPiece(int pos, int n, F f) const {
+        text_.forEachPiece(pos, n, f);
+    }
+
+    // Observers are told in the order they were added; each must be removed before it goes.
+    void addObserver(EditorObserver *observer);
+    void removeObserver(EditorObserver *observer);
+
+private:
+    void replace(int start, int removeLength, const QString &inserted, int caretAfter);
+    quint8 insertionColour() const;
+    quint8 paletteIndex(Rgb colour);
+    void setSelection(int start, int length);
+    void notifySelection(int oldStart, int oldLength);
+
+    GapBuffer<char16_t> text_;
+    GapBuffer<quint8> colours_;
+    LineIndex lines_;
+    std::vector<Rgb> palette_;
+    Rgb defaultColour_ = rgb(0, 0, 0);
+    int selStart_ = 0;
+    int selLength_ = 0;
+    std::optional<quint8> pendingColour_;
+    TextEdit lastEdit_;
+    std::vector<EditorObserver *> observers_;
+};
+
+} // namespace quenbry

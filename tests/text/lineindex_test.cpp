@@ -1,0 +1,108 @@
+// The model's line index and change records under random edits, against line starts worked
+// out afresh from the whole text after every edit.
+#include "text/editorcore.h"
+
+#include <gtest/gtest.h>
+#include <random>
+
+namespace quenbry {
+namespace {
+
+std::vector<int> lineStartsOf(const QString &t) {
+    std::vector<int> starts{0};
+    for (int i = 0; i < t.size(); ++i) {
+        if (t[i] == u'\n' || (t[i] == u'\r' && (i + 1 == t.size() || t[i + 1] != u'\n')))
+            starts.push_back(i + 1);
+    }
+    return starts;
+}
+
+struct Records : EditorObserver {
+    std::vector<TextReplaced> replaced;
+    std::vector<std::string> order;
+    void textReplaced(const TextReplaced &r) override {
+        replaced.push_back(r);
+        order.push_back("text");
+    }
+    void coloursChanged(const ColoursChanged &) override { order.push_back("colours"); }
+    void selectionChanged(const SelectionChanged &) override { order.push_back("selection"); }
+};
+
+TEST(LineIndex, FollowsEveryKindOfLineEndThroughRandomEdits) {
+    std::mt19937 rng(5);
+    EditorCore core;
+    Records rec;
+    core.addObserver(&rec);
+    const QString alphabet = QStringLiteral("ab\r\n\r\n\r\nx");
+    core.setText(QStringLiteral("one\r\ntwo\nthree\rfour"));
+    std::vector<int> before = lineStartsOf(core.text());
+    for (int step = 0; step < 3000; ++step) {
+        const int len = core.length();
+        const int s = int(rng() % (len + 1));
+        core.setSelStart(s);
+        core.setSelLength(int(rng() % 6));
+        QString ins;
+        for (int k = int(rng() % (step % 50 == 0 ? 40 : 4)); k > 0; --k)
+            ins += alphabet[int(rng() % alphabet.size())];
+        rec.replaced.clear();
+        core.setSelText(ins);
+        const QString text = core.text();
+        const std::vector<int> after = lineStartsOf(text);
+        ASSERT_EQ(core.lineCount(), int(after.size())) << "step " << step;
+        for (int i = 0; i < int(after.size()); ++i)
+            ASSERT_EQ(core.lineStart(i), after[size_t(i)]) << "step " << step << " line " << i;
+        for (int probe = 0; probe < 5; ++probe) {
+            const int off = int(rng() % (text.size() + 1));
+            const int line = core.lineOf(off);
+            ASSERT_LE(core.lineStart(line), off);
+            ASSERT_TRUE(line + 1 == core.lineCount() || core.lineStart(line + 1) > off);
+            // The line's characters end where its line end begins.
+            const int end = core.lineEnd(line);
+            const QString content = text.mid(core.lineStart(line), end - core.lineStart(line));
+            ASSERT_FALSE(content.contains(u'\r') || content.contains(u'\n'));
+            ASSERT_TRUE(end == text.size() || text[end] == u'\r' || text[end] == u'\n');
+        }
+        // The record names the lines that changed; all others only moved.
+        if (!rec.replaced.empty()) {
+            const TextReplaced r = rec.replaced.back();
+            const int delta = r.inserted - r.removed;
+            ASSERT_EQ(int(after.size()), int(before.size()) - r.linesRemoved + r.linesInserted);
+            for (int i = 0; i <= r.firstLine; ++i)
+                ASSERT_EQ(before[size_t(i)], after[size_t(i)]) << "step " << step;
+            for (int i = r.firstLine + r.linesRemoved + 1; i < int(before.size()); ++i)
+                ASSERT_EQ(before[size_t(i)] + delta,
+                          after[size_t(i - r.linesRemoved + r.linesInserted)])
+                    << "step " << step;
+        }
+        before = after;
+    }
+    core.removeObserver(&rec);
+}
+
+TEST(EditorObservers, HearOfEachChangeBeforeTheNotifications) {
+    EditorCore core;
+    Records rec;
+    core.addObserver(&rec);
+    std::vector<std::string> seen;
+    core.onChange = [&] {
+        seen = rec.order;
+        rec.order.push_back("Change");
+    };
+    core.onSelChange = [&] {
+        rec.order.push_back("SelChange");
+    };
+    core.setText(QStringLiteral("ab"));
+    core.setSelStart(2);
+    rec.order.clear();
+    core.typeCharacter('c');
+    EXPECT_EQ(rec.order, (std::vector<std::string>{"text", "selection", "Change", "SelChange"}));
+    EXPECT_EQ(seen, (std::vector<std::string>{"text", "selection"}));
+    rec.order.clear();
+    core.setColour(0, 2, rgb(1, 2, 3));
+    core.setSelColor(rgb(1, 2, 3)); // an empty selection: a pending colour, nothing to draw
+    EXPECT_EQ(rec.order, (std::vector<std::string>{"colours"}));
+    core.removeObserver(&rec);
+}
+
+} // namespace
+} // namespace quenbry

@@ -162,8 +162,8 @@ public:
 
     Result run(const Page &page, const std::vector<Key> &keys, const Options &opt) {
         Result r = open(page);
-        EditorWidget *ed = window_->editor();
-        typeKeys(ed, ed->viewport(), keys, opt, r);
+        EditorView *view = window_->editorView();
+        typeKeys(view, view->viewport(), keys, opt, r);
         r.lengthOk = lengthOk(keys, int(r.keyMs.size()));
         return r;
     }
@@ -180,7 +180,8 @@ public:
             }
             f.write(page.text.toLatin1());
         }
-        EditorWidget *ed = window_->editor();
+        EditorCore *ed = window_->editor();
+        EditorView *view = window_->editorView();
         // The previous page was typed into: decline saving it.
         if (window_->modified())
             desktop_.dialogs.queueAnswer(MessageAnswer::No);
@@ -189,7 +190,7 @@ public:
         auto t = Clock::now();
         window_->menuItem(QStringLiteral("mnuopen"))->trigger();
         QCoreApplication::processEvents();
-        ed->viewport()->repaint();
+        view->viewport()->repaint();
         r.openMs = msSince(t);
         // The keys are timed with the engine idle, the opened page rendered.
         if (previewPane_)
@@ -204,12 +205,14 @@ public:
 
         lengthBefore_ = ed->length();
         ed->setSelStart(lengthBefore_ / 2);
-        ed->ensureCursorVisible();
-        ed->viewport()->repaint();
+        view->ensureCaretVisible();
+        view->viewport()->repaint();
         return r;
     }
 
-    double type(Key k) { return timeKey(window_->editor(), window_->editor()->viewport(), k); }
+    double type(Key k) {
+        return timeKey(window_->editorView(), window_->editorView()->viewport(), k);
+    }
     bool lengthOk(const std::vector<Key> &keys, int typed) const {
         return window_->editor()->length() == lengthBefore_ + netGrowth(keys, typed);
     }

@@ -13,7 +13,6 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
-#include <QCursor>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
@@ -54,41 +53,75 @@ MainWindow::MainWindow(const Services &services, QWidget *parent)
 
     buildMenus();
 
-    editor_ = new EditorWidget(client);
-    editor_->setObjectName(QStringLiteral("RichTextBox1"));
-    editor_->setFrameShape(QFrame::StyledPanel);
+    editorView_ = new EditorView(editor_, client);
+    editorView_->setObjectName(QStringLiteral("RichTextBox1"));
+    editorView_->setFrameShape(QFrame::StyledPanel);
     QList<QKeySequence> reserved;
     for (const MenuEntry &m : menuTable)
         if (*m.shortcut)
             reserved << QKeySequence(QString::fromLatin1(m.shortcut));
-    editor_->setReservedShortcuts(reserved);
+    editorView_->setReservedShortcuts(reserved);
+    addMenuKeys();
 
     buildToolbar();
     buildHiddenButtons();
-    history_ = std::make_unique<History>(*editor_, static_cast<HistoryHost &>(*this));
-    document_ = std::make_unique<Document>(*editor_, *services_.dialogs,
-                                           static_cast<DocumentHost &>(*this));
-    preview_ = std::make_unique<InstantPreview>(*editor_, *document_, client);
+    history_ = std::make_unique<History>(editor_, static_cast<HistoryHost &>(*this));
+    document_ =
+        std::make_unique<Document>(editor_, *services_.dialogs, static_cast<DocumentHost &>(*this));
+    preview_ = std::make_unique<InstantPreview>(editor_, *document_, client);
     browserPreview_ =
         std::make_unique<BrowserPreview>(*document_, *services_.dialogs, *services_.shell, this);
     route();
 
     // The editor comes first in the tab order, then the toolbar left to right.
-    QWidget *previous = editor_;
+    QWidget *previous = editorView_;
     for (const ToolbarEntry &t : toolbarTable) {
         QWidget *b = requiredToolButton(t.name);
         setTabOrder(previous, b);
         previous = b;
     }
-    editor_->setFocus();
+    editorView_->setFocus();
 
     const int menuBarHeight = menuBar()->sizeHint().height();
     resize(twipsToPixels(initialClientWidth), twipsToPixels(initialClientHeight) + menuBarHeight);
     editorTwips_.setSize(QSize(10935, 6735));
-    editor_->setGeometry(0, twipsToPixels(480), twipsToPixels(10935), twipsToPixels(6735));
+    editorView_->setGeometry(0, twipsToPixels(480), twipsToPixels(10935), twipsToPixels(6735));
 }
 
-MainWindow::~MainWindow() = default;
+MainWindow::~MainWindow() {
+    // The view observes the model, which goes before the window's children do.
+    delete editorView_;
+}
+
+void MainWindow::addMenuKeys() {
+    // Captions carry no access keys, yet desktop users reach the menus by the keyboard: F10
+    // opens the first menu, Alt with a menu's first letter opens that menu.
+    auto open = [this](QKeySequence key, std::function<QAction *()> menu) {
+        auto *a = new QAction(this);
+        a->setShortcut(key);
+        a->setShortcutContext(Qt::WindowShortcut);
+        connect(a, &QAction::triggered, this, [this, menu] {
+            if (QAction *m = menu())
+                menuBar()->setActiveAction(m);
+        });
+        addAction(a);
+    };
+    open(QKeySequence(Qt::Key_F10), [this]() -> QAction * {
+        for (QAction *a : menuBar()->actions())
+            if (a->isVisible())
+                return a;
+        return nullptr;
+    });
+    for (const MenuEntry &m : menuTable) {
+        if (!(m.flags & MenuEntry::Menu) || (m.flags & MenuEntry::Hidden))
+            continue;
+        const QString name = QString::fromLatin1(m.name);
+        const QChar letter = QChar::fromLatin1(m.caption[0]).toUpper();
+        open(QKeySequence(Qt::ALT | Qt::Key(letter.unicode())), [this, name] {
+            return menus_.value(name) ? menus_.value(name)->menuAction() : nullptr;
+        });
+    }
+}
 
 void MainWindow::buildMenus() {
     QMenu *current = nullptr;
@@ -235,7 +268,7 @@ void MainWindow::route() {
     for (const TagCommand &t : tagCommands) {
         const QString text = QString::fromLatin1(t.text);
         connect(requiredItem(t.item), &QAction::triggered, this,
-                [this, text] { insertTag(*editor_, text); });
+                [this, text] { insertTag(editor_, text); });
     }
     for (const ToolbarEntry &t : toolbarTable) {
         const char *item = t.viewItem;
@@ -246,22 +279,22 @@ void MainWindow::route() {
     // "Quick Preview Icon" and "FTP Upload Icon" have no button: being checkable items, a
     // click flips their own check mark and that is all.
 
-    editor_->onChange = [this] {
+    editor_.onChange = [this] {
         // The history and the colouring follow every edit, recorded or not, before anything
         // else can edit the text again. Start-up also runs the change handling directly, on
         // an edit already noted.
         history_->noteEdit();
-        colouring_.noteEdit(editor_->lastEdit());
+        colouring_.noteEdit(editor_.lastEdit());
         onTextChanged();
         preview_->scheduleRefresh();
     };
-    editor_->onSelChange = [this] {
+    editor_.onSelChange = [this] {
         updateClipboardCommands();
     };
-    editor_->onKeyPress = [this](int &k) {
+    editor_.onKeyPress = [this](int &k) {
         onKeyPress(k);
     };
-    editor_->onMouseUp = [this](int b, int s, int x, int y) {
+    editor_.onMouseUp = [this](int b, int s, int x, int y) {
         onEditorMouseUp(b, s, x, y);
     };
 }
@@ -272,9 +305,9 @@ void MainWindow::startUp() {
     if (loaded_)
         return;
     loaded_ = true;
-    skin_ = std::make_unique<MainSkin>(this, editor_);
+    skin_ = std::make_unique<MainSkin>(this, editorView_);
     selectSkin(MainSkin::NeoSkin);
-    putPage(*editor_, defaultPage());
+    putPage(editor_, defaultPage());
     document_->setModified(false);
     document_->refreshTitle();
     history_->setRecording(true);
@@ -298,8 +331,8 @@ void MainWindow::startUp() {
         requiredItem("mnuredo")->setEnabled(false);
     preview_->writeFile();
     history_->reset();
-    editor_->setSelStart(0);
-    editor_->setFocus();
+    editor_.setSelStart(0);
+    editorView_->setFocus();
 }
 
 void MainWindow::closeEvent(QCloseEvent *event) {
@@ -362,9 +395,10 @@ void MainWindow::layoutEditor() {
 }
 
 void MainWindow::placeEditor() {
-    editor_->setGeometry(twipsToPixels(editorTwips_.left()), twipsToPixels(editorTwips_.top()),
-                         twipsToPixels(editorTwips_.width()), twipsToPixels(editorTwips_.height()));
-    const QRect e = editor_->geometry();
+    editorView_->setGeometry(twipsToPixels(editorTwips_.left()), twipsToPixels(editorTwips_.top()),
+                             twipsToPixels(editorTwips_.width()),
+                             twipsToPixels(editorTwips_.height()));
+    const QRect e = editorView_->geometry();
     const int left = e.left() + e.width();
     preview_->pane()->setGeometry(left, e.top(), std::max(0, centralWidget()->width() - left),
                                   e.height());
@@ -376,18 +410,18 @@ void MainWindow::onTextChanged() {
     document_->setModified(true);
     if (!history_->recordChange())
         return;
-    colouring_.colourRegions(*editor_);
+    colouring_.colourRegions(editor_);
 }
 
 void MainWindow::onKeyPress(int &keyAscii) {
-    colouring_.colourKeystroke(*editor_, keyAscii);
+    colouring_.colourKeystroke(editor_, keyAscii);
 }
 
 void MainWindow::updateClipboardCommands() {
     // Undo and Redo edit the text with recording off; the commands catch up when they end.
     if (!history_->isRecording())
         return;
-    const bool selection = editor_->selLength() != 0;
+    const bool selection = editor_.selLength() != 0;
     const bool clipboardText = !services_.clipboard->text().isEmpty();
     requiredItem("mnucut")->setEnabled(selection);
     requiredItem("mnucopy")->setEnabled(selection);
@@ -395,12 +429,14 @@ void MainWindow::updateClipboardCommands() {
     requiredToolButton("XPButton6")->setEnabled(selection);
     requiredToolButton("XPButton8")->setEnabled(selection);
     requiredToolButton("XPButton9")->setEnabled(clipboardText);
-    requiredItem("mnuselectall")->setEnabled(editor_->length() != 0);
+    requiredItem("mnuselectall")->setEnabled(editor_.length() != 0);
 }
 
-void MainWindow::onEditorMouseUp(int button, int, int, int) {
+void MainWindow::onEditorMouseUp(int button, int, int x, int y) {
+    // At the pointer for the right button, at the caret for the keyboard's menu keys.
     if (button == RightButton)
-        services_.popup->popup(requiredMenu("mnuedit"), QCursor::pos());
+        services_.popup->popup(requiredMenu("mnuedit"), editorView_->viewport()->mapToGlobal(QPoint(
+                                                            twipsToPixels(x), twipsToPixels(y))));
 }
 
 // ---- Commands ---------------------------------------------------------------------------
@@ -434,8 +470,8 @@ void MainWindow::selectSkin(int index) {
 }
 
 void MainWindow::printSource() {
-    editor_->setFocus();
-    quenbry::printSource(this, *editor_, {editor_->font(), editor_->tabStopDistance()},
+    editorView_->setFocus();
+    quenbry::printSource(this, editor_, {editorView_->font(), editorView_->tabStopDistance()},
                          document_->displayName(), *services_.dialogs);
 }
 
@@ -462,16 +498,16 @@ void MainWindow::showAbout() {
 }
 
 void MainWindow::cut() {
-    cutSelection(*editor_, *services_.clipboard);
+    cutSelection(editor_, *services_.clipboard);
 }
 void MainWindow::copy() {
-    copySelection(*editor_, *services_.clipboard);
+    copySelection(editor_, *services_.clipboard);
 }
 void MainWindow::paste() {
-    pasteClipboard(*editor_, *services_.clipboard);
+    pasteClipboard(editor_, *services_.clipboard);
 }
 void MainWindow::selectAll() {
-    quenbry::selectAll(*editor_);
+    quenbry::selectAll(editor_);
 }
 
 const SkinConfiguration *MainWindow::skinConfiguration() const {
@@ -495,11 +531,11 @@ void MainWindow::undoRejected() {
 }
 
 void MainWindow::hideSelection(bool hide) {
-    editor_->setSelectionHidden(hide);
+    editorView_->setSelectionHidden(hide);
 }
 
 void MainWindow::focusEditor() {
-    editor_->setFocus();
+    editorView_->setFocus();
 }
 
 std::optional<TemplateSettings> MainWindow::runNewPageDialog() {

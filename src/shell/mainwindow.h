@@ -7,7 +7,7 @@
 #include "colouring/syntaxcolouring.h"
 #include "document/document.h"
 #include "history/history.h"
-#include "platform/editorwidget.h"
+#include "platform/editorview.h"
 #include "platform/imagebutton.h"
 #include "platform/services.h"
 #include "preview/browserpreview.h"
@@ -37,7 +37,10 @@ public:
     std::function<void()> onEndProcess;
     bool ended() const { return ended_; }
 
-    EditorWidget *editor() const { return editor_; }
+    // The editor's model, and the view that shows it (object name RichTextBox1).
+    EditorCore *editor() { return &editor_; }
+    const EditorCore *editor() const { return &editor_; }
+    EditorView *editorView() const { return editorView_; }
     // The widgets by the names of the command tables, for scripts and tests; null for a name
     // the window does not have.
     QAction *menuItem(const QString &name) const { return items_.value(name); }
@@ -123,8 +126,12 @@ private:
     void showAbout();
     void toggleToolButton(const char *viewItem, const char *button);
 
+    // Keyboard access to the menus: F10, and Alt with each menu's first letter.
+    void addMenuKeys();
+
     Services services_;
-    EditorWidget *editor_ = nullptr;
+    EditorCore editor_;
+    EditorView *editorView_ = nullptr;
     QWidget *toolbar_ = nullptr;
     QHash<QString, QAction *> items_;
     QHash<QString, QMenu *> menus_;

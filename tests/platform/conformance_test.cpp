@@ -1,4 +1,5 @@
-// One suite of editor behaviour, run against the in-memory editor and the on-screen one.
+// One suite of editor behaviour, run against the model alone and with the on-screen view.
+#include "platform/editorview.h"
 #include "platform/editorwidget.h"
 #include "text/editorcore.h"
 
@@ -13,7 +14,7 @@
 namespace quenbry {
 namespace {
 
-enum class Impl { Memory, Widget };
+enum class Impl { Memory, Widget, View };
 
 // Counts the notifications an editor raises.
 struct Recorder {
@@ -44,10 +45,26 @@ protected:
         } else {
             editor = std::make_unique<EditorCore>();
         }
+        if (GetParam() == Impl::View) {
+            view = std::make_unique<EditorView>(*editor);
+            view->resize(400, 300);
+        }
         rec.attach(*editor);
     }
-    // The view shows one block per line end, whatever its kind.
+    // The view shows one line per line end, whatever its kind, and its caret and anchor hold
+    // the model's selection.
     void expectViewMatches() {
+        if (view) {
+            for (int n = 0; n < editor->lineCount(); ++n) {
+                QString shown;
+                for (const LineLayouts::Piece &p : view->layouts().piecesIn(n, -1e9, 1e9))
+                    shown += p.layout->text();
+                const int start = editor->lineStart(n);
+                ASSERT_EQ(shown, editor->mid(start, editor->lineEnd(n) - start)) << "line " << n;
+            }
+            EXPECT_EQ(std::min(view->anchor(), view->caret()), editor->selStart());
+            EXPECT_EQ(std::abs(view->caret() - view->anchor()), editor->selLength());
+        }
         if (!widget)
             return;
         const QString expected = editor->text().replace("\r\n", "\n").replace(u'\r', u'\n');
@@ -62,6 +79,7 @@ protected:
 
     std::unique_ptr<EditorCore> editor;
     EditorWidget *widget = nullptr;
+    std::unique_ptr<EditorView> view;
     Recorder rec;
 };
 
@@ -257,7 +275,7 @@ TEST_P(Conformance, RandomEditsKeepViewInStep) {
             editor->setSelText(ins);
         }
         }
-        if (widget && step % 25 == 0) {
+        if ((widget || view) && step % 25 == 0) {
             expectViewMatches();
             if (HasFailure())
                 return;
@@ -266,9 +284,12 @@ TEST_P(Conformance, RandomEditsKeepViewInStep) {
     expectViewMatches();
 }
 
-INSTANTIATE_TEST_SUITE_P(Editors, Conformance, testing::Values(Impl::Memory, Impl::Widget),
+INSTANTIATE_TEST_SUITE_P(Editors, Conformance,
+                         testing::Values(Impl::Memory, Impl::Widget, Impl::View),
                          [](const auto &info) {
-                             return info.param == Impl::Memory ? "Memory" : "Widget";
+                             return info.param == Impl::Memory   ? "Memory"
+                                    : info.param == Impl::Widget ? "Widget"
+                                                                 : "View";
                          });
 
 // The on-screen editor driven by real key events.

@@ -21,7 +21,7 @@ TEST(MainWindowFocus, TabRunsFromTheEditorOverTheToolbarLeftToRight) {
         if (w->isVisibleTo(&window) && (w->focusPolicy() & Qt::TabFocus))
             stops << w;
     ASSERT_FALSE(stops.isEmpty());
-    EXPECT_EQ(stops.takeFirst(), window.editor());
+    EXPECT_EQ(stops.takeFirst(), window.editorView());
     int buttons = 0;
     for (ImageButton *b : window.findChildren<ImageButton *>())
         buttons += b->isVisibleTo(&window);

@@ -313,7 +313,7 @@ void ReplayDriver::run(const QString &line) {
     } else if (cmd == QLatin1String("select")) {
         const int start = t.number(), length = t.number();
         t.end();
-        EditorWidget *e = window().editor();
+        EditorCore *e = window().editor();
         e->setSelStart(start);
         e->setSelLength(length);
     } else if (cmd == QLatin1String("menu")) {
@@ -408,7 +408,7 @@ void ReplayDriver::run(const QString &line) {
 }
 
 void ReplayDriver::typeText(const QString &text) {
-    EditorWidget *e = window().editor();
+    EditorView *e = window().editorView();
     for (QChar c : text) {
         switch (c.unicode()) {
         case '\n':
@@ -444,7 +444,7 @@ void ReplayDriver::pressKey(const QString &key) {
     // closes; the offscreen platform leaves no window active, and shortcuts would go nowhere.
     if (!QApplication::activeWindow())
         QApplication::setActiveWindow(&w);
-    QWidget *target = w.focusWidget() ? w.focusWidget() : w.editor();
+    QWidget *target = w.focusWidget() ? w.focusWidget() : w.editorView();
     QTest::keyClick(target, seq[0].key(), seq[0].keyboardModifiers());
 }
 
@@ -475,8 +475,7 @@ void ReplayDriver::clickButton(const QString &name) {
 }
 
 void ReplayDriver::releaseMouse(Qt::MouseButton button, bool press) {
-    EditorWidget *e = window().editor();
-    QWidget *vp = e->viewport();
+    QWidget *vp = window().editorView()->viewport();
     const QPointF pos(vp->width() / 2.0, vp->height() / 2.0);
     const QPointF global = vp->mapToGlobal(pos);
     if (press) {
@@ -592,7 +591,7 @@ Json ReplayDriver::commandsJson(const QString &only) {
 
 Json ReplayDriver::stateValue(const QString &key, const QString &only) {
     MainWindow &w = window();
-    EditorWidget *e = w.editor();
+    const EditorCore *e = w.editor();
     if (key == QLatin1String("text"))
         return e->text();
     if (key == QLatin1String("selStart"))
@@ -647,8 +646,8 @@ Json ReplayDriver::stateValue(const QString &key, const QString &only) {
             .set("top", g.top())
             .set("width", g.width())
             .set("height", g.height())
-            .set("background", e->backgroundColour().name())
-            .set("focus", w.focusWidget() == e);
+            .set("background", w.editorView()->backgroundColour().name())
+            .set("focus", w.focusWidget() == w.editorView());
     }
     if (key == QLatin1String("preview")) {
         const QString path = w.preview().file().path();

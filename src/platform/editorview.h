@@ -1,0 +1,165 @@
+#pragma once
+// The on-screen editor: a scroll area that shows an EditorCore and turns the user's keys,
+// clicks and input-method text into edits of it. It holds no text of its own: it observes the
+// model, shapes only the lines in sight (long lines in segments) and repaints only what a
+// change touched.
+
+#include "editoraccessibility.h"
+#include "linelayouts.h"
+#include "text/editorcore.h"
+
+#include <QAbstractScrollArea>
+#include <QBasicTimer>
+#include <QElapsedTimer>
+#include <QImage>
+#include <QKeySequence>
+
+namespace quenbry {
+
+class EditorView : public QAbstractScrollArea, private EditorObserver {
+    Q_OBJECT
+public:
+    explicit EditorView(EditorCore &model, QWidget *parent = nullptr);
+    ~EditorView() override;
+
+    EditorCore &model() const { return model_; }
+
+    // Key sequences that belong to the window's commands: the editor never acts on them
+    // itself, so they reach the menu (or nothing, when the command is disabled).
+    void setReservedShortcuts(const QList<QKeySequence> &keys) { reserved_ = keys; }
+
+    // Hides or shows the selection highlight while the program rewrites the text.
+    void setSelectionHidden(bool hidden);
+    bool isSelectionHidden() const { return selectionHidden_; }
+
+    // The distance between tab stops, in pixels.
+    qreal tabStopDistance() const;
+
+    void setBackgroundColour(QColor colour);
+    QColor backgroundColour() const;
+
+    // The selection as the user holds it: the end that stays and the end that moves (the
+    // caret). The model knows only its start and length.
+    int anchor() const { return anchor_; }
+    int caret() const { return caret_; }
+
+    // Geometry in viewport coordinates. The caret's rectangle before offset, one line high.
+    QRect cursorRect(int offset);
+    // The caret position nearest to a point of the viewport.
+    int offsetAt(QPoint point);
+    // The first line in sight, and how many lines fit.
+    int firstVisibleLine() const;
+    int visibleLines() const;
+    // Scrolls so that the caret, or the place before offset, is in sight.
+    void ensureCaretVisible();
+    void scrollToOffset(int offset) { showOffset(offset, -1); }
+    LineLayouts &layouts() { return layouts_; }
+
+protected:
+    bool event(QEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void inputMethodEvent(QInputMethodEvent *event) override;
+    QVariant inputMethodQuery(Qt::InputMethodQuery query) const override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+    void mouseDoubleClickEvent(QMouseEvent *event) override;
+    void wheelEvent(QWheelEvent *event) override;
+    void contextMenuEvent(QContextMenuEvent *event) override;
+    void paintEvent(QPaintEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    void scrollContentsBy(int dx, int dy) override;
+    void focusInEvent(QFocusEvent *event) override;
+    void focusOutEvent(QFocusEvent *event) override;
+    void changeEvent(QEvent *event) override;
+    void timerEvent(QTimerEvent *event) override;
+
+private:
+    // EditorObserver
+    void textReplaced(const TextReplaced &change) override;
+    void coloursChanged(const ColoursChanged &change) override;
+    void selectionChanged(const SelectionChanged &change) override;
+
+    bool isReserved(const QKeyEvent *event) const;
+    bool handlesKey(const QKeyEvent *event) const;
+    bool moveByKey(const QKeyEvent *event);
+    void typeText(const QString &text);
+    // Moves the caret to pos; with extend the anchor stays, otherwise it follows.
+    void moveCaret(int pos, bool extend);
+    void select(int anchor, int caret);
+    // The caret moved: keep it in sight, lit, and known to input methods and screen readers.
+    void afterCaretMoved();
+    void deleteRange(int from, int to);
+    void openContextMenuAtCaret();
+
+    // Caret movement over the text.
+    int nextPosition(int pos) const;
+    int previousPosition(int pos) const;
+    int nextWord(int pos) const;
+    int previousWord(int pos) const;
+    int endOfWord(int pos) const;
+    std::pair<int, int> wordAt(int pos) const;
+    std::pair<int, int> lineRangeAt(int pos) const;
+    int verticalMove(int lines);
+
+    // Where things are on the screen.
+    int lineHeight() const { return lineHeight_; }
+    int lineTop(int line) const;
+    int lineAtY(int y) const;
+    qreal textLeft() const;
+    void updateMetrics();
+    void showOffset(int offset, int preeditCursor);
+    void syncScrollBars();
+    // Marks lines (or all of the view) to be drawn again, and asks for a repaint.
+    void repaintLines(int first, int last);
+    void repaintFromLine(int first);
+    void repaintAll();
+    void repaintCaret();
+    // Draws one row of the view (a line, or the empty space after the text) into buffer_.
+    void drawRow(QPainter &p, int row);
+    void drawPiece(QPainter &p, const LineLayouts::Piece &piece, QPointF origin, int top);
+    void flushColourRepaint();
+    void restartBlink();
+    void dragTo(QPoint point);
+    void emitMouseUp(QMouseEvent *event);
+    void notifyAccessibility(AccessibleChange kind, int start = 0, int removed = 0,
+                             int inserted = 0);
+
+    EditorCore &model_;
+    LineLayouts layouts_;
+    QList<QKeySequence> reserved_;
+    int anchor_ = 0;
+    int caret_ = 0;
+    // The x that Up, Down, PageUp and PageDown aim for (negative: the caret's own).
+    qreal desiredX_ = -1;
+    bool selectionHidden_ = false;
+    bool ownSelection_ = false;
+    int lineHeight_ = 14;
+    int ascent_ = 11;
+    // Colour changes not yet repainted, as one range of offsets.
+    int colourDirtStart_ = -1;
+    int colourDirtEnd_ = -1;
+    bool colourRepaintQueued_ = false;
+    bool scrollBarsQueued_ = false;
+    bool caretShown_ = true;
+    QBasicTimer blinkTimer_;
+    // Mouse selection: by characters, words or lines, from the unit first pressed.
+    enum class Unit { Character, Word, Line } unit_ = Unit::Character;
+    std::pair<int, int> pressedUnit_{0, 0};
+    bool dragging_ = false;
+    QPoint dragPoint_;
+    QBasicTimer autoScrollTimer_;
+    QElapsedTimer lastDoubleClick_;
+    QPoint doubleClickPoint_;
+    // What the view shows, caret aside, a row of lines at a time: a key repaints the one row
+    // it changed and copies the rest.
+    QImage buffer_;
+    std::vector<char> rowDrawn_;
+    int bufferTop_ = -1;
+    int bufferLeft_ = -1;
+    // Input method composition at the caret, and the caret's place in it.
+    QString preedit_;
+    int preeditCursor_ = 0;
+};
+
+} // namespace quenbry

@@ -1,0 +1,492 @@
+#include "linelayouts.h"
+
+#include "text/editorcore.h"
+
+#include <QFontMetricsF>
+#include <QTextOption>
+#include <algorithm>
+#include <cmath>
+
+namespace quenbry {
+
+namespace {
+
+// Wide enough that no line of the longest allowed segment ever reaches it, and well inside
+// the range of Qt's fixed-point layout coordinates.
+constexpr qreal kUnboundedWidth = 1 << 24;
+
+bool joinsNeighbours(char16_t c) {
+    // Zero-width joiners and non-joiners, and variation selectors, bind what is on both sides.
+    return c == 0x200C || c == 0x200D || (c >= 0xFE00 && c <= 0xFE0F);
+}
+
+} // namespace
+
+LineLayouts::LineLayouts(const EditorCore &model)
+    : model_(model) {
+    clear();
+}
+
+LineLayouts::~LineLayouts() = default;
+
+void LineLayouts::setFont(const QFont &font, qreal tabStop) {
+    font_ = font;
+    // Kerning pairs across a segment cut would make a segmented line and a line shaped whole
+    // disagree by a fraction of a pixel per pair; without kerning both give the same x for
+    // every character, and at the editor's sizes the difference to the eye is nil.
+    font_.setKerning(false);
+    tabStop_ = tabStop > 0 ? tabStop : 80;
+    averageWidth_ = std::max<qreal>(1, QFontMetricsF(font_).averageCharWidth());
+    clear();
+}
+
+void LineLayouts::clear() {
+    lines_.clear();
+    const int n = model_.lineCount();
+    widths_.resize(size_t(n));
+    widest_ = 0;
+    for (int i = 0; i < n; ++i) {
+        widths_[size_t(i)] = -estimate(model_.lineEnd(i) - model_.lineStart(i));
+        widest_ = std::max(widest_, -widths_[size_t(i)]);
+    }
+    widestStale_ = false;
+}
+
+float LineLayouts::estimate(int length) const {
+    return float(length * averageWidth_);
+}
+
+void LineLayouts::setWidth(int n, float width) {
+    float &w = widths_[size_t(n)];
+    if (std::abs(width) >= widest_)
+        widest_ = std::abs(width);
+    else if (std::abs(w) >= widest_)
+        widestStale_ = true;
+    w = width;
+}
+
+qreal LineLayouts::widestLine() {
+    if (widestStale_) {
+        widest_ = 0;
+        for (float w : widths_)
+            widest_ = std::max(widest_, std::abs(w));
+        widestStale_ = false;
+    }
+    return widest_;
+}
+
+// ---- Following the model --------------------------------------------------------------
+
+void LineLayouts::textReplaced(const TextReplaced &c) {
+    const int delta = c.inserted - c.removed;
+    if (preeditAt_ >= c.start)
+        preeditAt_ = std::max(c.start, preeditAt_ + delta);
+
+    const auto first = widths_.begin() + c.firstLine;
+    for (auto it = first; it != first + c.linesRemoved + 1; ++it)
+        if (std::abs(*it) >= widest_)
+            widestStale_ = true;
+    std::vector<float> fresh(size_t(c.linesInserted) + 1);
+    for (int i = 0; i <= c.linesInserted; ++i) {
+        const int n = c.firstLine + i;
+        fresh[size_t(i)] = -estimate(model_.lineEnd(n) - model_.lineStart(n));
+    }
+    // An edit inside one line moves its width by about what was typed, until it is measured.
+    if (c.linesRemoved == 0 && c.linesInserted == 0)
+        fresh[0] = -std::max(0.0f, std::abs(*first) + estimate(delta));
+    for (float w : fresh)
+        widest_ = std::max(widest_, -w);
+    if (c.linesRemoved == c.linesInserted) {
+        std::copy(fresh.begin(), fresh.end(), first);
+    } else {
+        widths_.erase(first, first + c.linesRemoved + 1);
+        widths_.insert(widths_.begin() + c.firstLine, fresh.begin(), fresh.end());
+    }
+
+    if (c.linesRemoved == 0 && c.linesInserted == 0) {
+        const auto it = lines_.find(c.firstLine);
+        if (it == lines_.end())
+            return;
+        Line &l = it->second;
+        const int at = c.start - model_.lineStart(c.firstLine);
+        const int length = model_.lineEnd(c.firstLine) - model_.lineStart(c.firstLine);
+        // An edit of a line end that left the line count alone (a CR turned into another
+        // character before an LF) changes the line in ways only a fresh start follows.
+        if (at >= 0 && at + c.removed <= l.length && length == l.length - c.removed + c.inserted)
+            editInLine(l, c.firstLine, at, c.removed, c.inserted);
+        else
+            lines_.erase(it);
+        return;
+    }
+    // Lines that changed go; the lines after them keep their shaped text under new numbers.
+    std::map<int, Line> moved;
+    for (auto it = lines_.lower_bound(c.firstLine); it != lines_.end();) {
+        if (it->first > c.firstLine + c.linesRemoved) {
+            auto node = lines_.extract(it++);
+            node.key() += c.linesInserted - c.linesRemoved;
+            moved.insert(std::move(node));
+        } else {
+            it = lines_.erase(it);
+        }
+    }
+    lines_.merge(moved);
+}
+
+void LineLayouts::setPreedit(int offset, const QString &text,
+                             const QList<QTextLayout::FormatRange> &formats) {
+    auto drop = [&](int at) {
+        if (at < 0 || at > model_.length())
+            return;
+        const int n = model_.lineOf(at);
+        const auto it = lines_.find(n);
+        if (it == lines_.end())
+            return;
+        Line &l = it->second;
+        const int k = segmentAt(l, at - model_.lineStart(n));
+        l.segments[size_t(k)].layout.reset();
+        l.segments[size_t(k)].measured = false;
+        l.exact = std::min(l.exact, k);
+    };
+    drop(preeditAt_);
+    preeditAt_ = text.isEmpty() ? -1 : offset;
+    preedit_ = text;
+    preeditFormats_ = formats;
+    drop(preeditAt_);
+}
+
+// ---- Segments --------------------------------------------------------------------------
+
+bool LineLayouts::possibleCut(int at) const {
+    if (at <= 0 || at >= model_.length())
+        return true;
+    const QChar before = model_.at(at - 1), after = model_.at(at);
+    return !after.isLowSurrogate() && !after.isMark() && !joinsNeighbours(after.unicode()) &&
+           !joinsNeighbours(before.unicode());
+}
+
+bool LineLayouts::goodCut(int at) const {
+    // After a space, a tab or the end of a tag no font joins or kerns the characters on
+    // both sides, so the two segments shape as the whole line would.
+    if (at <= 0 || at >= model_.length())
+        return true;
+    const QChar before = model_.at(at - 1);
+    return (before == u' ' || before == u'>' || before == u'\t') && possibleCut(at);
+}
+
+void LineLayouts::split(int lineStart, int from, int to, std::vector<Segment> &out) const {
+    int pos = from;
+    while (to - pos > longLine) {
+        const int a = lineStart + pos;
+        int cut = -1;
+        for (int b = a + segmentTarget; cut < 0 && b <= a + longLine; ++b)
+            if (goodCut(b))
+                cut = b;
+        for (int b = a + segmentTarget - 1; cut < 0 && b >= a + segmentTarget / 2; --b)
+            if (goodCut(b))
+                cut = b;
+        for (int b = a + segmentTarget; cut < 0 && b < a + longLine; ++b)
+            if (possibleCut(b))
+                cut = b;
+        if (cut < 0)
+            cut = a + segmentTarget; // a thousand combining marks in a row: cut anyway
+        Segment s;
+        s.start = pos;
+        s.length = cut - a;
+        out.push_back(std::move(s));
+        pos = cut - lineStart;
+    }
+    Segment s;
+    s.start = pos;
+    s.length = to - pos;
+    out.push_back(std::move(s));
+}
+
+LineLayouts::Line &LineLayouts::line(int n) {
+    const auto it = lines_.find(n);
+    if (it != lines_.end())
+        return it->second;
+    Line l;
+    const int lineStart = model_.lineStart(n);
+    l.length = model_.lineEnd(n) - lineStart;
+    split(lineStart, 0, l.length, l.segments);
+    l.prefix.assign(l.segments.size() + 1, 0);
+    return lines_.emplace(n, std::move(l)).first->second;
+}
+
+int LineLayouts::segmentAt(const Line &l, int rel) const {
+    // A position on a cut belongs to the segment that starts there.
+    const auto it = std::upper_bound(l.segments.begin(), l.segments.end(), rel,
+                                     [](int r, const Segment &s) { return r < s.start; });
+    return std::max(0, int(it - l.segments.begin()) - 1);
+}
+
+void LineLayouts::editInLine(Line &l, int n, int at, int removed, int inserted) {
+    const int delta = inserted - removed;
+    l.length += delta;
+    // The segments the edit touched become one, with a neighbour on each side whose cut the
+    // edit may have spoiled, and that stretch is cut afresh.
+    int a = segmentAt(l, at);
+    int b = removed > 0 ? segmentAt(l, at + removed - 1) : a;
+    const int lineStart = model_.lineStart(n);
+    int from = l.segments[size_t(a)].start;
+    const Segment &last = l.segments[size_t(b)];
+    int to = last.start + last.length + delta;
+    if (a > 0 && !goodCut(lineStart + from)) {
+        --a;
+        from = l.segments[size_t(a)].start;
+    }
+    if (b + 1 < int(l.segments.size()) && !goodCut(lineStart + to)) {
+        ++b;
+        to = l.segments[size_t(b)].start + l.segments[size_t(b)].length + delta;
+    }
+    std::vector<Segment> fresh;
+    if (to - from > longLine || l.segments.size() > 1)
+        split(lineStart, from, to, fresh);
+    else {
+        Segment s;
+        s.start = from;
+        s.length = to - from;
+        fresh.push_back(std::move(s));
+    }
+    for (size_t k = size_t(b) + 1; k < l.segments.size(); ++k)
+        l.segments[k].start += delta;
+    l.segments.erase(l.segments.begin() + a, l.segments.begin() + b + 1);
+    l.segments.insert(l.segments.begin() + a, std::make_move_iterator(fresh.begin()),
+                      std::make_move_iterator(fresh.end()));
+    l.prefix.resize(l.segments.size() + 1);
+    l.exact = std::min(l.exact, a);
+}
+
+std::vector<std::pair<int, int>> LineLayouts::segmentsOf(int n) {
+    std::vector<std::pair<int, int>> out;
+    for (const Segment &s : line(n).segments)
+        out.emplace_back(s.start, s.length);
+    return out;
+}
+
+// ---- Shaping ---------------------------------------------------------------------------
+
+// Colours play no part: they are drawn over the shaped glyphs, so a recoloured line keeps its
+// shape and every x measured for it.
+std::unique_ptr<QTextLayout> LineLayouts::shape(int start, int length, qreal x,
+                                                int preeditAt) const {
+    QString text = model_.mid(start, length);
+    bool tabs = false;
+    for (QChar &c : text) {
+        // The layout would break the line at these; the view shows one line per line end.
+        if (c == QChar::LineSeparator || c == QChar::ParagraphSeparator)
+            c = QChar::ReplacementCharacter;
+        else if (c == u'\t')
+            tabs = true;
+    }
+    auto layout = std::make_unique<QTextLayout>(text, font_);
+    QTextOption option(Qt::AlignLeft | Qt::AlignTop);
+    option.setWrapMode(QTextOption::NoWrap);
+    option.setFlags(QTextOption::IncludeTrailingSpaces);
+    option.setTabStopDistance(tabStop_);
+    const qreal phase = std::fmod(x, tabStop_);
+    if (tabs && phase != 0) {
+        // Tab stops count from the start of the line, not of the segment.
+        QList<QTextOption::Tab> stops;
+        const qreal reach =
+            length * QFontMetricsF(font_).maxWidth() + qreal(text.count(u'\t') + 1) * tabStop_;
+        for (qreal stop = tabStop_ - phase; stop <= reach; stop += tabStop_)
+            stops.append(QTextOption::Tab(stop, QTextOption::LeftTab));
+        option.setTabs(stops);
+    }
+    layout->setTextOption(option);
+
+    QList<QTextLayout::FormatRange> formats;
+    if (preeditAt >= 0) {
+        layout->setPreeditArea(preeditAt, preedit_);
+        for (QTextLayout::FormatRange r : preeditFormats_) {
+            r.start += preeditAt;
+            formats.append(r);
+        }
+    }
+    layout->setFormats(formats);
+    layout->setCacheEnabled(true);
+    layout->beginLayout();
+    QTextLine line = layout->createLine();
+    line.setLineWidth(kUnboundedWidth);
+    line.setPosition(QPointF(0, 0));
+    layout->endLayout();
+    return layout;
+}
+
+QTextLayout *LineLayouts::layoutOf(Line &l, int n, int k) {
+    settle(l, n, k);
+    Segment &s = l.segments[size_t(k)];
+    const qreal x = l.prefix[size_t(k)];
+    if (!s.layout || (s.tabs && s.measuredAt != x)) {
+        const int lineStart = model_.lineStart(n);
+        int preeditAt = -1;
+        if (preeditAt_ >= lineStart && preeditAt_ <= lineStart + l.length &&
+            segmentAt(l, preeditAt_ - lineStart) == k)
+            preeditAt = preeditAt_ - lineStart - s.start;
+        s.layout = shape(lineStart + s.start, s.length, x, preeditAt);
+        const qreal width = s.layout->lineAt(0).horizontalAdvance();
+        if (!s.measured || width != s.width)
+            l.exact = std::min(l.exact, k);
+        s.width = width;
+        s.measured = true;
+        s.measuredAt = x;
+        s.tabs = s.layout->text().contains(u'\t');
+    }
+    if (l.exact == k) {
+        l.prefix[size_t(k) + 1] = x + s.width;
+        l.exact = k + 1;
+    }
+    s.usedAt = generation_;
+    return s.layout.get();
+}
+
+void LineLayouts::settle(Line &l, int n, int k) {
+    const int lineStart = model_.lineStart(n);
+    for (int j = l.exact; j < k; ++j) {
+        Segment &s = l.segments[size_t(j)];
+        const qreal x = l.prefix[size_t(j)];
+        if (!s.measured || (s.tabs && s.measuredAt != x)) {
+            // Measured only: the layout of a segment out of sight is not kept.
+            const auto layout = shape(lineStart + s.start, s.length, x, -1);
+            s.width = layout->lineAt(0).horizontalAdvance();
+            s.measured = true;
+            s.measuredAt = x;
+            s.tabs = layout->text().contains(u'\t');
+            s.layout.reset();
+        }
+        l.prefix[size_t(j) + 1] = x + s.width;
+    }
+    l.exact = std::max(l.exact, k);
+}
+
+void LineLayouts::noteWidth(int n, const Line &l) {
+    if (l.exact == int(l.segments.size())) {
+        setWidth(n, float(l.prefix.back()));
+        return;
+    }
+    qreal w = l.prefix[size_t(l.exact)];
+    for (size_t k = size_t(l.exact); k < l.segments.size(); ++k) {
+        const Segment &s = l.segments[k];
+        w += s.measured ? s.width : estimate(s.length);
+    }
+    setWidth(n, -float(w));
+}
+
+// ---- Queries ---------------------------------------------------------------------------
+
+qreal LineLayouts::xOf(int offset, int preeditCursor) {
+    offset = std::clamp(offset, 0, model_.length());
+    const int n = model_.lineOf(offset);
+    Line &l = line(n);
+    const int rel = std::min(offset - model_.lineStart(n), l.length);
+    const int k = segmentAt(l, rel);
+    QTextLayout *layout = layoutOf(l, n, k);
+    int pos = rel - l.segments[size_t(k)].start;
+    const int pre = layout->preeditAreaPosition();
+    if (pre >= 0 && (pos > pre || (pos == pre && preeditCursor >= 0)))
+        pos += pos == pre ? std::clamp(preeditCursor, 0, int(layout->preeditAreaText().size()))
+                          : int(layout->preeditAreaText().size());
+    const qreal x = l.prefix[size_t(k)] + layout->lineAt(0).cursorToX(pos);
+    noteWidth(n, l);
+    return x;
+}
+
+QTextLayout *LineLayouts::layoutAt(int offset, int *position) {
+    offset = std::clamp(offset, 0, model_.length());
+    const int n = model_.lineOf(offset);
+    Line &l = line(n);
+    const int rel = std::min(offset - model_.lineStart(n), l.length);
+    const int k = segmentAt(l, rel);
+    *position = rel - l.segments[size_t(k)].start;
+    return layoutOf(l, n, k);
+}
+
+int LineLayouts::offsetAt(int n, qreal x) {
+    Line &l = line(n);
+    const int lineStart = model_.lineStart(n);
+    const int count = int(l.segments.size());
+    int k = 0;
+    // The segment under x: the widths before it are settled one by one.
+    while (k + 1 < count) {
+        layoutOf(l, n, k);
+        if (l.prefix[size_t(k) + 1] > x)
+            break;
+        ++k;
+    }
+    QTextLayout *layout = layoutOf(l, n, k);
+    int pos =
+        layout->lineAt(0).xToCursor(x - l.prefix[size_t(k)], QTextLine::CursorBetweenCharacters);
+    const int pre = layout->preeditAreaPosition();
+    if (pre >= 0 && pos > pre)
+        pos = std::max(pre, pos - int(layout->preeditAreaText().size()));
+    noteWidth(n, l);
+    return lineStart + l.segments[size_t(k)].start +
+           std::clamp(pos, 0, l.segments[size_t(k)].length);
+}
+
+qreal LineLayouts::lineWidth(int n) {
+    Line &l = line(n);
+    layoutOf(l, n, int(l.segments.size()) - 1);
+    noteWidth(n, l);
+    return l.prefix.back();
+}
+
+std::vector<LineLayouts::Piece> LineLayouts::piecesIn(int n, qreal left, qreal right, bool *last) {
+    Line &l = line(n);
+    const int lineStart = model_.lineStart(n);
+    std::vector<Piece> out;
+    const int count = int(l.segments.size());
+    if (last)
+        *last = false;
+    for (int k = 0; k < count; ++k) {
+        settle(l, n, k);
+        const qreal x = l.prefix[size_t(k)];
+        if (x >= right)
+            break;
+        const Segment &s = l.segments[size_t(k)];
+        // A segment wholly left of the window only needs its width; one that may reach into
+        // it is shaped once and kept for drawing.
+        const bool current = s.measured && !(s.tabs && s.measuredAt != x);
+        if (k + 1 < count && (current ? x + s.width <= left : x + 2 * estimate(s.length) < left)) {
+            settle(l, n, k + 1);
+            if (l.prefix[size_t(k) + 1] <= left)
+                continue;
+        }
+        QTextLayout *layout = layoutOf(l, n, k);
+        if (x + s.width > left || k + 1 == count) {
+            out.push_back(Piece{layout, x, lineStart + s.start, s.length});
+            if (last && k + 1 == count)
+                *last = true;
+        }
+    }
+    noteWidth(n, l);
+    return out;
+}
+
+void LineLayouts::trim(int firstLine, int lastLine) {
+    ++generation_;
+    // Enough for a tall window of short lines and the segments of a few long ones.
+    constexpr int budget = 400;
+    constexpr int margin = 20;
+    int kept = 0;
+    for (const auto &[n, l] : lines_)
+        for (const Segment &s : l.segments)
+            kept += s.layout ? 1 : 0;
+    if (kept <= budget)
+        return;
+    for (auto it = lines_.begin(); it != lines_.end();) {
+        Line &l = it->second;
+        const bool near = it->first >= firstLine - margin && it->first <= lastLine + margin;
+        if (!near && l.segments.size() == 1) {
+            it = lines_.erase(it); // its width stays in widths_
+            continue;
+        }
+        for (Segment &s : l.segments)
+            if (!near || s.usedAt + 1 < generation_)
+                s.layout.reset();
+        ++it;
+    }
+}
+
+} // namespace quenbry

@@ -1,0 +1,484 @@
+// The on-screen view over a model: keys and the mouse through its window, long lines cut into
+// segments against a line shaped whole, and random use against what it must keep in step.
+#include "platform/editorview.h"
+#include "text/editorcore.h"
+
+#include <QAccessible>
+#include <QApplication>
+#include <QFontMetricsF>
+#include <QScrollBar>
+#include <QTest>
+#include <QTextLayout>
+#include <gtest/gtest.h>
+#include <random>
+
+namespace quenbry {
+namespace {
+
+// A model and its view as a window of its own, active and focused, so that events go the
+// way a desktop sends them.
+struct ShownView {
+    explicit ShownView(QSize size = QSize(500, 300)) {
+        view.resize(size);
+        view.show();
+        view.activateWindow();
+        EXPECT_TRUE(QTest::qWaitForWindowActive(&view));
+        view.setFocus();
+    }
+    QWindow *window() { return view.windowHandle(); }
+    // A point of the viewport in the window's coordinates.
+    QPoint inWindow(QPoint p) { return view.viewport()->mapTo(&view, p); }
+    QPoint pointOf(int offset) {
+        view.scrollToOffset(offset);
+        const QRect r = view.cursorRect(offset);
+        return QPoint(r.left() + 1, r.center().y());
+    }
+    EditorCore model;
+    EditorView view{model};
+};
+
+struct Key {
+    Qt::Key key;
+    Qt::KeyboardModifiers mods = Qt::NoModifier;
+};
+
+struct KeyCase {
+    const char *name;
+    QString text;
+    int selStart, selLength; // set by the program before the keys
+    std::vector<Key> keys;
+    QString expected;
+    int anchor, caret;
+};
+
+TEST(ViewKeys, MoveSelectAndEditAsOnADesktop) {
+    const Qt::KeyboardModifiers shift = Qt::ShiftModifier, ctrl = Qt::ControlModifier;
+    const QString three = QStringLiteral("abcdef\r\nab\r\nabcdef");
+    const KeyCase cases[] = {
+        {"Shift+Left extends leftwards from the end",
+         "<html>",
+         6,
+         0,
+         {{Qt::Key_Left, shift}, {Qt::Key_Left, shift}, {Qt::Key_Left, shift}},
+         "<html>",
+         6,
+         3},
+        {"Ctrl+Shift+Left takes the word before",
+         "abc def",
+         7,
+         0,
+         {{Qt::Key_Left, shift | ctrl}},
+         "abc def",
+         7,
+         4},
+        {"Shift+Left then Shift+Right shrinks back",
+         "abcd",
+         4,
+         0,
+         {{Qt::Key_Left, shift}, {Qt::Key_Left, shift}, {Qt::Key_Right, shift}},
+         "abcd",
+         4,
+         3},
+        {"Shift+Right takes a CR LF whole",
+         "a\r\nb",
+         1,
+         0,
+         {{Qt::Key_Right, shift}},
+         "a\r\nb",
+         1,
+         3},
+        {"Left ends a selection at its start", "abcd", 1, 2, {{Qt::Key_Left}}, "abcd", 1, 1},
+        {"Up and Down keep the column",
+         three,
+         5,
+         0,
+         {{Qt::Key_Down}, {Qt::Key_Down}},
+         three,
+         17,
+         17},
+        {"Down on the last line goes to the end", three, 13, 0, {{Qt::Key_Down}}, three, 18, 18},
+        {"Home and Shift+End", three, 10, 0, {{Qt::Key_Home}, {Qt::Key_End, shift}}, three, 8, 10},
+        {"Ctrl+End and Ctrl+Shift+Home",
+         three,
+         3,
+         0,
+         {{Qt::Key_End, ctrl}, {Qt::Key_Home, ctrl | shift}},
+         three,
+         18,
+         0},
+        {"Ctrl+Right to the next word", "abc def", 0, 0, {{Qt::Key_Right, ctrl}}, "abc def", 4, 4},
+        {"Backspace takes a CR LF whole", "a\r\nb", 3, 0, {{Qt::Key_Backspace}}, "ab", 1, 1},
+        {"Delete takes a CR LF whole", "a\r\nb", 1, 0, {{Qt::Key_Delete}}, "ab", 1, 1},
+        {"Enter types CR LF", "ab", 1, 0, {{Qt::Key_Return}}, "a\r\nb", 3, 3},
+        {"Tab types a tab", "ab", 1, 0, {{Qt::Key_Tab}}, "a\tb", 2, 2},
+        {"Shift+Tab types nothing", "ab", 1, 0, {{Qt::Key_Backtab, shift}}, "ab", 1, 1},
+        {"Alt or Ctrl with a letter types nothing",
+         "ab",
+         1,
+         0,
+         {{Qt::Key_F, Qt::AltModifier}, {Qt::Key_E, Qt::AltModifier}, {Qt::Key_Q, ctrl}},
+         "ab",
+         1,
+         1},
+        {"Ctrl+Backspace takes the word before",
+         "abc def",
+         7,
+         0,
+         {{Qt::Key_Backspace, ctrl}},
+         "abc ",
+         4,
+         4},
+        {"typing replaces the selection", "abcd", 1, 2, {{Qt::Key_X}}, "axd", 2, 2},
+    };
+    for (const KeyCase &c : cases) {
+        SCOPED_TRACE(c.name);
+        ShownView v;
+        v.model.setText(c.text);
+        v.model.setSelStart(c.selStart);
+        v.model.setSelLength(c.selLength);
+        for (const Key &k : c.keys)
+            QTest::keyClick(v.window(), k.key, k.mods);
+        EXPECT_EQ(v.model.text(), c.expected);
+        EXPECT_EQ(v.view.anchor(), c.anchor);
+        EXPECT_EQ(v.view.caret(), c.caret);
+        EXPECT_EQ(v.model.selStart(), std::min(c.anchor, c.caret));
+        EXPECT_EQ(v.model.selLength(), std::abs(c.caret - c.anchor));
+        EXPECT_TRUE(v.view.hasFocus());
+    }
+}
+
+TEST(ViewKeys, ReservedShortcutsReachTheWindowNeverTheText) {
+    ShownView v;
+    v.model.setText(QStringLiteral("abc"));
+    auto *paste = new QAction(&v.view);
+    paste->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_V));
+    v.view.addAction(paste);
+    int pasted = 0;
+    QObject::connect(paste, &QAction::triggered, [&] { ++pasted; });
+    v.view.setReservedShortcuts({paste->shortcut()});
+    QTest::keyClick(v.window(), Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(pasted, 1);
+    // A disabled command's key does nothing at all.
+    paste->setEnabled(false);
+    QTest::keyClick(v.window(), Qt::Key_V, Qt::ControlModifier);
+    EXPECT_EQ(pasted, 1);
+    EXPECT_EQ(v.model.text(), "abc");
+}
+
+TEST(ViewMouse, ClickShiftClickWordLineAndDrag) {
+    ShownView v;
+    v.model.setText(QStringLiteral("hello world\r\nsecond line\r\n"));
+    int ups = 0, button = 0, shiftState = -1, x = -1, y = -1;
+    v.model.onMouseUp = [&](int b, int s, int px, int py) {
+        ++ups;
+        button = b;
+        shiftState = s;
+        x = px;
+        y = py;
+    };
+    QTest::mouseClick(v.window(), Qt::LeftButton, Qt::NoModifier, v.inWindow(v.pointOf(3)));
+    EXPECT_EQ(v.view.caret(), 3);
+    QTest::mouseClick(v.window(), Qt::LeftButton, Qt::ShiftModifier, v.inWindow(v.pointOf(8)));
+    EXPECT_EQ(v.model.selStart(), 3);
+    EXPECT_EQ(v.model.selLength(), 5);
+    EXPECT_EQ(ups, 2);
+    EXPECT_EQ(shiftState, ShiftKey);
+
+    const QPoint inWorld = v.inWindow(v.pointOf(8));
+    QTest::mouseDClick(v.window(), Qt::LeftButton, Qt::NoModifier, inWorld);
+    EXPECT_EQ(v.model.selText(), "world");
+    // A third click soon after selects the whole line, its line end too.
+    QTest::mouseClick(v.window(), Qt::LeftButton, Qt::NoModifier, inWorld);
+    EXPECT_EQ(v.model.selText(), "hello world\r\n");
+
+    QTest::mousePress(v.window(), Qt::LeftButton, Qt::NoModifier, v.inWindow(v.pointOf(15)));
+    QTest::mouseMove(v.window(), v.inWindow(v.pointOf(2)));
+    QTest::mouseRelease(v.window(), Qt::LeftButton, Qt::NoModifier, v.inWindow(v.pointOf(2)));
+    EXPECT_EQ(v.model.selStart(), 2);
+    EXPECT_EQ(v.model.selLength(), 13);
+    EXPECT_EQ(v.view.caret(), 2);
+
+    // The right button moves nothing; its release reports where, in twips of the view.
+    const QPoint at(10, 20);
+    QTest::mouseClick(v.window(), Qt::RightButton, Qt::NoModifier, v.inWindow(at));
+    EXPECT_EQ(button, RightButton);
+    EXPECT_EQ(x, at.x() * 15);
+    EXPECT_EQ(y, at.y() * 15);
+    EXPECT_EQ(v.model.selLength(), 13);
+}
+
+// ---- Long lines -------------------------------------------------------------------------
+
+// A long line of markup with tags that hold spaces, so that segments are cut inside tags, a
+// few tabs and characters beyond Latin-1.
+QString longLine(int length) {
+    const QString parts[] = {QStringLiteral("<a href=\"x y\" title=\"é — z\">"),
+                             QStringLiteral("some text "),
+                             QStringLiteral("</a>"),
+                             QStringLiteral("<td width=50>"),
+                             QStringLiteral("fi\tfl "),
+                             QStringLiteral("<img src=\"a.png\" alt=\"\">")};
+    QString s;
+    for (int i = 0; s.size() < length; ++i)
+        s += parts[(i * 7) % 6];
+    s.truncate(length);
+    return s;
+}
+
+// Tags in one colour and attribute values in another, as the colouring would have them.
+void colourTags(EditorCore &m) {
+    const QString t = m.text();
+    for (int i = t.indexOf(u'<'); i >= 0; i = t.indexOf(u'<', i + 1)) {
+        const int end = t.indexOf(u'>', i);
+        if (end < 0)
+            break;
+        m.setColour(i, end - i + 1, rgb(0, 0, 160));
+        for (int q = t.indexOf(u'"', i); q >= 0 && q < end; q = t.indexOf(u'"', q + 1)) {
+            const int close = t.indexOf(u'"', q + 1);
+            if (close < 0 || close > end)
+                break;
+            m.setColour(q, close - q + 1, rgb(128, 0, 128));
+            q = close;
+        }
+    }
+}
+
+std::unique_ptr<QTextLayout> wholeLine(const QString &text, QFont font) {
+    font.setKerning(false);
+    auto layout = std::make_unique<QTextLayout>(text, font);
+    QTextOption option;
+    option.setWrapMode(QTextOption::NoWrap);
+    option.setFlags(QTextOption::IncludeTrailingSpaces);
+    option.setTabStopDistance(80);
+    layout->setTextOption(option);
+    layout->beginLayout();
+    layout->createLine().setLineWidth(1 << 24);
+    layout->endLayout();
+    return layout;
+}
+
+// The colour a character is drawn in: of the pixels in its box, the one that differs most
+// from the background, matched to the nearest of the candidate colours by direction.
+QRgb inkColour(const QImage &image, QRect box, QColor background,
+               const std::vector<QRgb> &candidates) {
+    int best = -1;
+    QRgb ink = 0;
+    for (int y = box.top(); y <= box.bottom(); ++y)
+        for (int x = box.left(); x <= box.right(); ++x) {
+            const QColor c = image.pixelColor(x, y);
+            const int d = std::abs(c.red() - background.red()) +
+                          std::abs(c.green() - background.green()) +
+                          std::abs(c.blue() - background.blue());
+            if (d > best) {
+                best = d;
+                ink = c.rgb();
+            }
+        }
+    if (best < 120)
+        return 0; // no ink here worth judging
+    double bestCos = -2;
+    QRgb match = 0;
+    const double d[3] = {double(qRed(ink)) - background.red(),
+                         double(qGreen(ink)) - background.green(),
+                         double(qBlue(ink)) - background.blue()};
+    for (QRgb c : candidates) {
+        const double e[3] = {double(qRed(c)) - background.red(),
+                             double(qGreen(c)) - background.green(),
+                             double(qBlue(c)) - background.blue()};
+        const double cos = (d[0] * e[0] + d[1] * e[1] + d[2] * e[2]) /
+                           std::sqrt((d[0] * d[0] + d[1] * d[1] + d[2] * d[2]) *
+                                     (e[0] * e[0] + e[1] * e[1] + e[2] * e[2]));
+        if (cos > bestCos) {
+            bestCos = cos;
+            match = c;
+        }
+    }
+    return match;
+}
+
+// Every character's x, the caret and the colours drawn agree with a layout of the whole line,
+// before and after edits across the cuts.
+TEST(ViewSegments, LongLinesAgreeWithTheWholeLine) {
+    ShownView v(QSize(700, 200));
+    v.model.setText(longLine(200'000) + QStringLiteral("\r\nnext"));
+    colourTags(v.model);
+    LineLayouts &layouts = v.view.layouts();
+    const std::vector<std::pair<int, int>> before = layouts.segmentsOf(0);
+    ASSERT_GT(before.size(), size_t(50));
+
+    auto check = [&](const char *when) {
+        SCOPED_TRACE(when);
+        const int length = v.model.lineEnd(0);
+        const QString line = v.model.mid(0, length);
+        const auto whole = wholeLine(line, v.view.font());
+        const QTextLine reference = whole->lineAt(0);
+        const std::vector<std::pair<int, int>> segments = layouts.segmentsOf(0);
+        for (const auto &[start, len] : segments)
+            ASSERT_LE(len, LineLayouts::longLine);
+        // Every character on both sides of every cut, and every 97th one elsewhere.
+        std::vector<int> probes;
+        for (const auto &[start, len] : segments)
+            for (int d = -3; d <= 3; ++d)
+                probes.push_back(start + d);
+        for (int i = 0; i <= length; i += 97)
+            probes.push_back(i);
+        for (int i : probes) {
+            if (i < 0 || i > length)
+                continue;
+            ASSERT_DOUBLE_EQ(layouts.xOf(i), reference.cursorToX(i)) << "offset " << i;
+        }
+        // Hit-testing finds the characters where the whole line has them.
+        for (int i = 1; i < length; i += 1013)
+            ASSERT_EQ(layouts.offsetAt(0, reference.cursorToX(i) + 0.25), i);
+        // The caret on either side of a cut stands where the whole line puts it.
+        for (size_t k = 1; k < segments.size(); k += segments.size() / 5) {
+            const int at = segments[k].first;
+            v.model.setSelStart(at);
+            // The view's text starts 4 pixels in and scrolls with the bar.
+            const QRect caret = v.view.cursorRect(at);
+            ASSERT_EQ(caret.left() + v.view.horizontalScrollBar()->value() - 4,
+                      std::lround(reference.cursorToX(at)))
+                << "caret at " << at;
+        }
+        // Colours: what is drawn around a cut is the model's colour of each character.
+        const int cut = segments[segments.size() / 2].first;
+        v.model.setSelStart(cut);
+        v.view.clearFocus(); // no caret among the glyphs
+        QApplication::processEvents();
+        const QImage shot = v.view.viewport()->grab().toImage();
+        v.view.setFocus();
+        const QColor bg = v.view.backgroundColour();
+        const std::vector<QRgb> palette = {qRgb(0, 0, 0), qRgb(0, 0, 160), qRgb(128, 0, 128)};
+        int judged = 0;
+        for (int i = std::max(0, cut - 30); i < std::min(length, cut + 30); ++i) {
+            if (line[i].isSpace())
+                continue;
+            const QRect a = v.view.cursorRect(i), b = v.view.cursorRect(i + 1);
+            const QRect box(a.left(), a.top() + 2, std::max(1, b.left() - a.left()),
+                            a.height() - 4);
+            if (!v.view.viewport()->rect().contains(box))
+                continue;
+            const QRgb drawn = inkColour(shot, box, bg, palette);
+            if (drawn == 0)
+                continue;
+            ++judged;
+            ASSERT_EQ(drawn, v.model.colourAt(i)) << "offset " << i;
+        }
+        EXPECT_GT(judged, 20);
+    };
+    check("as opened");
+
+    // Typing at a cut, deleting across one, and a tab that moves what follows it.
+    const int cut = before[before.size() / 3].first;
+    v.model.setSelStart(cut);
+    for (QChar c : QStringLiteral("<b x=\"1 2\">fi"))
+        v.model.typeCharacter(c.unicode());
+    const int other = before[before.size() / 2].first;
+    v.model.setSelStart(other - 5);
+    v.model.setSelLength(10);
+    v.model.setSelText(QStringLiteral("\t"));
+    colourTags(v.model);
+    check("after edits");
+}
+
+// ---- Random use -------------------------------------------------------------------------
+
+TEST(ViewProperty, RandomUseKeepsViewAndModelInStep) {
+    ShownView v(QSize(420, 200));
+    std::mt19937 rng(3);
+    QString start;
+    for (int i = 0; i < 40; ++i)
+        start += QStringLiteral("<p class=\"c%1\">line %1</p>").arg(i) + (i % 3   ? "\r\n"
+                                                                          : i % 2 ? "\n"
+                                                                                  : "\r");
+    start += longLine(5000);
+    v.model.setText(start);
+    QAccessibleInterface *a11y = QAccessible::queryAccessibleInterface(&v.view);
+    ASSERT_NE(a11y, nullptr);
+    QAccessibleTextInterface *text = a11y->textInterface();
+    ASSERT_NE(text, nullptr);
+
+    const Qt::Key moves[] = {Qt::Key_Left, Qt::Key_Right, Qt::Key_Up,     Qt::Key_Down,
+                             Qt::Key_Home, Qt::Key_End,   Qt::Key_PageUp, Qt::Key_PageDown};
+    const QString typed = QStringLiteral("ab <>=\"\t");
+    for (int step = 0; step < 400; ++step) {
+        const int kind = int(rng() % 10);
+        bool keyboardMove = false;
+        if (kind < 4) {
+            Qt::KeyboardModifiers m;
+            if (rng() % 3 == 0)
+                m |= Qt::ShiftModifier;
+            if (rng() % 4 == 0)
+                m |= Qt::ControlModifier;
+            QTest::keyClick(v.window(), moves[rng() % 8], m);
+            keyboardMove = !(m & Qt::ControlModifier);
+        } else if (kind < 6) {
+            QTest::keyClick(v.window(), typed[int(rng() % typed.size())].toLatin1());
+        } else if (kind == 6) {
+            const Qt::Key edits[] = {Qt::Key_Backspace, Qt::Key_Delete, Qt::Key_Return};
+            QTest::keyClick(v.window(), edits[rng() % 3]);
+        } else if (kind == 7) {
+            const QRect r = v.view.viewport()->rect();
+            const QPoint p(int(rng() % r.width()), int(rng() % r.height()));
+            const Qt::KeyboardModifiers m = rng() % 4 == 0 ? Qt::ShiftModifier : Qt::NoModifier;
+            QTest::mouseClick(v.window(), Qt::LeftButton, m, v.inWindow(p));
+            QTest::qWait(QApplication::doubleClickInterval() / 4);
+        } else if (kind == 8) {
+            QWheelEvent wheel(QPointF(50, 50), v.view.viewport()->mapToGlobal(QPointF(50, 50)),
+                              QPoint(), QPoint(0, rng() % 2 ? 120 : -120), Qt::NoButton,
+                              rng() % 3 == 0 ? Qt::ShiftModifier : Qt::NoModifier,
+                              Qt::NoScrollPhase, false);
+            QApplication::sendEvent(v.view.viewport(), &wheel);
+        } else {
+            QScrollBar *h = v.view.horizontalScrollBar();
+            h->setValue(int(rng() % (h->maximum() + 1)));
+        }
+        QApplication::processEvents();
+
+        // The screen reader's view of the editor is the model's.
+        const int length = v.model.length();
+        ASSERT_EQ(text->characterCount(), length) << "step " << step;
+        if (step % 20 == 0) {
+            ASSERT_EQ(text->text(0, length), v.model.text()) << "step " << step;
+        }
+        int s = 0, e = 0;
+        text->selection(0, &s, &e);
+        ASSERT_EQ(s, v.model.selLength() ? v.model.selStart() : 0) << "step " << step;
+        ASSERT_EQ(e - s, v.model.selLength()) << "step " << step;
+        const int caret = text->cursorPosition();
+        ASSERT_TRUE(caret == v.model.selStart() ||
+                    caret == v.model.selStart() + v.model.selLength())
+            << "step " << step;
+
+        // A key that moves the caret keeps it in sight.
+        const QRect vp = v.view.viewport()->rect();
+        const QRect caretRect = v.view.cursorRect(caret);
+        if (keyboardMove) {
+            ASSERT_TRUE(vp.contains(caretRect.center())) << "step " << step;
+        }
+
+        // What is shown of each visible line is the model's line.
+        const int first = v.view.firstVisibleLine();
+        for (int n = first; n < std::min(v.model.lineCount(), first + v.view.visibleLines()); ++n) {
+            QString shown;
+            const qreal left = v.view.horizontalScrollBar()->value();
+            for (const LineLayouts::Piece &p :
+                 v.view.layouts().piecesIn(n, left, left + vp.width()))
+                shown += p.layout->text();
+            const int lineStart = v.model.lineStart(n);
+            ASSERT_TRUE(v.model.mid(lineStart, v.model.lineEnd(n) - lineStart).contains(shown))
+                << "step " << step << " line " << n;
+        }
+
+        // Pointing at the caret's character finds it again.
+        if (caret < length && !QChar(v.model.at(caret)).isSpace() &&
+            vp.contains(caretRect.center())) {
+            const QRect box = text->characterRect(caret);
+            ASSERT_EQ(text->offsetAtPoint(QPoint(box.left(), box.center().y())), caret)
+                << "step " << step;
+        }
+    }
+}
+
+} // namespace
+} // namespace quenbry

@@ -1,0 +1,130 @@
+// Keys as a desktop delivers them to the main window (through its QWindow: focus, shortcuts,
+// Tab handling and menus run as they do for a person), where the faults met on a real desktop
+// were: Shift+Left, Tab, Alt with a letter, F10, Shift+F10 and the Menu key, and the scroll
+// bar after opening a wide page.
+#include "testsupport/scriptedservices.h"
+#include "shell/mainwindow.h"
+
+#include <QApplication>
+#include <QFile>
+#include <QMenu>
+#include <QScrollBar>
+#include <QTemporaryDir>
+#include <QTest>
+#include <gtest/gtest.h>
+
+namespace quenbry {
+namespace {
+
+struct RecordingPopup : MenuPopup {
+    QMenu *menu = nullptr;
+    QPoint at;
+    void popup(QMenu *m, const QPoint &globalPos) override {
+        menu = m;
+        at = globalPos;
+    }
+};
+
+class WindowKeys : public testing::Test {
+protected:
+    void SetUp() override {
+        Services services = desktop.services();
+        services.popup = &popup;
+        window = std::make_unique<MainWindow>(services);
+        window->onEndProcess = [] {
+        };
+        window->startUp();
+        window->activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(window.get()));
+    }
+    void press(Qt::Key key, Qt::KeyboardModifiers mods = Qt::NoModifier) {
+        QTest::keyClick(window->windowHandle(), key, mods);
+    }
+    EditorCore &editor() { return *window->editor(); }
+
+    ScriptedDesktop desktop;
+    RecordingPopup popup;
+    std::unique_ptr<MainWindow> window;
+};
+
+TEST_F(WindowKeys, ShiftLeftExtendsLeftwardsAndCopyTakesIt) {
+    press(Qt::Key_End, Qt::ControlModifier);
+    for (int i = 0; i < 3; ++i)
+        press(Qt::Key_Left, Qt::ShiftModifier);
+    press(Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(desktop.clipboard.text(), "ml>");
+    press(Qt::Key_End);
+    press(Qt::Key_Left, Qt::ControlModifier | Qt::ShiftModifier);
+    press(Qt::Key_Left, Qt::ControlModifier | Qt::ShiftModifier);
+    press(Qt::Key_C, Qt::ControlModifier);
+    EXPECT_EQ(desktop.clipboard.text(), "html>");
+}
+
+TEST_F(WindowKeys, TabTypesATabAndKeepsTheFocus) {
+    press(Qt::Key_Tab);
+    press(Qt::Key_Tab, Qt::ShiftModifier);
+    EXPECT_EQ(editor().text().left(2), "\t<");
+    EXPECT_EQ(QApplication::focusWidget(), window->editorView());
+}
+
+TEST_F(WindowKeys, AltWithAMenuLetterOpensTheMenuAndTypesNothing) {
+    const QString before = editor().text();
+    const std::pair<Qt::Key, const char *> menus[] = {{Qt::Key_F, "mnufile"},
+                                                      {Qt::Key_E, "mnuedit"},
+                                                      {Qt::Key_T, "mnutags"},
+                                                      {Qt::Key_H, "mnuhelpmain"}};
+    for (const auto &[key, name] : menus) {
+        press(key, Qt::AltModifier);
+        EXPECT_EQ(QApplication::activePopupWidget(), window->menu(QLatin1String(name))) << name;
+        if (QWidget *open = QApplication::activePopupWidget())
+            open->close();
+    }
+    press(Qt::Key_X, Qt::AltModifier);
+    press(Qt::Key_K, Qt::ControlModifier);
+    EXPECT_EQ(editor().text(), before);
+}
+
+TEST_F(WindowKeys, F10OpensTheMenuBar) {
+    press(Qt::Key_F10);
+    EXPECT_EQ(QApplication::activePopupWidget(), window->menu(QStringLiteral("mnufile")));
+    if (QWidget *open = QApplication::activePopupWidget())
+        open->close();
+}
+
+TEST_F(WindowKeys, ShiftF10AndTheMenuKeyOpenTheEditMenuAtTheCaret) {
+    press(Qt::Key_Down);
+    press(Qt::Key_End);
+    EditorView *view = window->editorView();
+    const QRect caret = view->cursorRect(view->caret());
+    for (const auto &[key, mods] :
+         {std::pair{Qt::Key_F10, Qt::ShiftModifier}, std::pair{Qt::Key_Menu, Qt::NoModifier}}) {
+        popup.menu = nullptr;
+        press(key, mods);
+        EXPECT_EQ(popup.menu, window->menu(QStringLiteral("mnuedit")));
+        EXPECT_LE((popup.at - view->viewport()->mapToGlobal(caret.bottomLeft())).manhattanLength(),
+                  2);
+    }
+    EXPECT_EQ(editor().text().size(), editor().length()); // nothing typed
+}
+
+TEST_F(WindowKeys, AWidePageOpensAtItsLeftEdge) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("wide.html"));
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("<p>short</p>\r\n" + QByteArray(3000, 'w') + "\r\n<p>end</p>\r\n");
+    file.close();
+    desktop.dialogs.queueFileName(path);
+    press(Qt::Key_O, Qt::ControlModifier);
+    QApplication::processEvents();
+    EditorView *view = window->editorView();
+    const QScrollBar *bar = view->horizontalScrollBar();
+    EXPECT_EQ(bar->value(), 0);
+    EXPECT_EQ(view->cursorRect(0).left(), 4);
+    // The bar reaches exactly the end of the widest line.
+    const int lineEnd = 4 + int(std::ceil(view->layouts().lineWidth(1))) + 4 + 1;
+    EXPECT_EQ(bar->maximum() + view->viewport()->width(), lineEnd);
+}
+
+} // namespace
+} // namespace quenbry

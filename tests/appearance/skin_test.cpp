@@ -2,9 +2,9 @@
 #include "appearance/colourcontrast.h"
 #include "appearance/mainskin.h"
 #include "colouring/syntaxcolouring.h"
+#include "platform/editorview.h"
 
 #include <QApplication>
-#include <QPlainTextEdit>
 #include <gtest/gtest.h>
 
 using namespace quenbry;
@@ -26,8 +26,9 @@ TEST(ColourContrast, MatchesPublishedRatios) {
 // Start-up skins the window and the editor alike, and every colour of text shown on the skin
 // reads on it.
 TEST(MainSkin, SkinnedTextStaysLegible) {
+    EditorCore text;
     QWidget window;
-    auto *editor = new QPlainTextEdit(&window);
+    auto *editor = new EditorView(text, &window);
     MainSkin skin(&window, editor);
     skin.skinCommand(MainSkin::NeoSkin);
     const FrameSkinner &skinner = skin.frameSkinner();

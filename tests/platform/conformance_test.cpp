@@ -1,12 +1,7 @@
 // One suite of editor behaviour, run against the model alone and with the on-screen view.
 #include "platform/editorview.h"
-#include "platform/editorwidget.h"
 #include "text/editorcore.h"
 
-#include <QApplication>
-#include <QKeyEvent>
-#include <QTextBlock>
-#include <QTextLayout>
 #include <gtest/gtest.h>
 #include <memory>
 #include <random>
@@ -14,7 +9,7 @@
 namespace quenbry {
 namespace {
 
-enum class Impl { Memory, Widget, View };
+enum class Impl { Memory, View };
 
 // Counts the notifications an editor raises.
 struct Recorder {
@@ -37,14 +32,7 @@ struct Recorder {
 class Conformance : public testing::TestWithParam<Impl> {
 protected:
     void SetUp() override {
-        if (GetParam() == Impl::Widget) {
-            auto w = std::make_unique<EditorWidget>();
-            w->resize(400, 300);
-            widget = w.get();
-            editor = std::move(w);
-        } else {
-            editor = std::make_unique<EditorCore>();
-        }
+        editor = std::make_unique<EditorCore>();
         if (GetParam() == Impl::View) {
             view = std::make_unique<EditorView>(*editor);
             view->resize(400, 300);
@@ -65,20 +53,9 @@ protected:
             EXPECT_EQ(std::min(view->anchor(), view->caret()), editor->selStart());
             EXPECT_EQ(std::abs(view->caret() - view->anchor()), editor->selLength());
         }
-        if (!widget)
-            return;
-        const QString expected = editor->text().replace("\r\n", "\n").replace(u'\r', u'\n');
-        EXPECT_EQ(widget->document()->toPlainText(), expected);
-        // A caret the program put between a CR and its LF shows after the line end.
-        const int s = editor->selStart();
-        const bool insidePair =
-            s > 0 && s < editor->length() && editor->at(s - 1) == u'\r' && editor->at(s) == u'\n';
-        const QTextCursor c = widget->textCursor();
-        EXPECT_EQ(widget->fromViewOffset(c.selectionStart()), insidePair ? s + 1 : s);
     }
 
     std::unique_ptr<EditorCore> editor;
-    EditorWidget *widget = nullptr;
     std::unique_ptr<EditorView> view;
     Recorder rec;
 };
@@ -275,7 +252,7 @@ TEST_P(Conformance, RandomEditsKeepViewInStep) {
             editor->setSelText(ins);
         }
         }
-        if ((widget || view) && step % 25 == 0) {
+        if (view && step % 25 == 0) {
             expectViewMatches();
             if (HasFailure())
                 return;
@@ -284,133 +261,10 @@ TEST_P(Conformance, RandomEditsKeepViewInStep) {
     expectViewMatches();
 }
 
-INSTANTIATE_TEST_SUITE_P(Editors, Conformance,
-                         testing::Values(Impl::Memory, Impl::Widget, Impl::View),
+INSTANTIATE_TEST_SUITE_P(Editors, Conformance, testing::Values(Impl::Memory, Impl::View),
                          [](const auto &info) {
-                             return info.param == Impl::Memory   ? "Memory"
-                                    : info.param == Impl::Widget ? "Widget"
-                                                                 : "View";
+                             return info.param == Impl::Memory ? "Memory" : "View";
                          });
-
-// The on-screen editor driven by real key events.
-class WidgetKeys : public testing::Test {
-protected:
-    void key(int k, Qt::KeyboardModifiers m = Qt::NoModifier, const QString &text = {}) {
-        QKeyEvent press(QEvent::KeyPress, k, m, text);
-        QApplication::sendEvent(&w, &press);
-        QKeyEvent release(QEvent::KeyRelease, k, m, text);
-        QApplication::sendEvent(&w, &release);
-    }
-    EditorWidget w;
-};
-
-TEST_F(WidgetKeys, TypingEnterBackspaceAndNavigation) {
-    w.resize(300, 200);
-    Recorder rec;
-    rec.attach(w);
-    key(Qt::Key_A, Qt::NoModifier, "a");
-    key(Qt::Key_Return, Qt::NoModifier, "\r");
-    key(Qt::Key_B, Qt::ShiftModifier, "B");
-    EXPECT_EQ(w.text(), "a\r\nB");
-    EXPECT_EQ(rec.keys, (std::vector<int>{'a', 13, 'B'}));
-    key(Qt::Key_Left);
-    key(Qt::Key_Left);
-    EXPECT_EQ(w.selStart(), 1) << "one arrow press crosses the whole CR LF";
-    key(Qt::Key_Right, Qt::ShiftModifier);
-    EXPECT_EQ(w.selStart(), 1);
-    EXPECT_EQ(w.selLength(), 2);
-    key(Qt::Key_Backspace);
-    EXPECT_EQ(w.text(), "aB");
-    key(Qt::Key_End);
-    key(Qt::Key_Delete);
-    key(Qt::Key_Home, Qt::ShiftModifier);
-    EXPECT_EQ(w.selText(), "aB");
-}
-
-TEST_F(WidgetKeys, ReservedShortcutsNeverEditTheText) {
-    w.setReservedShortcuts(
-        {QKeySequence(Qt::CTRL | Qt::Key_V), QKeySequence(Qt::CTRL | Qt::Key_A)});
-    w.setText(QStringLiteral("abc"));
-    key(Qt::Key_V, Qt::ControlModifier, "\x16");
-    key(Qt::Key_A, Qt::ControlModifier, "\x01");
-    EXPECT_EQ(w.text(), "abc");
-    EXPECT_EQ(w.selLength(), 0);
-    QKeyEvent over(QEvent::ShortcutOverride, Qt::Key_V, Qt::ControlModifier);
-    over.setAccepted(false);
-    QApplication::sendEvent(&w, &over);
-    EXPECT_FALSE(over.isAccepted()) << "the window's shortcut must get the key";
-}
-
-TEST_F(WidgetKeys, MouseUpReportsButtonShiftAndTwips) {
-    w.resize(300, 200);
-    w.show();
-    int button = 0, shift = -1, x = -1, y = -1;
-    w.onMouseUp = [&](int b, int s, int px, int py) {
-        button = b;
-        shift = s;
-        x = px;
-        y = py;
-    };
-    QMouseEvent release(QEvent::MouseButtonRelease, QPointF(10, 20), QPointF(10, 20),
-                        Qt::RightButton, Qt::NoButton, Qt::ShiftModifier);
-    QApplication::sendEvent(w.viewport(), &release);
-    EXPECT_EQ(button, RightButton);
-    EXPECT_EQ(shift, ShiftKey);
-    EXPECT_EQ(x, 150);
-    EXPECT_EQ(y, 300);
-}
-
-// What the view draws for each visible block must be the core's colours: after a few colour
-// changes, after a pass that recolours most of the page, and after an edit.
-class WidgetRendering : public testing::Test {
-protected:
-    void SetUp() override {
-        w.resize(500, 300);
-        w.show();
-        QString text;
-        for (int i = 0; i < 200; ++i)
-            text += QStringLiteral("<p class=\"x\">line %1</p>\r\n").arg(i);
-        w.setText(text);
-    }
-    // The colour each character of a visible block is drawn in.
-    void expectVisibleBlocksMatchTheCore() {
-        QApplication::processEvents(); // the window is exposed, and queued repaints run
-        w.viewport()->repaint();
-        int checked = 0;
-        for (QTextBlock b = w.cursorForPosition(QPoint(0, 0)).block(); b.isValid() && checked < 10;
-             b = b.next(), ++checked) {
-            const int start = w.fromViewOffset(b.position());
-            for (int i = 0; i < b.length() - 1; ++i) {
-                Rgb drawn = w.defaultTextColour() | 0xff000000u;
-                for (const QTextLayout::FormatRange &r : b.layout()->formats())
-                    if (i >= r.start && i < r.start + r.length)
-                        drawn = r.format.foreground().color().rgb();
-                ASSERT_EQ(drawn, w.colourAt(start + i))
-                    << "block " << b.blockNumber() << " column " << i;
-            }
-        }
-        EXPECT_EQ(checked, 10);
-    }
-    EditorWidget w;
-};
-
-TEST_F(WidgetRendering, ViewDrawsTheCoresColours) {
-    const Rgb blue = rgb(0, 0, 160), purple = rgb(128, 0, 128);
-    w.setColour(0, 3, blue);
-    w.setColour(30, 12, purple);
-    expectVisibleBlocksMatchTheCore();
-
-    // Thousands of small runs, as a pass over a whole page gives.
-    for (int i = 0; i < w.length(); i += 4)
-        w.setColour(i, 2, (i / 4) % 2 ? blue : purple);
-    expectVisibleBlocksMatchTheCore();
-
-    w.setSelStart(5);
-    w.setSelColor(rgb(200, 0, 0));
-    w.typeCharacter('Z');
-    w.setColour(40, 5, blue);
-    expectVisibleBlocksMatchTheCore();
-}
 
 } // namespace
 } // namespace quenbry

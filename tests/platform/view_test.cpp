@@ -348,7 +348,8 @@ TEST(ViewSegments, LongLinesAgreeWithTheWholeLine) {
         const QImage shot = v.view.viewport()->grab().toImage();
         v.view.setFocus();
         const QColor bg = v.view.backgroundColour();
-        const std::vector<QRgb> palette = {qRgb(0, 0, 0), qRgb(0, 0, 160), qRgb(128, 0, 128)};
+        const std::vector<QRgb> palette = {qRgb(0, 0, 0), qRgb(0, 0, 160), qRgb(128, 0, 128),
+                                           qRgb(64, 128, 128)};
         int judged = 0;
         for (int i = std::max(0, cut - 30); i < std::min(length, cut + 30); ++i) {
             if (line[i].isSpace())
@@ -379,6 +380,25 @@ TEST(ViewSegments, LongLinesAgreeWithTheWholeLine) {
     v.model.setSelText(QStringLiteral("\t"));
     colourTags(v.model);
     check("after edits");
+}
+
+TEST(ViewPaint, AChangeOfColoursAloneIsDrawn) {
+    ShownView v;
+    v.model.setText(QStringLiteral("plain words\r\nsecond line\r\n"));
+    v.model.setSelStart(v.model.length());
+    v.view.clearFocus();
+    v.view.viewport()->grab();
+    v.model.setColour(0, 5, rgb(64, 128, 128));
+    QApplication::processEvents();
+    const QImage shot = v.view.viewport()->grab().toImage();
+    for (int i : {0, 2, 4, 6, 8}) {
+        const QRect a = v.view.cursorRect(i), b = v.view.cursorRect(i + 1);
+        const QRect box(a.left(), a.top() + 2, std::max(1, b.left() - a.left()), a.height() - 4);
+        EXPECT_EQ(
+            inkColour(shot, box, v.view.backgroundColour(), {qRgb(0, 0, 0), qRgb(64, 128, 128)}),
+            v.model.colourAt(i))
+            << "offset " << i;
+    }
 }
 
 // ---- Random use -------------------------------------------------------------------------

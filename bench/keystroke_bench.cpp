@@ -1,11 +1,15 @@
-// Keystroke latency through the real main window, beside QScintilla with its HTML lexer as a
-// peer: open time and the latency of each typed key up to a synchronous repaint of the view.
-// Prints a table; the peer is only ever linked into this benchmark. A second table types the
-// same keys into the 100 KB and 1 MB pages with the live preview pane closed and open.
+// The editor as a user meets it, through the real main window, beside QScintilla with its HTML
+// lexer as a peer: opening a page, the latency of each typed key up to a synchronous repaint
+// of the view, paging through a long page, the peak memory of each page, and pasting a very
+// large text, then Undo and Redo. Prints tables; the peer is only ever linked into this
+// benchmark.
 //
-// One keystroke, on both sides, is timed from the key press through the release, the posted
-// events it left behind (processEvents) and a synchronous repaint of the viewport, so work
-// that an editor defers to the event loop is counted as well.
+// Every step, on both sides, is timed from the key press (or the command) through the posted
+// events it left behind (processEvents) and a synchronous repaint of the viewport, so work that
+// an editor defers to the event loop is counted as well. Each page gets a fresh editor, and the
+// process's peak resident memory is reset before it, so that each page's peak is its own. A last
+// table types the same keys into the 100 KB and 1 MB pages with the live preview pane closed
+// and open.
 
 #include "pages.h"
 #include "platform/twips.h"
@@ -18,6 +22,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QClipboard>
 #include <QDeadlineTimer>
 #include <QFile>
 #include <QKeyEvent>
@@ -29,6 +34,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -52,12 +58,16 @@ struct Options {
     double budgetSeconds = 15;
     // Only the pages whose name contains this (all when empty), to profile one page.
     QString only;
+    // The size of the text pasted, then undone and redone.
+    int pasteSize = 20'000'000;
+    // Leaves the peer out, to profile our side alone.
+    bool peer = true;
 };
 
 struct Page {
     const char *name;
-    QString text;
-    // Typed into once more with the preview pane open.
+    std::function<QString()> make;
+    // Typed into once more with the preview pane closed and open.
     bool withPane = false;
 };
 
@@ -83,58 +93,96 @@ int netGrowth(const std::vector<Key> &keys, int typed) {
     return n;
 }
 
-void sendKey(QWidget *target, Key k) {
-    if (k.ch == U'\b') {
-        QKeyEvent press(QEvent::KeyPress, Qt::Key_Backspace, Qt::NoModifier);
-        QKeyEvent release(QEvent::KeyRelease, Qt::Key_Backspace, Qt::NoModifier);
-        QApplication::sendEvent(target, &press);
-        QApplication::sendEvent(target, &release);
-        return;
-    }
-    const QString text(QChar(char16_t(k.ch)));
-    // Qt's key codes for ASCII are the upper-case character codes.
-    const int code = int(QChar(char16_t(k.ch)).toUpper().unicode());
-    QKeyEvent press(QEvent::KeyPress, code, Qt::NoModifier, text);
-    QKeyEvent release(QEvent::KeyRelease, code, Qt::NoModifier, text);
+void sendKey(QWidget *target, int key, Qt::KeyboardModifiers mods = Qt::NoModifier,
+             const QString &text = QString()) {
+    QKeyEvent press(QEvent::KeyPress, key, mods, text);
+    QKeyEvent release(QEvent::KeyRelease, key, mods, text);
     QApplication::sendEvent(target, &press);
     QApplication::sendEvent(target, &release);
 }
 
-struct Result {
-    double openMs = 0;
-    std::vector<double> keyMs;
-    bool lengthOk = true;
-    bool coloured = false;
-
-    double percentile(double p) const {
-        if (keyMs.empty())
-            return 0;
-        std::vector<double> s = keyMs;
-        std::sort(s.begin(), s.end());
-        const size_t i = std::min(s.size() - 1, size_t(p * double(s.size())));
-        return s[i];
+void sendKey(QWidget *target, Key k) {
+    if (k.ch == U'\b') {
+        sendKey(target, Qt::Key_Backspace);
+        return;
     }
-    double max() const { return keyMs.empty() ? 0 : *std::max_element(keyMs.begin(), keyMs.end()); }
+    // Qt's key codes for ASCII are the upper-case character codes.
+    const QChar c(char16_t(k.ch));
+    sendKey(target, int(c.toUpper().unicode()), Qt::NoModifier, QString(c));
+}
+
+struct Timings {
+    std::vector<double> ms;
+    double percentile(double p) const {
+        if (ms.empty())
+            return 0;
+        std::vector<double> s = ms;
+        std::sort(s.begin(), s.end());
+        return s[std::min(s.size() - 1, size_t(p * double(s.size())))];
+    }
+    double max() const { return ms.empty() ? 0 : *std::max_element(ms.begin(), ms.end()); }
 };
 
-// One key into target, followed by the posted events and a repaint of viewport; in ms.
-double timeKey(QWidget *target, QWidget *viewport, Key k) {
+struct Result {
+    double openMs = 0;
+    Timings keys;
+    Timings pageDown;
+    long peakKb = 0;
+    long residentAfterOpenKb = 0;
+    bool lengthOk = true;
+    bool coloured = false;
+};
+
+struct PasteResult {
+    double pasteMs = 0, undoMs = 0, redoMs = 0;
+    bool ok = false;
+};
+
+long procStatusKb(const char *field) {
+    std::ifstream in("/proc/self/status");
+    std::string line;
+    const size_t n = std::strlen(field);
+    while (std::getline(in, line))
+        if (line.compare(0, n, field) == 0)
+            return std::atol(line.c_str() + n + 1);
+    return -1;
+}
+
+// Resets the peak RSS so that a page's peak is its own; false where the kernel refuses.
+bool resetPeakRss() {
+    std::ofstream out("/proc/self/clear_refs");
+    out << "5";
+    out.flush();
+    return bool(out);
+}
+
+// Runs step, then the posted events it left and a repaint of viewport; its time in ms.
+double frame(QWidget *viewport, const std::function<void()> &step) {
     const auto t = Clock::now();
-    sendKey(target, k);
+    step();
     QCoreApplication::processEvents();
     viewport->repaint();
     return msSince(t);
 }
 
-// Types the keys until all are typed or the budget is spent.
+// Types the keys into target until all are typed or the budget is spent.
 void typeKeys(QWidget *target, QWidget *viewport, const std::vector<Key> &keys, const Options &opt,
-              Result &r) {
+              Timings &t) {
     const auto start = Clock::now();
     for (const Key &k : keys) {
-        r.keyMs.push_back(timeKey(target, viewport, k));
+        t.ms.push_back(frame(viewport, [&] { sendKey(target, k); }));
         if (msSince(start) > opt.budgetSeconds * 1000)
             break;
     }
+}
+
+// PageDown from the top of the page, a screenful a frame, for as many frames as keys.
+void pageDown(QWidget *target, QWidget *viewport, int frames, Timings &t) {
+    sendKey(target, Qt::Key_Home, Qt::ControlModifier);
+    QCoreApplication::processEvents();
+    viewport->repaint();
+    for (int i = 0; i < frames; ++i)
+        t.ms.push_back(frame(viewport, [&] { sendKey(target, Qt::Key_PageDown); }));
 }
 
 // ---- Our side: the real main window with scripted desktop services -----------------------
@@ -160,64 +208,79 @@ public:
         QCoreApplication::processEvents();
     }
 
-    Result run(const Page &page, const std::vector<Key> &keys, const Options &opt) {
-        Result r = open(page);
-        EditorView *view = window_->editorView();
-        typeKeys(view, view->viewport(), keys, opt, r);
-        r.lengthOk = lengthOk(keys, int(r.keyMs.size()));
-        return r;
-    }
+    EditorCore *editor() { return window_->editor(); }
+    EditorView *view() { return window_->editorView(); }
 
-    // Opens the page and puts the caret in its middle.
-    Result open(const Page &page) {
-        Result r;
-        const QString path = dir_.filePath(QStringLiteral("page.html"));
-        {
-            QFile f(path);
-            if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-                std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
-                std::exit(1);
-            }
-            f.write(page.text.toLatin1());
-        }
-        EditorCore *ed = window_->editor();
-        EditorView *view = window_->editorView();
-        // The previous page was typed into: decline saving it.
+    // Opens the file with the window's Open command.
+    double open(const QString &path) {
+        // A page typed into: decline saving it.
         if (window_->modified())
             desktop_.dialogs.queueAnswer(MessageAnswer::No);
         desktop_.dialogs.queueFileName(path);
         const int loadsBefore = pagesLoaded_;
-        auto t = Clock::now();
-        window_->menuItem(QStringLiteral("mnuopen"))->trigger();
-        QCoreApplication::processEvents();
-        view->viewport()->repaint();
-        r.openMs = msSince(t);
+        const double ms = frame(view()->viewport(),
+                                [&] { window_->menuItem(QStringLiteral("mnuopen"))->trigger(); });
         // The keys are timed with the engine idle, the opened page rendered.
         if (previewPane_)
             waitForPage(loadsBefore);
-        if (ed->length() != page.text.size()) {
-            std::fprintf(stderr, "%s: the window did not open the page (%d of %lld chars)\n",
-                         page.name, ed->length(), static_cast<long long>(page.text.size()));
+        return ms;
+    }
+
+    // Opens the file and puts the caret in the middle of the page, to type into.
+    void openForTyping(const QString &path) {
+        open(path);
+        lengthBefore_ = editor()->length();
+        editor()->setSelStart(lengthBefore_ / 2);
+        view()->ensureCaretVisible();
+        view()->viewport()->repaint();
+    }
+    double type(Key k) {
+        return frame(view()->viewport(), [&] { sendKey(view(), k); });
+    }
+    bool lengthOk(const std::vector<Key> &keys, int typed) {
+        return editor()->length() == lengthBefore_ + netGrowth(keys, typed);
+    }
+
+    Result run(const QString &path, int expectedLength, const std::vector<Key> &keys,
+               const Options &opt, bool paging) {
+        Result r;
+        r.openMs = open(path);
+        r.residentAfterOpenKb = procStatusKb("VmRSS:");
+        EditorCore *ed = editor();
+        if (ed->length() != expectedLength) {
+            std::fprintf(stderr, "the window did not open the page (%d of %d chars)\n",
+                         ed->length(), expectedLength);
             std::exit(1);
         }
         const int firstTag = ed->indexOf(QStringLiteral("<p "), 0);
         r.coloured = firstTag >= 0 && ed->colourAt(firstTag) != ed->defaultTextColour();
+        if (paging)
+            pageDown(view(), view()->viewport(), int(keys.size()), r.pageDown);
 
-        lengthBefore_ = ed->length();
-        ed->setSelStart(lengthBefore_ / 2);
-        view->ensureCaretVisible();
-        view->viewport()->repaint();
+        const int before = ed->length();
+        ed->setSelStart(before / 2);
+        view()->ensureCaretVisible();
+        view()->viewport()->repaint();
+        typeKeys(view(), view()->viewport(), keys, opt, r.keys);
+        r.lengthOk = ed->length() == before + netGrowth(keys, int(r.keys.ms.size()));
         return r;
     }
 
-    double type(Key k) {
-        return timeKey(window_->editorView(), window_->editorView()->viewport(), k);
+    PasteResult paste(const QString &text) {
+        PasteResult r;
+        desktop_.clipboard.setText(text);
+        const int before = editor()->length();
+        editor()->setSelStart(before / 2);
+        QCoreApplication::processEvents();
+        QWidget *vp = view()->viewport();
+        r.pasteMs = frame(vp, [&] { window_->menuItem(QStringLiteral("mnupaste"))->trigger(); });
+        const bool pasted = editor()->length() == before + text.size();
+        r.undoMs = frame(vp, [&] { window_->menuItem(QStringLiteral("mnuundo"))->trigger(); });
+        const bool undone = editor()->length() == before;
+        r.redoMs = frame(vp, [&] { window_->menuItem(QStringLiteral("mnuredo"))->trigger(); });
+        r.ok = pasted && undone && editor()->length() == before + text.size();
+        return r;
     }
-    bool lengthOk(const std::vector<Key> &keys, int typed) const {
-        return window_->editor()->length() == lengthBefore_ + netGrowth(keys, typed);
-    }
-
-    void close() { window_.reset(); }
 
 private:
     // Waits until the pane has loaded a page more than `before`; the engine renders in
@@ -242,74 +305,87 @@ private:
 
 // Types each key into one window and then the other, so that both meet the same load of the
 // machine, until all are typed or the budget is spent.
-void typeInTurn(OurSide &a, Result &ra, OurSide &b, Result &rb, const std::vector<Key> &keys,
-                const Options &opt) {
+void typeInTurn(OurSide &a, Timings &ta, OurSide &b, Timings &tb, const std::vector<Key> &keys,
+                const Options &opt, bool &lengthOk) {
     const auto start = Clock::now();
     for (const Key &k : keys) {
-        ra.keyMs.push_back(a.type(k));
-        rb.keyMs.push_back(b.type(k));
+        ta.ms.push_back(a.type(k));
+        tb.ms.push_back(b.type(k));
         if (msSince(start) > opt.budgetSeconds * 2000)
             break;
     }
-    ra.lengthOk = a.lengthOk(keys, int(ra.keyMs.size()));
-    rb.lengthOk = b.lengthOk(keys, int(rb.keyMs.size()));
+    lengthOk = a.lengthOk(keys, int(ta.ms.size())) && b.lengthOk(keys, int(tb.ms.size()));
 }
 
 // ---- The peer: QScintilla with its HTML lexer, as its users see it ------------------------
 
-Result peerRun(const Page &page, const std::vector<Key> &keys, const Options &opt) {
-    Result r;
-    QsciScintilla sci;
-    QsciLexerHTML lexer;
-    sci.setLexer(&lexer);
-    sci.resize(windowSize);
-    sci.show();
-    QCoreApplication::processEvents();
-    auto t = Clock::now();
-    sci.setText(page.text);
-    QCoreApplication::processEvents();
-    sci.viewport()->repaint();
-    r.openMs = msSince(t);
-    r.coloured = true;
+class PeerSide {
+public:
+    PeerSide() {
+        sci_.setLexer(&lexer_);
+        sci_.resize(windowSize);
+        sci_.show();
+        QCoreApplication::processEvents();
+    }
 
-    const long before = sci.SendScintilla(QsciScintillaBase::SCI_GETLENGTH);
-    // Pages are ASCII: byte and character offsets agree.
-    sci.SendScintilla(QsciScintillaBase::SCI_GOTOPOS, before / 2);
-    sci.ensureCursorVisible();
-    sci.viewport()->repaint();
-    typeKeys(&sci, sci.viewport(), keys, opt, r);
-    r.lengthOk = sci.SendScintilla(QsciScintillaBase::SCI_GETLENGTH) ==
-                 before + netGrowth(keys, int(r.keyMs.size()));
-    return r;
-}
+    Result run(const QString &path, const std::vector<Key> &keys, const Options &opt, bool paging) {
+        Result r;
+        r.openMs = frame(sci_.viewport(), [&] {
+            // As an editor opens a file: read, decode, show.
+            QFile f(path);
+            if (!f.open(QIODevice::ReadOnly))
+                std::exit(1);
+            sci_.setText(QString::fromLatin1(f.readAll()));
+        });
+        r.residentAfterOpenKb = procStatusKb("VmRSS:");
+        r.coloured = true;
+        if (paging)
+            pageDown(&sci_, sci_.viewport(), int(keys.size()), r.pageDown);
+        const long before = sci_.SendScintilla(QsciScintillaBase::SCI_GETLENGTH);
+        // Pages are ASCII: byte and character offsets agree.
+        sci_.SendScintilla(QsciScintillaBase::SCI_GOTOPOS, before / 2);
+        sci_.ensureCursorVisible();
+        sci_.viewport()->repaint();
+        typeKeys(&sci_, sci_.viewport(), keys, opt, r.keys);
+        r.lengthOk = sci_.SendScintilla(QsciScintillaBase::SCI_GETLENGTH) ==
+                     before + netGrowth(keys, int(r.keys.ms.size()));
+        return r;
+    }
+
+    PasteResult paste(const QString &text) {
+        PasteResult r;
+        QApplication::clipboard()->setText(text);
+        const long before = sci_.SendScintilla(QsciScintillaBase::SCI_GETLENGTH);
+        sci_.SendScintilla(QsciScintillaBase::SCI_GOTOPOS, before / 2);
+        QWidget *vp = sci_.viewport();
+        r.pasteMs = frame(vp, [&] { sci_.paste(); });
+        const long pasted = sci_.SendScintilla(QsciScintillaBase::SCI_GETLENGTH);
+        r.undoMs = frame(vp, [&] { sci_.undo(); });
+        const bool undone = sci_.SendScintilla(QsciScintillaBase::SCI_GETLENGTH) == before;
+        r.redoMs = frame(vp, [&] { sci_.redo(); });
+        r.ok = pasted == before + text.size() && undone &&
+               sci_.SendScintilla(QsciScintillaBase::SCI_GETLENGTH) == pasted;
+        return r;
+    }
+
+private:
+    QsciScintilla sci_;
+    QsciLexerHTML lexer_;
+};
 
 // ---- Reporting -------------------------------------------------------------------------
-
-long procStatusKb(const char *field) {
-    std::ifstream in("/proc/self/status");
-    std::string line;
-    const size_t n = std::strlen(field);
-    while (std::getline(in, line))
-        if (line.compare(0, n, field) == 0)
-            return std::atol(line.c_str() + n + 1);
-    return -1;
-}
-
-// Resets the peak RSS so that the peer's peak is its own; false where the kernel refuses.
-bool resetPeakRss() {
-    std::ofstream out("/proc/self/clear_refs");
-    out << "5";
-    out.flush();
-    return bool(out);
-}
 
 double ratio(double ours, double peer) {
     return peer > 0 ? ours / peer : 0;
 }
 
+double mb(long kb) {
+    return kb / 1024.0;
+}
+
 void usage() {
-    std::fprintf(stderr,
-                 "usage: keystroke_bench [--keys N] [--budget SECONDS] [--page NAME-PART]\n");
+    std::fprintf(stderr, "usage: keystroke_bench [--keys N] [--budget SECONDS] [--page NAME-PART] "
+                         "[--paste CHARS] [--no-peer]\n");
     std::exit(2);
 }
 
@@ -329,109 +405,177 @@ int main(int argc, char **argv) {
             opt.budgetSeconds = std::atof(argv[++i]);
         else if (!std::strcmp(argv[i], "--page") && i + 1 < argc)
             opt.only = QString::fromLocal8Bit(argv[++i]);
+        else if (!std::strcmp(argv[i], "--paste") && i + 1 < argc)
+            opt.pasteSize = std::atoi(argv[++i]);
+        else if (!std::strcmp(argv[i], "--no-peer"))
+            opt.peer = false;
         else
             usage();
     }
-    if (opt.keys < 1 || opt.budgetSeconds <= 0)
+    if (opt.keys < 1 || opt.budgetSeconds <= 0 || opt.pasteSize < 0)
         usage();
 
     const Page allPages[] = {
-        {"realistic 100 KB", bench::realisticPage(100'000), true},
-        {"realistic 1 MB", bench::realisticPage(1'000'000), true},
-        {"realistic 10 MB", bench::realisticPage(10'000'000)},
-        {"minified 100 KB", bench::minifiedPage(100'000)},
-        {"minified 1 MB", bench::minifiedPage(1'000'000)},
+        {"realistic 100 KB", [] { return bench::realisticPage(100'000); }, true},
+        {"realistic 1 MB", [] { return bench::realisticPage(1'000'000); }, true},
+        {"realistic 10 MB",
+         [] {
+             return bench::realisticPage(10'000'000);
+         }},
+        {"realistic 50 MB",
+         [] {
+             return bench::realisticPage(50'000'000);
+         }},
+        {"minified 100 KB",
+         [] {
+             return bench::minifiedPage(100'000);
+         }},
+        {"minified 1 MB",
+         [] {
+             return bench::minifiedPage(1'000'000);
+         }},
     };
-    std::vector<Page> pages;
+    std::vector<const Page *> pages;
     for (const Page &p : allPages)
         if (QString::fromLatin1(p.name).contains(opt.only))
-            pages.push_back(p);
-    if (pages.empty())
+            pages.push_back(&p);
+    if (pages.empty() && opt.only != QLatin1String("paste"))
         usage();
     const std::vector<Key> keys = keystrokes(opt.keys);
-    const size_t pageCount = pages.size();
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("page.html"));
 
-    std::vector<Result> ours(pageCount);
-    std::vector<Result> peer(pageCount);
-    {
-        OurSide side;
-        for (size_t i = 0; i < pageCount; ++i) {
-            std::fprintf(stderr, "ours: %s\n", pages[i].name);
-            ours[i] = side.run(pages[i], keys, opt);
+    // The bench keeps no copy of the page while the editors run: only the file.
+    auto writePage = [&](const Page *p) {
+        const QString text = p->make();
+        QFile f(path);
+        if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate) ||
+            f.write(text.toLatin1()) != text.size()) {
+            std::fprintf(stderr, "cannot write %s\n", qPrintable(path));
+            std::exit(1);
         }
-        side.close();
-    }
-    const long oursPeakKb = procStatusKb("VmHWM:");
-    const bool separatePeaks = resetPeakRss();
-    for (size_t i = 0; i < pageCount; ++i) {
-        std::fprintf(stderr, "peer: %s\n", pages[i].name);
-        peer[i] = peerRun(pages[i], keys, opt);
-    }
-    const long peerPeakKb = procStatusKb("VmHWM:");
+        return int(text.size());
+    };
 
-    // Last, so that the web engine counts in neither peak: each page typed into with the pane
-    // closed and open, a key into one window and the same key into the other. The pane takes 6150
-    // twips of the editor's width; the closed side's window is narrower by as much, so that
-    // both editors paint lines of the same width and only the preview makes a difference.
-    std::vector<size_t> paneRows;
-    for (size_t i = 0; i < pageCount; ++i)
-        if (pages[i].withPane)
-            paneRows.push_back(i);
-    std::vector<Result> paneClosed(pageCount);
-    std::vector<Result> paneOpen(pageCount);
-    if (!paneRows.empty()) {
-        OurSide closed(false, windowSize - QSize(twipsToPixels(6150), 0));
-        OurSide open(true);
-        for (size_t i : paneRows) {
-            std::fprintf(stderr, "ours, preview pane closed and open: %s\n", pages[i].name);
-            paneClosed[i] = closed.open(pages[i]);
-            paneOpen[i] = open.open(pages[i]);
-            typeInTurn(closed, paneClosed[i], open, paneOpen[i], keys, opt);
+    struct Row {
+        const Page *page;
+        int chars;
+        Result ours, peer;
+    };
+    std::vector<Row> rows;
+    bool separatePeaks = true;
+    for (const Page *p : pages) {
+        Row row{p, writePage(p), {}, {}};
+        const bool paging = QByteArray(p->name) == "realistic 10 MB";
+        std::fprintf(stderr, "ours: %s\n", p->name);
+        separatePeaks = resetPeakRss() && separatePeaks;
+        {
+            OurSide side;
+            row.ours = side.run(path, row.chars, keys, opt, paging);
         }
+        row.ours.peakKb = procStatusKb("VmHWM:");
+        if (opt.peer) {
+            std::fprintf(stderr, "peer: %s\n", p->name);
+            separatePeaks = resetPeakRss() && separatePeaks;
+            {
+                PeerSide side;
+                row.peer = side.run(path, keys, opt, paging);
+            }
+            row.peer.peakKb = procStatusKb("VmHWM:");
+        }
+        rows.push_back(std::move(row));
     }
 
     std::printf("Keystroke benchmark: %dx%d offscreen, up to %d keys per page and editor "
-                "(%.0f s budget); times in ms; ratio = ours / QScintilla\n\n",
+                "(%.0f s budget); times in ms, memory in MB; ratio = ours / QScintilla\n\n",
                 windowSize.width(), windowSize.height(), opt.keys, opt.budgetSeconds);
-    std::printf("%-17s %9s %5s %5s | %8s %8s %6s | %7s %7s %6s | %7s %7s %6s | %7s %7s %6s\n",
+    std::printf("%-17s %9s %5s %5s | %8s %8s %6s | %7s %7s %6s | %7s %7s %6s | %7s %7s %6s | "
+                "%6s %6s %6s\n",
                 "page", "chars", "keys", "keysP", "open", "openP", "ratio", "p50", "p50P", "ratio",
-                "p99", "p99P", "ratio", "max", "maxP", "ratio");
-    for (size_t i = 0; i < pageCount; ++i) {
-        const Result &o = ours[i];
-        const Result &p = peer[i];
-        std::printf("%-17s %9lld %5zu %5zu | %8.1f %8.1f %6.2f | %7.3f %7.3f %6.2f | %7.2f %7.2f "
-                    "%6.2f | %7.2f %7.2f %6.2f%s%s\n",
-                    pages[i].name, static_cast<long long>(pages[i].text.size()), o.keyMs.size(),
-                    p.keyMs.size(), o.openMs, p.openMs, ratio(o.openMs, p.openMs),
-                    o.percentile(0.5), p.percentile(0.5),
-                    ratio(o.percentile(0.5), p.percentile(0.5)), o.percentile(0.99),
-                    p.percentile(0.99), ratio(o.percentile(0.99), p.percentile(0.99)), o.max(),
-                    p.max(), ratio(o.max(), p.max()), o.coloured ? "" : "  [ours not coloured]",
-                    o.lengthOk && p.lengthOk ? "" : "  [TEXT LENGTH MISMATCH]");
+                "p99", "p99P", "ratio", "max", "maxP", "ratio", "peak", "peakP", "ratio");
+    for (const Row &row : rows) {
+        const Result &o = row.ours;
+        const Result &p = row.peer;
+        std::printf(
+            "%-17s %9d %5zu %5zu | %8.1f %8.1f %6.2f | %7.3f %7.3f %6.2f | %7.2f %7.2f %6.2f | "
+            "%7.2f %7.2f %6.2f | %6.0f %6.0f %6.2f%s%s\n",
+            row.page->name, row.chars, o.keys.ms.size(), p.keys.ms.size(), o.openMs, p.openMs,
+            ratio(o.openMs, p.openMs), o.keys.percentile(0.5), p.keys.percentile(0.5),
+            ratio(o.keys.percentile(0.5), p.keys.percentile(0.5)), o.keys.percentile(0.99),
+            p.keys.percentile(0.99), ratio(o.keys.percentile(0.99), p.keys.percentile(0.99)),
+            o.keys.max(), p.keys.max(), ratio(o.keys.max(), p.keys.max()), mb(o.peakKb),
+            mb(p.peakKb), ratio(o.peakKb, p.peakKb), o.coloured ? "" : "  [ours not coloured]",
+            o.lengthOk && (p.lengthOk || !opt.peer) ? "" : "  [TEXT LENGTH MISMATCH]");
     }
-    std::printf("\n(P = QScintilla; keys = keystrokes typed within the budget)\n");
-    if (separatePeaks)
-        std::printf("peak RSS (VmHWM): ours %.1f MB, QScintilla %.1f MB (pages held: both)\n",
-                    oursPeakKb / 1024.0, peerPeakKb / 1024.0);
-    else
-        std::printf("peak RSS (VmHWM): ours %.1f MB; process after the peer %.1f MB\n",
-                    oursPeakKb / 1024.0, peerPeakKb / 1024.0);
-    if (!paneRows.empty()) {
+    std::printf("\n(P = QScintilla; keys = keystrokes typed within the budget; peak = the "
+                "process's peak resident memory while the page was open%s)\n",
+                separatePeaks ? "" : ", NOT reset between pages");
+    for (const Row &row : rows)
+        std::printf("%-17s resident after open: ours %.0f MB, QScintilla %.0f MB\n", row.page->name,
+                    mb(row.ours.residentAfterOpenKb), mb(row.peer.residentAfterOpenKb));
+    for (const Row &row : rows) {
+        if (row.ours.pageDown.ms.empty())
+            continue;
+        const Timings &o = row.ours.pageDown, &p = row.peer.pageDown;
+        std::printf("\nPageDown through the %s page, %zu frames: p50 %.2f (P %.2f), p99 %.2f (P "
+                    "%.2f, ratio %.2f), max %.2f (P %.2f)\n",
+                    row.page->name, o.ms.size(), o.percentile(0.5), p.percentile(0.5),
+                    o.percentile(0.99), p.percentile(0.99),
+                    ratio(o.percentile(0.99), p.percentile(0.99)), o.max(), p.max());
+    }
+
+    // Then, so that the web engine counts in no page's peak: each page typed into with the pane
+    // closed and open, a key into one window and the same key into the other. The pane takes
+    // 6150 twips of the editor's width; the closed side's window is narrower by as much, so
+    // that both editors paint lines of the same width and only the preview makes a difference.
+    std::vector<const Page *> panePages;
+    for (const Page *p : pages)
+        if (p->withPane)
+            panePages.push_back(p);
+    if (!panePages.empty()) {
         std::printf("\nOurs with the Instant Preview pane closed and open (V); ratio = open / "
                     "closed\n\n");
         std::printf("%-17s %5s | %7s %7s %6s | %7s %7s %6s | %7s %7s %6s\n", "page", "keysV", "p50",
                     "p50V", "ratio", "p99", "p99V", "ratio", "max", "maxV", "ratio");
-        for (size_t i : paneRows) {
-            const Result &o = paneClosed[i];
-            const Result &v = paneOpen[i];
+        OurSide closed(false, windowSize - QSize(twipsToPixels(6150), 0));
+        OurSide open(true);
+        for (const Page *p : panePages) {
+            std::fprintf(stderr, "ours, preview pane closed and open: %s\n", p->name);
+            writePage(p);
+            closed.openForTyping(path);
+            open.openForTyping(path);
+            Timings c, v;
+            bool lengthOk = false;
+            typeInTurn(closed, c, open, v, keys, opt, lengthOk);
             std::printf("%-17s %5zu | %7.3f %7.3f %6.2f | %7.2f %7.2f %6.2f | %7.2f %7.2f "
                         "%6.2f%s\n",
-                        pages[i].name, v.keyMs.size(), o.percentile(0.5), v.percentile(0.5),
-                        ratio(v.percentile(0.5), o.percentile(0.5)), o.percentile(0.99),
-                        v.percentile(0.99), ratio(v.percentile(0.99), o.percentile(0.99)), o.max(),
-                        v.max(), ratio(v.max(), o.max()),
-                        o.lengthOk && v.lengthOk ? "" : "  [TEXT LENGTH MISMATCH]");
+                        p->name, v.ms.size(), c.percentile(0.5), v.percentile(0.5),
+                        ratio(v.percentile(0.5), c.percentile(0.5)), c.percentile(0.99),
+                        v.percentile(0.99), ratio(v.percentile(0.99), c.percentile(0.99)), c.max(),
+                        v.max(), ratio(v.max(), c.max()),
+                        lengthOk ? "" : "  [TEXT LENGTH MISMATCH]");
         }
+    }
+
+    if (opt.pasteSize > 0 && (opt.only.isEmpty() || opt.only == QLatin1String("paste"))) {
+        // Pasted into the start-up page, as text that arrives from another program.
+        const QString text = bench::realisticPage(opt.pasteSize, 7);
+        std::fprintf(stderr, "ours: paste\n");
+        PasteResult ours, peer;
+        {
+            OurSide side;
+            ours = side.paste(text);
+        }
+        if (opt.peer) {
+            std::fprintf(stderr, "peer: paste\n");
+            PeerSide side;
+            peer = side.paste(text);
+        }
+        std::printf("\nPaste %lld characters, then Undo, then Redo (ms): ours %.0f, %.0f, %.0f; "
+                    "QScintilla %.0f, %.0f, %.0f%s\n",
+                    static_cast<long long>(text.size()), ours.pasteMs, ours.undoMs, ours.redoMs,
+                    peer.pasteMs, peer.undoMs, peer.redoMs,
+                    ours.ok && (peer.ok || !opt.peer) ? "" : "  [TEXT LENGTH MISMATCH]");
     }
     return 0;
 }

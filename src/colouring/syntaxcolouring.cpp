@@ -158,7 +158,10 @@ void SyntaxColouring::noteRecolour(int start, int length) {
 
 void SyntaxColouring::colourRegions(EditorBuffer &buffer) {
     const int n = buffer.length();
-    if (!scanned_ || knownLength_ != n || (dirty_ && env_.start + env_.inserted > n))
+    // A change of most of the text (an Open, a New page) is scanned afresh: a rescan would
+    // find the same regions with more work per region.
+    if (!scanned_ || knownLength_ != n || (dirty_ && env_.start + env_.inserted > n) ||
+        (dirty_ && env_.inserted > n / 2))
         fullPass(buffer);
     else if (dirty_)
         incrementalPass(buffer);
@@ -194,7 +197,7 @@ void SyntaxColouring::paintRegion(EditorBuffer &buffer, const Region &region) {
         buffer.setColour(region.start, region.end - region.start + 1, toRgb(CommentColor));
         return;
     }
-    const QString tag = buffer.mid(region.start, region.end - region.start + 1);
+    const QStringView tag = buffer.peek(region.start, region.end - region.start + 1, scratch_);
     colourTag(tag, region.start, [&](int from, int length, quint32 colorRef) {
         buffer.setColour(from, length, toRgb(colorRef));
     });

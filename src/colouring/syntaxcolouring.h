@@ -143,6 +143,8 @@ private:
     bool scanned_ = false;
     bool dirty_ = false;
     Envelope env_;
+    // Where a tag is read when the text cannot be looked at in place.
+    QString scratch_;
 };
 
 // ---------------------------------------------------------------------------------------

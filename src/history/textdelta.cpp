@@ -6,10 +6,20 @@ namespace quenbry {
 
 namespace {
 
-QString tight(QStringView view) {
-    // A one-character entry per keystroke adds up over thousands of keystrokes, so nothing
-    // keeps spare capacity and empty runs keep no allocation at all.
-    return view.isEmpty() ? QString() : view.toString();
+// The run [prefix, size - suffix) of s. A one-character entry per keystroke adds up over
+// thousands of keystrokes, so a short run keeps no spare capacity and an empty one no
+// allocation at all; a long run (a whole page that came in by Open) is cut where it stands
+// rather than copied, which would cost a second page of memory for a moment.
+void trimRun(QString &s, qsizetype prefix, qsizetype suffix) {
+    const qsizetype length = s.size() - prefix - suffix;
+    if (length == 0) {
+        s = QString();
+    } else if (length >= 4096 && length >= s.size() / 2 && s.isDetached()) {
+        s.chop(suffix);
+        s.remove(0, prefix);
+    } else {
+        s = QStringView(s).sliced(prefix, length).toString();
+    }
 }
 
 } // namespace
@@ -33,8 +43,8 @@ void trimDelta(TextDelta &delta) {
         return;
     }
     delta.start += int(prefix);
-    delta.removed = tight(removed.sliced(prefix, removed.size() - prefix - suffix));
-    delta.inserted = tight(inserted.sliced(prefix, inserted.size() - prefix - suffix));
+    trimRun(delta.removed, prefix, suffix);
+    trimRun(delta.inserted, prefix, suffix);
 }
 
 TextDelta composeDeltas(const TextDelta &first, const TextDelta &second,

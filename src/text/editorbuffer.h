@@ -46,6 +46,12 @@ public:
     virtual QChar at(int offset) const = 0;
     virtual QString text() const = 0;
     virtual QString mid(int start, int length) const = 0;
+    // The same characters as mid(), to read before the text changes next: where it can, the
+    // view looks straight at the stored text, otherwise it is copied into scratch.
+    virtual QStringView peek(int start, int length, QString &scratch) const {
+        scratch = mid(start, length);
+        return scratch;
+    }
     virtual int indexOf(QChar c, int from) const = 0;
     virtual int indexOf(QStringView s, int from) const = 0;
     virtual int lastIndexOf(QChar c, int from) const = 0;

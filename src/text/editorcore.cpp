@@ -17,12 +17,39 @@ QString EditorCore::mid(int start, int length) const {
     return out;
 }
 
+QStringView EditorCore::peek(int start, int length, QString &scratch) const {
+    start = std::clamp(start, 0, this->length());
+    length = std::clamp(length, 0, this->length() - start);
+    if (const char16_t *p = text_.contiguous(start, length))
+        return QStringView(p, length);
+    scratch.resize(length);
+    text_.copyOut(start, length, reinterpret_cast<char16_t *>(scratch.data()));
+    return scratch;
+}
+
+int EditorCore::indexOf(QChar c, int from) const {
+    // Qt's search looks at many characters at once; the colouring's pass over a page of
+    // megabytes is mostly this search.
+    from = std::max(from, 0);
+    if (from >= length())
+        return -1;
+    int found = -1;
+    text_.forEachPiece(from, length() - from, [&](const char16_t *p, int count, int offset) {
+        if (found < 0) {
+            const qsizetype hit = QStringView(p, count).indexOf(c);
+            if (hit >= 0)
+                found = offset + int(hit);
+        }
+    });
+    return found;
+}
+
 int EditorCore::indexOf(QStringView s, int from) const {
     if (s.isEmpty())
         return std::clamp(from, 0, length());
-    const char16_t first = s.front().unicode();
-    for (int i = text_.indexOf(first, from); i >= 0 && i + s.size() <= length();
-         i = text_.indexOf(first, i + 1)) {
+    const QChar first = s.front();
+    for (int i = indexOf(first, from); i >= 0 && i + s.size() <= length();
+         i = indexOf(first, i + 1)) {
         int k = 1;
         while (k < s.size() && text_.at(i + k) == s[k].unicode())
             ++k;
@@ -190,7 +217,7 @@ void EditorCore::setColour(int start, int length, Rgb colour) {
     if (length == 0)
         return;
     const quint8 index = paletteIndex(colour);
-    colours_.replace(start, length, nullptr, length, index);
+    colours_.fill(start, length, index);
     const ColoursChanged change{start, length};
     for (EditorObserver *o : observers_)
         o->coloursChanged(change);

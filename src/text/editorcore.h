@@ -57,7 +57,8 @@ public:
     QChar at(int offset) const override { return QChar(text_.at(offset)); }
     QString text() const override { return mid(0, length()); }
     QString mid(int start, int length) const override;
-    int indexOf(QChar c, int from) const override { return text_.indexOf(c.unicode(), from); }
+    QStringView peek(int start, int length, QString &scratch) const override;
+    int indexOf(QChar c, int from) const override;
     int indexOf(QStringView s, int from) const override;
     int lastIndexOf(QChar c, int from) const override;
     void setText(const QString &text) override;

@@ -53,6 +53,24 @@ public:
         gapStart_ += n;
     }
 
+    // Overwrites [pos, pos + n) with value where it stands: the gap stays where the last edit
+    // left it, so colouring a whole page moves nothing.
+    void fill(int pos, int n, T value) {
+        assert(pos >= 0 && n >= 0 && pos + n <= size());
+        const int first = std::clamp(gapStart_ - pos, 0, n);
+        std::fill(buf_.begin() + pos, buf_.begin() + pos + first, value);
+        std::fill(buf_.begin() + pos + first + gapLen(), buf_.begin() + pos + n + gapLen(), value);
+    }
+
+    // The elements [pos, pos + n) in one piece, or null when the gap splits them.
+    const T *contiguous(int pos, int n) const {
+        if (pos + n <= gapStart_)
+            return buf_.data() + pos;
+        if (pos >= gapStart_)
+            return buf_.data() + pos + gapLen();
+        return nullptr;
+    }
+
     void copyOut(int pos, int n, T *out) const {
         assert(pos >= 0 && n >= 0 && pos + n <= size());
         int first = std::clamp(gapStart_ - pos, 0, n);

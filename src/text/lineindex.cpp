@@ -1,5 +1,9 @@
 #include "lineindex.h"
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace quenbry {
 
 void LineIndex::reset(const GapBuffer<char16_t> &text) {
@@ -18,14 +22,30 @@ void LineIndex::scan(const GapBuffer<char16_t> &text, int from, int to, std::vec
     if (from > to)
         return;
     text.forEachPiece(from - 1, to - from + 1, [&](const char16_t *p, int n, int offset) {
-        for (int i = 0; i < n; ++i) {
+        auto look = [&](int i) {
             const char16_t c = p[i];
             if (c > u'\r')
-                continue;
+                return;
             const int at = offset + i;
             if (c == u'\n' || (c == u'\r' && (at + 1 == length || text.at(at + 1) != u'\n')))
                 out.push_back(at + 1);
+        };
+        int i = 0;
+#if defined(__SSE2__)
+        // Eight characters at a time: an Open indexes every line of a page of megabytes, and
+        // almost every character is none of CR, LF or the controls below them.
+        const __m128i thirteen = _mm_set1_epi16(13);
+        const __m128i zero = _mm_setzero_si128();
+        for (; i + 8 <= n; i += 8) {
+            const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p + i));
+            if (_mm_movemask_epi8(_mm_cmpeq_epi16(_mm_subs_epu16(v, thirteen), zero)) == 0)
+                continue;
+            for (int k = i; k < i + 8; ++k)
+                look(k);
         }
+#endif
+        for (; i < n; ++i)
+            look(i);
     });
 }
 

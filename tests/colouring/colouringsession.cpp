@@ -66,6 +66,10 @@ public:
         work_ += std::max(length, 0);
         return EditorCore::mid(start, length);
     }
+    QStringView peek(int start, int length, QString &scratch) const override {
+        work_ += std::max(length, 0);
+        return EditorCore::peek(start, length, scratch);
+    }
     int indexOf(QChar c, int from) const override {
         return counted(EditorCore::indexOf(c, from), from);
     }

@@ -15,6 +15,7 @@
 #include <QTextCharFormat>
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 namespace quenbry {
 
@@ -73,7 +74,7 @@ EditorView::~EditorView() {
 void EditorView::updateMetrics() {
     const QFontMetricsF fm(font());
     lineHeight_ = std::max(1, int(std::ceil(fm.height())));
-    ascent_ = int(std::ceil(fm.ascent()));
+    ascent_ = fm.ascent();
     layouts_.setFont(font(), kTabStop);
     syncScrollBars();
     repaintAll();
@@ -907,11 +908,20 @@ void EditorView::paintEvent(QPaintEvent *event) {
     const QRect area = event->rect();
     {
         QPainter p(&buffer_);
+        // After a sideways scroll, the strip that came into view on every row.
+        if (!exposedStrip_.isEmpty()) {
+            p.setClipRect(exposedStrip_);
+            for (int row = 0; row < rows; ++row)
+                if (rowDrawn_[size_t(row)])
+                    drawRow(p, row, exposedStrip_.left(), exposedStrip_.right() + 1);
+            p.setClipping(false);
+            exposedStrip_ = QRect();
+        }
         const int firstRow = std::max(0, (area.top() - kMargin) / lineHeight_);
         const int lastRow = std::min(rows - 1, (area.bottom() - kMargin) / lineHeight_);
         for (int row = firstRow; row <= lastRow; ++row) {
             if (!rowDrawn_[size_t(row)]) {
-                drawRow(p, row);
+                drawRow(p, row, 0, viewport()->width());
                 rowDrawn_[size_t(row)] = 1;
             }
         }
@@ -927,21 +937,31 @@ void EditorView::paintEvent(QPaintEvent *event) {
     layouts_.trim(top, top + rows);
 }
 
-void EditorView::drawRow(QPainter &p, int row) {
+void EditorView::drawRow(QPainter &p, int row, int from, int to) {
     const int rowTop = kMargin + row * lineHeight_;
-    p.fillRect(QRect(0, rowTop, viewport()->width(), lineHeight_), backgroundColour());
+    // Nothing a row draws reaches into its neighbours, so rows can be drawn in any order.
+    const QRect rect(from, rowTop, to - from, lineHeight_);
+    p.save();
+    p.setClipRect(rect, p.hasClipping() ? Qt::IntersectClip : Qt::ReplaceClip);
+    p.fillRect(rect, backgroundColour());
+    drawRowText(p, row, rowTop, from, to);
+    p.restore();
+}
+
+void EditorView::drawRowText(QPainter &p, int row, int rowTop, int from, int to) {
     const int line = firstVisibleLine() + row;
     if (line >= model_.lineCount())
         return;
     const qreal left = textLeft();
     bool lineEndShown = false;
     const std::vector<LineLayouts::Piece> pieces =
-        layouts_.piecesIn(line, -left, viewport()->width() - left, &lineEndShown);
+        layouts_.piecesIn(line, from - left, to - left, &lineEndShown);
     qreal end = 0;
     for (const LineLayouts::Piece &piece : pieces) {
         const QTextLine tl = piece.layout->lineAt(0);
         // Every line keeps the font's baseline, also where a fallback font is taller.
-        drawPiece(p, piece, QPointF(left + piece.x, rowTop + ascent_ - tl.ascent()), rowTop);
+        drawPiece(p, piece, QPointF(left + piece.x, rowTop + ascent_ - tl.ascent()), rowTop, from,
+                  to);
         end = piece.x + tl.horizontalAdvance();
     }
     // A selected line end shows as a space's width of highlight after the line.
@@ -957,7 +977,8 @@ void EditorView::drawRow(QPainter &p, int row) {
     }
 }
 
-void EditorView::drawPiece(QPainter &p, const LineLayouts::Piece &piece, QPointF origin, int top) {
+void EditorView::drawPiece(QPainter &p, const LineLayouts::Piece &piece, QPointF origin, int top,
+                           int from, int to) {
     QTextLayout *layout = piece.layout;
     const QTextLine tl = layout->lineAt(0);
     const QPalette::ColorGroup group = hasFocus() ? QPalette::Active : QPalette::Inactive;
@@ -968,6 +989,19 @@ void EditorView::drawPiece(QPainter &p, const LineLayouts::Piece &piece, QPointF
         const int pos = offset - piece.start;
         return pre >= 0 && pos > pre ? pos + preLength : pos;
     };
+    auto offsetOf = [&](int pos) {
+        if (pre >= 0 && pos > pre)
+            pos = std::max(pre, pos - preLength);
+        return piece.start + std::clamp(pos, 0, piece.length);
+    };
+    // Only the characters in sight are drawn: a segment of a long line reaches far beyond
+    // the view, and each colour run drawn costs a walk over the segment's glyphs.
+    const int shownFrom =
+        std::max(piece.start,
+                 offsetOf(tl.xToCursor(from - origin.x(), QTextLine::CursorBetweenCharacters)) - 1);
+    const int shownTo =
+        std::min(piece.start + piece.length,
+                 offsetOf(tl.xToCursor(to - origin.x(), QTextLine::CursorBetweenCharacters)) + 1);
     const int selStart = std::max(model_.selStart(), piece.start);
     const int selEnd = std::min(model_.selStart() + model_.selLength(), piece.start + piece.length);
     const bool selected = !selectionHidden_ && selEnd > selStart;
@@ -988,7 +1022,7 @@ void EditorView::drawPiece(QPainter &p, const LineLayouts::Piece &piece, QPointF
         for (const QGlyphRun &run : layout->glyphRuns(a, at(to) - a))
             p.drawGlyphRun(origin, run);
     };
-    int runStart = piece.start;
+    int runStart = shownFrom;
     quint8 runIndex = 0;
     auto colourOf = [&](quint8 index) {
         return index == 0 ? text : QColor::fromRgb(model_.paletteColour(index));
@@ -1004,7 +1038,7 @@ void EditorView::drawPiece(QPainter &p, const LineLayouts::Piece &piece, QPointF
         }
     };
     bool first = true;
-    model_.forEachColourPiece(piece.start, piece.length,
+    model_.forEachColourPiece(shownFrom, std::max(0, shownTo - shownFrom),
                               [&](const quint8 *c, int count, int offset) {
                                   for (int i = 0; i < count; ++i) {
                                       if (first) {
@@ -1018,7 +1052,7 @@ void EditorView::drawPiece(QPainter &p, const LineLayouts::Piece &piece, QPointF
                                   }
                               });
     if (!first)
-        flush(piece.start + piece.length);
+        flush(shownTo);
     if (pre >= 0 && preLength > 0) {
         // The text being composed, underlined where it stands.
         p.setPen(text);
@@ -1035,8 +1069,54 @@ void EditorView::resizeEvent(QResizeEvent *event) {
     syncScrollBars();
 }
 
-void EditorView::scrollContentsBy(int, int) {
-    repaintAll();
+void EditorView::scrollContentsBy(int dx, int dy) {
+    // What the buffer holds moves with the text, and only what comes into view is drawn: a
+    // turn of the wheel or a caret that pulls the view sideways repaints a strip, not all.
+    const qreal ratio = buffer_.devicePixelRatio();
+    const int rows = int(rowDrawn_.size());
+    const int width = viewport()->width(), height = viewport()->height();
+    if (bufferTop_ < 0 || buffer_.isNull() || (dx != 0 && dy != 0) || std::abs(dy) >= rows ||
+        std::abs(dx) >= width || ratio != std::floor(ratio)) {
+        repaintAll();
+        return;
+    }
+    const int r = int(ratio);
+    const qsizetype line = buffer_.bytesPerLine();
+    uchar *bits = buffer_.bits();
+    if (dy != 0) {
+        // Rows that were whole in view keep what they show at their new place.
+        const int fullRows = std::max(0, (height - kMargin) / lineHeight_);
+        std::vector<char> drawn(size_t(rows), 0);
+        for (int row = 0; row < fullRows; ++row)
+            if (row + dy >= 0 && row + dy < rows)
+                drawn[size_t(row + dy)] = rowDrawn_[size_t(row)];
+        const int shift = dy * lineHeight_ * r;
+        const int top = kMargin * r, bottom = buffer_.height();
+        const int span = bottom - top - std::abs(shift);
+        if (span > 0) {
+            uchar *area = bits + top * line;
+            if (shift < 0)
+                std::memmove(area, area - shift * line, size_t(span) * line);
+            else
+                std::memmove(area + shift * line, area, size_t(span) * line);
+        }
+        rowDrawn_.swap(drawn);
+        bufferTop_ = firstVisibleLine();
+    } else if (dx != 0) {
+        const int shift = dx * r * 4;
+        const qsizetype keep = qsizetype(buffer_.width()) * 4 - std::abs(shift);
+        for (int y = 0; y < buffer_.height(); ++y) {
+            uchar *row = bits + y * line;
+            if (shift < 0)
+                std::memmove(row, row - shift, size_t(keep));
+            else
+                std::memmove(row + shift, row, size_t(keep));
+        }
+        const QRect strip = dx > 0 ? QRect(0, 0, dx, height) : QRect(width + dx, 0, -dx, height);
+        exposedStrip_ = exposedStrip_.isEmpty() ? strip : exposedStrip_.united(strip);
+        bufferLeft_ = horizontalScrollBar()->value();
+    }
+    viewport()->update();
 }
 
 void EditorView::focusInEvent(QFocusEvent *event) {

@@ -54,6 +54,8 @@ public:
     void ensureCaretVisible();
     void scrollToOffset(int offset) { showOffset(offset, -1); }
     LineLayouts &layouts() { return layouts_; }
+    // Lets go of everything drawn so far and draws the view afresh.
+    void repaintAll();
 
 protected:
     bool event(QEvent *event) override;
@@ -113,11 +115,14 @@ private:
     // Marks lines (or all of the view) to be drawn again, and asks for a repaint.
     void repaintLines(int first, int last);
     void repaintFromLine(int first);
-    void repaintAll();
     void repaintCaret();
-    // Draws one row of the view (a line, or the empty space after the text) into buffer_.
-    void drawRow(QPainter &p, int row);
-    void drawPiece(QPainter &p, const LineLayouts::Piece &piece, QPointF origin, int top);
+    // Draws one row of the view (a line, or the empty space after the text) into buffer_,
+    // between x from and to.
+    void drawRow(QPainter &p, int row, int from, int to);
+    void drawRowText(QPainter &p, int row, int rowTop, int from, int to);
+    // Draws the part of a piece that falls between x from and to, its origin at origin.
+    void drawPiece(QPainter &p, const LineLayouts::Piece &piece, QPointF origin, int top, int from,
+                   int to);
     void flushColourRepaint();
     void restartBlink();
     void dragTo(QPoint point);
@@ -135,7 +140,7 @@ private:
     bool selectionHidden_ = false;
     bool ownSelection_ = false;
     int lineHeight_ = 14;
-    int ascent_ = 11;
+    qreal ascent_ = 11;
     // Colour changes not yet repainted, as one range of offsets.
     int colourDirtStart_ = -1;
     int colourDirtEnd_ = -1;
@@ -157,6 +162,7 @@ private:
     std::vector<char> rowDrawn_;
     int bufferTop_ = -1;
     int bufferLeft_ = -1;
+    QRect exposedStrip_;
     // Input method composition at the caret, and the caret's place in it.
     QString preedit_;
     int preeditCursor_ = 0;

@@ -6,6 +6,7 @@
 #include <QTextOption>
 #include <algorithm>
 #include <cmath>
+#include <limits>
 
 namespace quenbry {
 
@@ -44,32 +45,54 @@ void LineLayouts::clear() {
     lines_.clear();
     const int n = model_.lineCount();
     widths_.resize(size_t(n));
-    widest_ = 0;
-    for (int i = 0; i < n; ++i) {
+    for (int i = 0; i < n; ++i)
         widths_[size_t(i)] = -estimate(model_.lineEnd(i) - model_.lineStart(i));
-        widest_ = std::max(widest_, -widths_[size_t(i)]);
-    }
-    widestStale_ = false;
+    // While stale, widest_ is no less than any width.
+    widest_ = std::numeric_limits<float>::infinity();
+    widestStale_ = true;
 }
 
 float LineLayouts::estimate(int length) const {
     return float(length * averageWidth_);
 }
 
+// The widest width and how many lines have it: many lines of a page are as long as the
+// longest, and measuring one of them must not send the view looking through all the others.
+void LineLayouts::addWidth(float width) {
+    const float w = std::abs(width);
+    if (w > widest_ || (widestStale_ && w == widest_)) {
+        widest_ = w;
+        widestCount_ = 1;
+        widestStale_ = false;
+    } else if (w == widest_) {
+        ++widestCount_;
+    }
+}
+
+void LineLayouts::removeWidth(float width) {
+    if (!widestStale_ && std::abs(width) == widest_ && --widestCount_ == 0)
+        widestStale_ = true;
+}
+
 void LineLayouts::setWidth(int n, float width) {
     float &w = widths_[size_t(n)];
-    if (std::abs(width) >= widest_)
-        widest_ = std::abs(width);
-    else if (std::abs(w) >= widest_)
-        widestStale_ = true;
+    removeWidth(w);
     w = width;
+    addWidth(w);
 }
 
 qreal LineLayouts::widestLine() {
     if (widestStale_) {
         widest_ = 0;
-        for (float w : widths_)
-            widest_ = std::max(widest_, std::abs(w));
+        widestCount_ = 0;
+        for (float w : widths_) {
+            if (std::abs(w) > widest_) {
+                widest_ = std::abs(w);
+                widestCount_ = 1;
+            } else if (std::abs(w) == widest_) {
+                ++widestCount_;
+            }
+        }
         widestStale_ = false;
     }
     return widest_;
@@ -84,8 +107,7 @@ void LineLayouts::textReplaced(const TextReplaced &c) {
 
     const auto first = widths_.begin() + c.firstLine;
     for (auto it = first; it != first + c.linesRemoved + 1; ++it)
-        if (std::abs(*it) >= widest_)
-            widestStale_ = true;
+        removeWidth(*it);
     std::vector<float> fresh(size_t(c.linesInserted) + 1);
     for (int i = 0; i <= c.linesInserted; ++i) {
         const int n = c.firstLine + i;
@@ -95,7 +117,7 @@ void LineLayouts::textReplaced(const TextReplaced &c) {
     if (c.linesRemoved == 0 && c.linesInserted == 0)
         fresh[0] = -std::max(0.0f, std::abs(*first) + estimate(delta));
     for (float w : fresh)
-        widest_ = std::max(widest_, -w);
+        addWidth(w);
     if (c.linesRemoved == c.linesInserted) {
         std::copy(fresh.begin(), fresh.end(), first);
     } else {

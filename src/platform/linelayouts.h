@@ -107,6 +107,8 @@ private:
     int segmentAt(const Line &l, int rel) const;
     void noteWidth(int n, const Line &l);
     void setWidth(int n, float width);
+    void addWidth(float width);
+    void removeWidth(float width);
     float estimate(int length) const;
 
     const EditorCore &model_;
@@ -117,7 +119,8 @@ private:
     // One entry per line of the model: its width, negative while it is an estimate.
     std::vector<float> widths_;
     float widest_ = 0;
-    bool widestStale_ = false;
+    int widestCount_ = 0;
+    bool widestStale_ = true;
     quint32 generation_ = 1;
     int preeditAt_ = -1;
     QString preedit_;

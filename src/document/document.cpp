@@ -95,7 +95,7 @@ void Document::open() {
             // The name is in place before the change handling of the new text runs.
             fileName_ = *chosen;
             stamp_ = read.stamp;
-            editor_.setText(read.text);
+            editor_.setText(std::move(read.text));
             host_.resetHistory();
         } else {
             showError(read.error);

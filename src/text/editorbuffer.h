@@ -55,8 +55,9 @@ public:
     virtual int indexOf(QChar c, int from) const = 0;
     virtual int indexOf(QStringView s, int from) const = 0;
     virtual int lastIndexOf(QChar c, int from) const = 0;
-    // Replaces the whole text; the caret goes to the start.
-    virtual void setText(const QString &text) = 0;
+    // Replaces the whole text; the caret goes to the start. Handed over with std::move, the
+    // text's characters are taken over rather than copied.
+    virtual void setText(QString text) = 0;
 
     // Setting the start collapses the selection to a caret there; the length then extends
     // the selection from the start. Out-of-range values are clamped to the text; negative

@@ -63,7 +63,7 @@ int EditorCore::lastIndexOf(QChar c, int from) const {
     return text_.lastIndexOf(c.unicode(), from);
 }
 
-void EditorCore::setText(const QString &text) {
+void EditorCore::setText(QString text) {
     if (text.size() == length() && text == this->text()) {
         // Nothing changes, so nothing is notified but the caret going to the start.
         setSelection(0, 0);
@@ -72,13 +72,14 @@ void EditorCore::setText(const QString &text) {
     const int oldLines = lineCount();
     lastEdit_ = TextEdit{0, this->text(), int(text.size())};
     const int removed = int(lastEdit_.removed.size());
-    text_.assign(reinterpret_cast<const char16_t *>(text.constData()), int(text.size()));
-    colours_.assignFill(int(text.size()), 0);
+    const int length = int(text.size());
+    text_.adopt(std::move(text));
+    colours_.assignFill(length, 0);
     lines_.reset(text_);
     const int oldStart = selStart_, oldLength = selLength_;
     selStart_ = selLength_ = 0;
     pendingColour_.reset();
-    const TextReplaced change{0, removed, int(text.size()), 0, oldLines - 1, lineCount() - 1};
+    const TextReplaced change{0, removed, length, 0, oldLines - 1, lineCount() - 1};
     for (EditorObserver *o : observers_)
         o->textReplaced(change);
     const bool selectionMoved = oldStart != 0 || oldLength != 0;

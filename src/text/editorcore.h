@@ -61,7 +61,7 @@ public:
     int indexOf(QChar c, int from) const override;
     int indexOf(QStringView s, int from) const override;
     int lastIndexOf(QChar c, int from) const override;
-    void setText(const QString &text) override;
+    void setText(QString text) override;
 
     int selStart() const override { return selStart_; }
     bool setSelStart(int start) override;
@@ -123,7 +123,7 @@ private:
     void setSelection(int start, int length);
     void notifySelection(int oldStart, int oldLength);
 
-    GapBuffer<char16_t> text_;
+    TextBuffer text_;
     GapBuffer<quint8> colours_;
     LineIndex lines_;
     std::vector<Rgb> palette_;

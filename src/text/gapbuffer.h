@@ -3,37 +3,93 @@
 // edits near the previous edit, which a gap buffer serves without moving the rest of a
 // multi-megabyte text.
 
+#include <QString>
+
 #include <algorithm>
 #include <cassert>
 #include <cstring>
+#include <type_traits>
 #include <vector>
 
 namespace quenbry {
 
-template <typename T> class GapBuffer {
+// Where a gap buffer keeps its elements, gap included: resize keeps what is there.
+template <typename T> class VectorStore {
 public:
-    int size() const { return int(buf_.size() - gapLen()); }
+    T *data() { return v_.data(); }
+    const T *data() const { return v_.data(); }
+    size_t size() const { return v_.size(); }
+    void resize(size_t n) { v_.resize(n); }
+    // Drops everything and makes room for n elements, with one allocation only.
+    void reset(size_t n) {
+        std::vector<T>().swap(v_);
+        v_.resize(n);
+    }
+
+private:
+    std::vector<T> v_;
+};
+
+// Text kept in a QString, which can take over the characters of a page decoded elsewhere:
+// an Open then costs no second copy of the page.
+class StringStore {
+public:
+    char16_t *data() { return reinterpret_cast<char16_t *>(s_.data()); }
+    const char16_t *data() const { return reinterpret_cast<const char16_t *>(s_.constData()); }
+    size_t size() const { return size_t(s_.size()); }
+    // Exactly what is asked: QString would otherwise round a large size up to the next power
+    // of two.
+    void resize(size_t n) {
+        if (qsizetype(n) > s_.capacity())
+            s_.reserve(qsizetype(n));
+        s_.resize(qsizetype(n));
+    }
+    void reset(size_t n) {
+        s_ = QString();
+        resize(n);
+    }
+    // Takes text's characters as they are; unshared, they are not copied.
+    void adopt(QString &&text) { s_ = std::move(text); }
+
+private:
+    QString s_;
+};
+
+template <typename T, typename Store = VectorStore<T>> class GapBuffer {
+    static_assert(std::is_trivially_copyable_v<T>);
+
+public:
+    GapBuffer() { buf_.reset(minGap); }
+
+    int size() const { return int(buf_.size()) - gapLen(); }
     bool empty() const { return size() == 0; }
 
     T at(int i) const {
         assert(i >= 0 && i < size());
-        return i < gapStart_ ? buf_[size_t(i)] : buf_[size_t(i + gapLen())];
+        return buf_.data()[i < gapStart_ ? i : i + gapLen()];
     }
 
     // Both keep exactly one allocation of the new size: on a page of many megabytes a second
     // one, however short-lived, is what sets the program's peak memory.
     void assign(const T *data, int n) {
-        std::vector<T>().swap(buf_);
-        buf_.reserve(size_t(n) + initialGap(n));
-        buf_.assign(data, data + n);
-        buf_.resize(size_t(n) + initialGap(n));
+        buf_.reset(size_t(n) + initialGap(n));
+        std::copy(data, data + n, buf_.data());
         gapStart_ = n;
         gapEnd_ = int(buf_.size());
     }
 
     void assignFill(int n, T value) {
-        std::vector<T>().swap(buf_);
-        buf_.assign(size_t(n) + initialGap(n), value);
+        buf_.reset(size_t(n) + initialGap(n));
+        std::fill(buf_.data(), buf_.data() + buf_.size(), value);
+        gapStart_ = n;
+        gapEnd_ = int(buf_.size());
+    }
+
+    // Takes over a whole text (StringStore only); the gap goes after it.
+    void adopt(QString &&text) {
+        const int n = int(text.size());
+        buf_.adopt(std::move(text));
+        buf_.resize(size_t(n) + initialGap(n));
         gapStart_ = n;
         gapEnd_ = int(buf_.size());
     }
@@ -46,10 +102,11 @@ public:
         gapEnd_ += removeLen;
         if (gapLen() < n)
             grow(n);
+        T *at = buf_.data() + gapStart_;
         if (data)
-            std::copy(data, data + n, buf_.begin() + gapStart_);
+            std::copy(data, data + n, at);
         else
-            std::fill(buf_.begin() + gapStart_, buf_.begin() + gapStart_ + n, fill);
+            std::fill(at, at + n, fill);
         gapStart_ += n;
     }
 
@@ -58,8 +115,9 @@ public:
     void fill(int pos, int n, T value) {
         assert(pos >= 0 && n >= 0 && pos + n <= size());
         const int first = std::clamp(gapStart_ - pos, 0, n);
-        std::fill(buf_.begin() + pos, buf_.begin() + pos + first, value);
-        std::fill(buf_.begin() + pos + first + gapLen(), buf_.begin() + pos + n + gapLen(), value);
+        T *p = buf_.data();
+        std::fill(p + pos, p + pos + first, value);
+        std::fill(p + pos + first + gapLen(), p + pos + n + gapLen(), value);
     }
 
     // The elements [pos, pos + n) in one piece, or null when the gap splits them.
@@ -73,17 +131,14 @@ public:
 
     void copyOut(int pos, int n, T *out) const {
         assert(pos >= 0 && n >= 0 && pos + n <= size());
-        int first = std::clamp(gapStart_ - pos, 0, n);
-        if (first > 0)
-            std::copy(buf_.begin() + pos, buf_.begin() + pos + first, out);
-        if (n > first)
-            std::copy(buf_.begin() + pos + first + gapLen(), buf_.begin() + pos + n + gapLen(),
-                      out + first);
+        forEachPiece(pos, n, [&](const T *p, int count, int offset) {
+            std::copy(p, p + count, out + (offset - pos));
+        });
     }
 
     // The two contiguous pieces covering [pos, pos + n): calls f(pointer, count, offset).
     template <typename F> void forEachPiece(int pos, int n, F f) const {
-        int first = std::clamp(gapStart_ - pos, 0, n);
+        const int first = std::clamp(gapStart_ - pos, 0, n);
         if (first > 0)
             f(buf_.data() + pos, first, pos);
         if (n > first)
@@ -122,15 +177,15 @@ private:
     int gapLen() const { return gapEnd_ - gapStart_; }
 
     void moveGap(int pos) {
+        T *p = buf_.data();
         if (pos < gapStart_) {
             const int n = gapStart_ - pos;
-            std::copy_backward(buf_.begin() + pos, buf_.begin() + gapStart_,
-                               buf_.begin() + gapEnd_);
+            std::memmove(p + gapEnd_ - n, p + pos, size_t(n) * sizeof(T));
             gapStart_ -= n;
             gapEnd_ -= n;
         } else if (pos > gapStart_) {
             const int n = pos - gapStart_;
-            std::copy(buf_.begin() + gapEnd_, buf_.begin() + gapEnd_ + n, buf_.begin() + gapStart_);
+            std::memmove(p + gapStart_, p + gapEnd_, size_t(n) * sizeof(T));
             gapStart_ += n;
             gapEnd_ += n;
         }
@@ -141,21 +196,24 @@ private:
     static size_t initialGap(int n) { return minGap + size_t(std::min(n / 16, 1 << 16)); }
 
     // An eighth more than needed: typing grows the buffer rarely, and a page of many
-    // megabytes does not carry half its size again as an empty gap.
+    // megabytes does not carry half its size again as an empty gap. The store grows where it
+    // stands when it can, and what followed the gap moves to the new end.
     void grow(int needed) {
-        const int tail = int(buf_.size()) - gapEnd_;
-        const size_t newSize =
-            buf_.size() + size_t(needed) + std::max<size_t>(minGap, buf_.size() / 8);
-        std::vector<T> next(newSize);
-        std::copy(buf_.begin(), buf_.begin() + gapStart_, next.begin());
-        std::copy(buf_.begin() + gapEnd_, buf_.end(), next.end() - tail);
-        buf_.swap(next);
-        gapEnd_ = int(buf_.size()) - tail;
+        const size_t old = buf_.size();
+        const size_t tail = old - size_t(gapEnd_);
+        const size_t newSize = old + size_t(needed) + std::max<size_t>(minGap, old / 8);
+        buf_.resize(newSize);
+        T *p = buf_.data();
+        std::memmove(p + newSize - tail, p + gapEnd_, tail * sizeof(T));
+        gapEnd_ = int(newSize - tail);
     }
 
-    std::vector<T> buf_ = std::vector<T>(minGap);
+    Store buf_;
     int gapStart_ = 0;
     int gapEnd_ = minGap;
 };
+
+// The editor's text.
+using TextBuffer = GapBuffer<char16_t, StringStore>;
 
 } // namespace quenbry

@@ -6,7 +6,7 @@
 
 namespace quenbry {
 
-void LineIndex::reset(const GapBuffer<char16_t> &text) {
+void LineIndex::reset(const TextBuffer &text) {
     std::vector<int> starts{0};
     scan(text, 1, text.size(), starts);
     starts.shrink_to_fit();
@@ -15,7 +15,7 @@ void LineIndex::reset(const GapBuffer<char16_t> &text) {
     stepLength_ = 0;
 }
 
-void LineIndex::scan(const GapBuffer<char16_t> &text, int from, int to, std::vector<int> &out) {
+void LineIndex::scan(const TextBuffer &text, int from, int to, std::vector<int> &out) {
     // A line starts at p when the character before it ends a line: an LF, or a CR that no LF
     // follows.
     const int length = text.size();
@@ -78,8 +78,7 @@ void LineIndex::moveStep(int line) {
     stepLine_ = line;
 }
 
-LineIndex::Change LineIndex::update(const GapBuffer<char16_t> &text, int start, int removed,
-                                    int inserted) {
+LineIndex::Change LineIndex::update(const TextBuffer &text, int start, int removed, int inserted) {
     // Line starts at old positions [start, start + removed] depend on changed characters; so do
     // those at new positions [start, start + inserted]. Position 0 always starts line 0.
     const int first = std::max(start, 1);

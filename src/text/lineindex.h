@@ -20,10 +20,10 @@ public:
     };
 
     // Indexes the whole text afresh.
-    void reset(const GapBuffer<char16_t> &text);
+    void reset(const TextBuffer &text);
     // After [start, start + removed) of the old text was replaced by [start, start + inserted)
     // of text.
-    Change update(const GapBuffer<char16_t> &text, int start, int removed, int inserted);
+    Change update(const TextBuffer &text, int start, int removed, int inserted);
 
     int count() const { return int(starts_.size()); }
     int start(int line) const {
@@ -37,7 +37,7 @@ private:
     int firstStartAtOrAfter(int offset) const;
     void moveStep(int line);
     // Appends the starts of lines beginning in [from, to] of text to out.
-    static void scan(const GapBuffer<char16_t> &text, int from, int to, std::vector<int> &out);
+    static void scan(const TextBuffer &text, int from, int to, std::vector<int> &out);
 
     // Starts of lines from stepLine_ on are stored stepLength_ short of where they are: typing
     // moves every later line, and settling that debt only up to the next edit's line keeps

@@ -7,18 +7,19 @@
 namespace quenbry {
 namespace {
 
-std::u16string contents(const GapBuffer<char16_t> &b) {
+std::u16string contents(const TextBuffer &b) {
     std::u16string s(size_t(b.size()), u' ');
     b.copyOut(0, b.size(), s.data());
     return s;
 }
 
 // Random replaces against std::u16string as the oracle, with the gap moving back and forth
-// and growing past its capacity.
+// and growing past its capacity, on a text taken over as it was decoded.
 TEST(GapBuffer, MatchesPlainStringUnderRandomEdits) {
     std::mt19937 rng(7);
-    GapBuffer<char16_t> b;
-    std::u16string oracle;
+    TextBuffer b;
+    b.adopt(QStringLiteral("taken over"));
+    std::u16string oracle = u"taken over";
     for (int step = 0; step < 5000; ++step) {
         const int pos = oracle.empty() ? 0 : int(rng() % (oracle.size() + 1));
         const int rem = int(rng() % 4) == 0 ? int(rng() % (oracle.size() - pos + 1)) % 8 : 0;

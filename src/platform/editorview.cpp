@@ -854,6 +854,20 @@ void EditorView::emitMouseUp(QMouseEvent *event) {
 }
 
 void EditorView::wheelEvent(QWheelEvent *event) {
+    // Ctrl with the wheel makes the text larger or smaller.
+    if (event->modifiers() & Qt::ControlModifier) {
+        const int steps = event->angleDelta().y() / 120;
+        if (steps != 0) {
+            QFont f = font();
+            if (f.pointSizeF() > 0)
+                f.setPointSizeF(std::clamp(f.pointSizeF() + steps, 4.0, 72.0));
+            else
+                f.setPixelSize(std::clamp(f.pixelSize() + steps, 6, 96));
+            setFont(f);
+        }
+        event->accept();
+        return;
+    }
     // Shift turns the wheel sideways.
     if ((event->modifiers() & Qt::ShiftModifier) &&
         std::abs(event->angleDelta().y()) > std::abs(event->angleDelta().x())) {

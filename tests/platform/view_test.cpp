@@ -165,6 +165,31 @@ TEST(ViewKeys, ReservedShortcutsReachTheWindowNeverTheText) {
     EXPECT_EQ(v.model.text(), "abc");
 }
 
+// Text being composed shows at the caret and changes nothing; the commit is typed.
+TEST(ViewKeys, InputMethodComposesAtTheCaretAndTypesTheCommit) {
+    ShownView v;
+    v.model.setText(QStringLiteral("ab"));
+    v.model.setSelStart(1);
+    std::vector<int> keys;
+    v.model.onKeyPress = [&](int &k) {
+        keys.push_back(k);
+    };
+    const int before = v.view.cursorRect(1).left();
+    QInputMethodEvent compose(QStringLiteral("xy"), {});
+    QApplication::sendEvent(QApplication::focusObject(), &compose);
+    EXPECT_EQ(v.model.text(), "ab");
+    int at = 0;
+    EXPECT_EQ(v.view.layouts().layoutAt(1, &at)->preeditAreaText(), "xy");
+    EXPECT_GT(v.view.cursorRect(1).left(), before);
+    QInputMethodEvent commit;
+    commit.setCommitString(QStringLiteral("\u00e9"));
+    QApplication::sendEvent(QApplication::focusObject(), &commit);
+    EXPECT_EQ(v.model.text(), QStringLiteral("a\u00e9b"));
+    EXPECT_EQ(keys, std::vector<int>{0xe9});
+    EXPECT_EQ(v.view.layouts().layoutAt(1, &at)->preeditAreaText(), "");
+    EXPECT_EQ(v.view.cursorRect(2).left(), v.view.cursorRect(v.model.selStart()).left());
+}
+
 TEST(ViewMouse, ClickShiftClickWordLineAndDrag) {
     ShownView v;
     v.model.setText(QStringLiteral("hello world\r\nsecond line\r\n"));

@@ -112,8 +112,6 @@ QRect EditorView::cursorRect(int offset) {
 int EditorView::offsetAt(QPoint point) {
     if (model_.length() == 0)
         return 0;
-    if (point.y() < kMargin && firstVisibleLine() == 0)
-        return 0;
     return layouts_.offsetAt(lineAtY(point.y()), point.x() - textLeft());
 }
 

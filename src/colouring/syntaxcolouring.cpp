@@ -32,14 +32,27 @@ int find(const EditorBuffer &buffer, QStringView pattern, int from) {
     return findIn(buffer, pattern, from, buffer.length());
 }
 
+// The whole text read in place, for a pass over all of it: Qt's searches look at many
+// characters at once, with no call through the editor for each.
+struct WholeText {
+    QStringView text;
+    int length() const { return int(text.size()); }
+    QChar at(int i) const { return text[i]; }
+};
+
+int find(WholeText t, QStringView pattern, int from) {
+    return int(pattern.size() == 1 ? t.text.indexOf(pattern[0], from)
+                                   : t.text.indexOf(pattern, from));
+}
+
 constexpr QStringView kLt = u"<";
 constexpr QStringView kGt = u">";
 constexpr QStringView kDashGt = u"->";
 
 // The region whose `<` is at a and whose first `>` after it is at b: a tag, or a comment when
 // it opens with "<!-". findDash() gives the comment's `->`, -1 when there is none after it.
-template <typename FindDash>
-SyntaxColouring::Region regionAt(const EditorBuffer &buffer, int a, int b, FindDash findDash) {
+template <typename Text, typename FindDash>
+SyntaxColouring::Region regionAt(const Text &buffer, int a, int b, FindDash findDash) {
     SyntaxColouring::Region r{a, b, b, -1, false};
     if (b >= a + 3 && buffer.at(a + 1) == u'!' && buffer.at(a + 2) == u'-') {
         // A comment opener with no `->` anywhere after it runs to the end of the text, which
@@ -170,6 +183,12 @@ void SyntaxColouring::colourRegions(EditorBuffer &buffer) {
 
 std::vector<SyntaxColouring::Region> SyntaxColouring::scanRegions(const EditorBuffer &buffer,
                                                                   int *openLt) {
+    QString scratch;
+    return scanText(buffer.peek(0, buffer.length(), scratch), openLt);
+}
+
+std::vector<SyntaxColouring::Region> SyntaxColouring::scanText(QStringView text, int *openLt) {
+    const WholeText buffer{text};
     std::vector<Region> out;
     const int n = buffer.length();
     int pos = 0;
@@ -193,11 +212,14 @@ std::vector<SyntaxColouring::Region> SyntaxColouring::scanRegions(const EditorBu
 }
 
 void SyntaxColouring::paintRegion(EditorBuffer &buffer, const Region &region) {
+    paintRegion(buffer, buffer.peek(region.start, region.end - region.start + 1, scratch_), region);
+}
+
+void SyntaxColouring::paintRegion(EditorBuffer &buffer, QStringView tag, const Region &region) {
     if (region.comment) {
         buffer.setColour(region.start, region.end - region.start + 1, toRgb(CommentColor));
         return;
     }
-    const QStringView tag = buffer.peek(region.start, region.end - region.start + 1, scratch_);
     colourTag(tag, region.start, [&](int from, int length, quint32 colorRef) {
         buffer.setColour(from, length, toRgb(colorRef));
     });
@@ -246,11 +268,13 @@ const std::vector<SyntaxColouring::Region> &SyntaxColouring::regions() const {
 }
 
 void SyntaxColouring::fullPass(EditorBuffer &buffer) {
-    regions_ = scanRegions(buffer, &openLt_);
+    // Painting changes colours only: the text read once stays valid for the whole pass.
+    const QStringView text = buffer.peek(0, buffer.length(), scratch_);
+    regions_ = scanText(text, &openLt_);
     shiftFrom_ = regions_.size();
     shift_ = 0;
     for (const Region &r : regions_)
-        paintRegion(buffer, r);
+        paintRegion(buffer, text.sliced(r.start, r.end - r.start + 1), r);
     knownLength_ = buffer.length();
     scanned_ = true;
 }

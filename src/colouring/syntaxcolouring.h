@@ -75,6 +75,7 @@ public:
     // Scans a whole text from its start: the regions, and the position of a `<` that has no
     // `>` after it and so ended the scan (-1 when the scan ended otherwise).
     static std::vector<Region> scanRegions(const EditorBuffer &buffer, int *openLt = nullptr);
+    static std::vector<Region> scanText(QStringView text, int *openLt);
 
     // Paints one tag [a, b] (a on its `<`, b on its `>`): tag colour, then the attribute
     // values, calling paint(start, length, colorRef) with non-overlapping runs in text order.
@@ -113,6 +114,8 @@ private:
     void fullPass(EditorBuffer &buffer);
     void incrementalPass(EditorBuffer &buffer);
     void paintRegion(EditorBuffer &buffer, const Region &region);
+    // The same, with the region's characters already read.
+    void paintRegion(EditorBuffer &buffer, QStringView region, const Region &r);
 
     // The steps of the incremental pass.
     Rescan locateChange() const;

@@ -38,6 +38,7 @@ void LineLayouts::setFont(const QFont &font, qreal tabStop) {
     font_.setKerning(false);
     tabStop_ = tabStop > 0 ? tabStop : 80;
     averageWidth_ = std::max<qreal>(1, QFontMetricsF(font_).averageCharWidth());
+    advances_.assign(0x10000, -1.0f);
     clear();
 }
 
@@ -382,17 +383,40 @@ void LineLayouts::settle(Line &l, int n, int k) {
     l.exact = std::max(l.exact, k);
 }
 
-void LineLayouts::noteWidth(int n, const Line &l) {
+void LineLayouts::noteWidth(int n, Line &l) {
     if (l.exact == int(l.segments.size())) {
         setWidth(n, float(l.prefix.back()));
         return;
     }
+    const int lineStart = model_.lineStart(n);
     qreal w = l.prefix[size_t(l.exact)];
     for (size_t k = size_t(l.exact); k < l.segments.size(); ++k) {
-        const Segment &s = l.segments[k];
-        w += s.measured ? s.width : estimate(s.length);
+        Segment &s = l.segments[k];
+        if (!s.measured && s.estimate < 0)
+            s.estimate = estimateWidth(lineStart + s.start, s.length);
+        w += s.measured ? s.width : s.estimate;
     }
     setWidth(n, -float(w));
+}
+
+// The sum of the characters' own advances: what shaping gives, short of ligatures, at the
+// cost of looking each character up. The scroll bar reaches the end of a long line without
+// its far segments being shaped.
+qreal LineLayouts::estimateWidth(int start, int length) {
+    qreal w = 0;
+    model_.forEachTextPiece(start, length, [&](const char16_t *p, int count, int) {
+        for (int i = 0; i < count; ++i) {
+            float &a = advances_[p[i]];
+            if (a < 0) {
+                const QChar c(p[i]);
+                a = c.isSurrogate() ? float(averageWidth_) / 2
+                    : c == u'\t'    ? float(tabStop_ / 2)
+                                    : float(QFontMetricsF(font_).horizontalAdvance(c));
+            }
+            w += a;
+        }
+    });
+    return w;
 }
 
 // ---- Queries ---------------------------------------------------------------------------

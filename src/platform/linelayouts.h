@@ -19,10 +19,11 @@ struct TextReplaced;
 
 class LineLayouts {
 public:
-    // Lines up to this many characters are shaped whole.
-    static constexpr int longLine = 4096;
+    // Lines up to this many characters are shaped whole: a key typed into a longer one
+    // shapes one segment of about segmentTarget characters again, not the whole line.
+    static constexpr int longLine = 2048;
     // Segments of longer lines: aimed at this length, never longer than longLine.
-    static constexpr int segmentTarget = 2048;
+    static constexpr int segmentTarget = 1024;
 
     explicit LineLayouts(const EditorCore &model);
     ~LineLayouts();
@@ -78,6 +79,7 @@ private:
         bool measured = false;
         qreal measuredAt = 0; // the x it was shaped at, which its tab stops depend on
         bool tabs = false;
+        qreal estimate = -1; // the width before it is measured, worked out once
         quint32 usedAt = 0;
         std::unique_ptr<QTextLayout> layout;
     };
@@ -105,7 +107,8 @@ private:
     std::unique_ptr<QTextLayout> shape(int start, int length, qreal x, int preeditAt) const;
     void editInLine(Line &l, int n, int at, int removed, int inserted);
     int segmentAt(const Line &l, int rel) const;
-    void noteWidth(int n, const Line &l);
+    void noteWidth(int n, Line &l);
+    qreal estimateWidth(int start, int length);
     void setWidth(int n, float width);
     void addWidth(float width);
     void removeWidth(float width);
@@ -115,6 +118,8 @@ private:
     QFont font_;
     qreal tabStop_ = 80;
     qreal averageWidth_ = 7;
+    // Each character's advance in the font, looked up when first needed (negative before).
+    std::vector<float> advances_;
     std::map<int, Line> lines_;
     // One entry per line of the model: its width, negative while it is an estimate.
     std::vector<float> widths_;

@@ -2,8 +2,8 @@
 // Tab handling and menus run as they do for a person), where the faults met on a real desktop
 // were: Shift+Left, Tab, Alt with a letter, F10, Shift+F10 and the Menu key, and the scroll
 // bar after opening a wide page.
-#include "testsupport/scriptedservices.h"
 #include "shell/mainwindow.h"
+#include "testsupport/scriptedservices.h"
 
 #include <QApplication>
 #include <QFile>
@@ -121,9 +121,9 @@ TEST_F(WindowKeys, AWidePageOpensAtItsLeftEdge) {
     const QScrollBar *bar = view->horizontalScrollBar();
     EXPECT_EQ(bar->value(), 0);
     EXPECT_EQ(view->cursorRect(0).left(), 4);
-    // The bar reaches exactly the end of the widest line.
+    // The bar reaches the end of the widest line, though most of it was never shaped.
     const int lineEnd = 4 + int(std::ceil(view->layouts().lineWidth(1))) + 4 + 1;
-    EXPECT_EQ(bar->maximum() + view->viewport()->width(), lineEnd);
+    EXPECT_NEAR(bar->maximum() + view->viewport()->width(), lineEnd, 1);
 }
 
 } // namespace

@@ -63,7 +63,17 @@ int EditorCore::lastIndexOf(QChar c, int from) const {
     return text_.lastIndexOf(c.unicode(), from);
 }
 
+bool EditorCore::fits(int removeLength, qsizetype insertLength) const {
+    if (insertLength <= maxLength - (length() - removeLength))
+        return true;
+    // Document files are refused long before this; only an absurd paste can get here.
+    qWarning("The editor cannot hold more than %d characters; the edit was not made.", maxLength);
+    return false;
+}
+
 void EditorCore::setText(QString text) {
+    if (!fits(length(), text.size()))
+        return;
     if (text.size() == length() && text == this->text()) {
         // Nothing changes, so nothing is notified but the caret going to the start.
         setSelection(0, 0);
@@ -79,10 +89,13 @@ void EditorCore::setText(QString text) {
     const int oldStart = selStart_, oldLength = selLength_;
     selStart_ = selLength_ = 0;
     pendingColour_.reset();
-    const TextReplaced change{0, removed, length, 0, oldLines - 1, lineCount() - 1};
+    notifyReplaced({0, removed, length, 0, oldLines - 1, lineCount() - 1}, oldStart, oldLength);
+}
+
+void EditorCore::notifyReplaced(const TextReplaced &change, int oldStart, int oldLength) {
     for (EditorObserver *o : observers_)
         o->textReplaced(change);
-    const bool selectionMoved = oldStart != 0 || oldLength != 0;
+    const bool selectionMoved = oldStart != selStart_ || oldLength != selLength_;
     if (selectionMoved)
         notifySelection(oldStart, oldLength);
     if (onChange)
@@ -155,6 +168,8 @@ void EditorCore::replace(int start, int removeLength, const QString &inserted, i
         setSelection(caretAfter, 0);
         return;
     }
+    if (!fits(removeLength, inserted.size()))
+        return;
     const quint8 colour = insertionColour();
     lastEdit_ = TextEdit{start, mid(start, removeLength), int(inserted.size())};
     text_.replace(start, removeLength, reinterpret_cast<const char16_t *>(inserted.constData()),
@@ -162,20 +177,12 @@ void EditorCore::replace(int start, int removeLength, const QString &inserted, i
     colours_.replace(start, removeLength, nullptr, int(inserted.size()), colour);
     const LineIndex::Change lines = lines_.update(text_, start, removeLength, int(inserted.size()));
     const int oldStart = selStart_, oldLength = selLength_;
-    const bool selectionMoved = selStart_ != caretAfter || selLength_ != 0;
     selStart_ = caretAfter;
     selLength_ = 0;
     pendingColour_.reset();
-    const TextReplaced change{start,           removeLength,  int(inserted.size()),
-                              lines.firstLine, lines.removed, lines.inserted};
-    for (EditorObserver *o : observers_)
-        o->textReplaced(change);
-    if (selectionMoved)
-        notifySelection(oldStart, oldLength);
-    if (onChange)
-        onChange();
-    if (selectionMoved && onSelChange)
-        onSelChange();
+    notifyReplaced(
+        {start, removeLength, int(inserted.size()), lines.firstLine, lines.removed, lines.inserted},
+        oldStart, oldLength);
 }
 
 quint8 EditorCore::insertionColour() const {

@@ -8,6 +8,7 @@
 #include "gapbuffer.h"
 #include "lineindex.h"
 
+#include <climits>
 #include <optional>
 
 namespace quenbry {
@@ -116,8 +117,16 @@ public:
     void addObserver(EditorObserver *observer);
     void removeObserver(EditorObserver *observer);
 
+    // The most characters the model holds; an edit that would make the text longer is not
+    // made. Half the int range leaves the gap buffers room to grow.
+    static constexpr int maxLength = INT_MAX / 2;
+
 private:
+    // Whether replacing removeLength characters by insertLength ones stays within maxLength.
+    bool fits(int removeLength, qsizetype insertLength) const;
     void replace(int start, int removeLength, const QString &inserted, int caretAfter);
+    // Tells the observers, then the notifications, of a replacement already made.
+    void notifyReplaced(const TextReplaced &change, int oldStart, int oldLength);
     quint8 insertionColour() const;
     quint8 paletteIndex(Rgb colour);
     void setSelection(int start, int length);

@@ -1,11 +1,16 @@
-// The editor's entry point: the desktop's services, the splash and the main window; or, with
-// --register-owner NAME ORGANISATION, the owner's name and organisation for the splash,
-// written to the user's settings without opening any window.
+// The editor's entry point: the desktop's services, the splash and the main window, which opens
+// the file named on the command line; or, with --register-owner NAME ORGANISATION, the owner's
+// name and organisation for the splash, written to the user's settings without opening any
+// window.
+//
+// QUENBRY_STARTUP_PROBE=1 is for the start-up benchmark only: the splash hands over at once,
+// and the end of the main window's start-up is announced on standard output.
 #include "buildinfo.h"
 #include "info/ownersettings.h"
 #include "info/splashwindow.h"
 #include "platform/qtservices.h"
 #include "preview/webengine.h"
+#include "shell/commandline.h"
 #include "shell/mainwindow.h"
 
 #include <QApplication>
@@ -58,6 +63,17 @@ int main(int argc, char **argv) {
     // the main window ends the process itself.
     QApplication::setQuitOnLastWindowClosed(false);
 
+    const quenbry::CommandLine commandLine = quenbry::parseCommandLine(QApplication::arguments());
+    if (commandLine.action == quenbry::CommandLine::Error) {
+        std::fprintf(stderr, "%s: %s\n", argv[0], qPrintable(commandLine.message));
+        return 2;
+    }
+    if (commandLine.action != quenbry::CommandLine::Start) {
+        std::fprintf(stdout, "%s\n", qPrintable(commandLine.message));
+        return 0;
+    }
+    const bool probe = qEnvironmentVariableIntValue("QUENBRY_STARTUP_PROBE") == 1;
+
     quenbry::QtDialogs dialogs;
     quenbry::QtClipboard clipboard;
     quenbry::QtShell shell;
@@ -71,9 +87,15 @@ int main(int argc, char **argv) {
     window.onEndProcess = [] {
         QApplication::exit(0);
     };
-    auto *splash = new quenbry::SplashWindow(quenbry::readOwner(userSettings, dialogs));
-    splash->onOpenMain = [&window](quenbry::SplashWindow::HandOff) {
-        window.startUp();
+    auto *splash = new quenbry::SplashWindow(quenbry::readOwner(userSettings, dialogs),
+                                             probe ? std::chrono::milliseconds(0)
+                                                   : quenbry::SplashWindow::defaultTimeout);
+    splash->onOpenMain = [&window, &commandLine, probe](quenbry::SplashWindow::HandOff) {
+        window.startUp(commandLine.file);
+        if (probe) {
+            std::fputs("started\n", stdout);
+            std::fflush(stdout);
+        }
     };
     splash->show();
     return app.exec();

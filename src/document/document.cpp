@@ -63,6 +63,7 @@ void Document::newPage() {
         return;
     fileName_.clear();
     stamp_.reset();
+    fileHoldsText_ = false;
     host_.setCaption(QStringLiteral("%1 (Untitled)").arg(kTitle));
     if (const auto choices = host_.runNewPageDialog()) {
         putPage(editor_, pageText(*choices));
@@ -90,16 +91,24 @@ void Document::open() {
     request.fileName = fileName_;
     request.defaultExt = defaultExt_;
     if (const auto chosen = dialogs_.fileDialog(host_.dialogOwner(), request)) {
-        FileResult read = readDocumentFile(*chosen);
-        if (read.ok()) {
-            // The name is in place before the change handling of the new text runs.
-            fileName_ = *chosen;
-            stamp_ = read.stamp;
-            editor_.setText(std::move(read.text));
-            host_.resetHistory();
-        } else {
-            showError(read.error);
-        }
+        openFile(*chosen);
+        return;
+    }
+    refreshTitle();
+    host_.disableHiddenUndoButton();
+}
+
+void Document::openFile(const QString &path) {
+    FileResult read = readDocumentFile(path);
+    if (read.ok()) {
+        // The name is in place before the change handling of the new text runs.
+        fileName_ = path;
+        stamp_ = read.stamp;
+        editor_.setText(std::move(read.text));
+        fileHoldsText_ = true;
+        host_.resetHistory();
+    } else {
+        showError(read.error);
     }
     refreshTitle();
     host_.disableHiddenUndoButton();
@@ -125,6 +134,13 @@ SaveOutcome Document::saveAs() {
     const SaveOutcome outcome = askForNameAndWrite(QStringLiteral("Save As"));
     refreshTitle();
     return outcome;
+}
+
+bool Document::saveOnClose() {
+    if (fileHoldsText_ && currentFileStamp(fileName_) == stamp_)
+        return true;
+    const SaveOutcome outcome = save();
+    return outcome == SaveOutcome::Written || (outcome == SaveOutcome::Cancelled && !modified_);
 }
 
 SaveOutcome Document::askForNameAndWrite(const QString &title) {
@@ -170,6 +186,7 @@ bool Document::write(const QString &path) {
         return false;
     }
     stamp_ = result.stamp;
+    fileHoldsText_ = true;
     return true;
 }
 

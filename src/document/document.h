@@ -55,10 +55,14 @@ public:
     // first direct Save, "html" after it.
     const QString &defaultExt() const { return defaultExt_; }
 
-    // The main window sets it on every change notification of the editor text and clears it
-    // when start-up is complete.
+    // Set by every change of the editor text; start-up clears it when it is complete.
     bool modified() const { return modified_; }
     void setModified(bool modified) { modified_ = modified; }
+    // The main window calls this on every change notification of the editor text.
+    void textChanged() {
+        modified_ = true;
+        fileHoldsText_ = false;
+    }
 
     // The file's name without its folder, "Untitled" without a file.
     QString displayName() const;
@@ -74,6 +78,9 @@ public:
     void exit();
     // Open: save prompt, the Open dialog, the file's text into the editor with a fresh history.
     void open();
+    // Open without the prompt and the dialog, as if path had been chosen in it: the file named
+    // on the command line.
+    void openFile(const QString &path);
     // Save: writes to the current file at once, or asks for a name when there is none. A file
     // that another program changed since it was opened or saved is overwritten only when the
     // user says so. Clears the modified flag only when the text was written. The window's
@@ -81,6 +88,12 @@ public:
     SaveOutcome save();
     // Save As: always asks for a name; leaves the modified flag as it is.
     SaveOutcome saveAs();
+    // The window's close saves without asking; true when the close may go on. A file that
+    // still holds the text exactly as it was opened or saved is left alone, so that merely
+    // looking at a file never alters it (each save appends a CR LF). Changes that were not
+    // written (a cancelled dialog, a failure) keep the window open; an unmodified document
+    // whose Save dialog was cancelled may close.
+    bool saveOnClose();
 
 private:
     // True when the command may go on: nothing to save, No, or Yes and the text was written.
@@ -101,6 +114,8 @@ private:
     // The current file as it was read or last written.
     std::optional<FileStamp> stamp_;
     bool modified_ = false;
+    // The text is exactly what was last read from or written to the current file.
+    bool fileHoldsText_ = false;
 };
 
 } // namespace quenbry

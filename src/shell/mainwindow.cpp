@@ -301,7 +301,7 @@ void MainWindow::route() {
 
 // ---- Start-up and shut-down -------------------------------------------------------------
 
-void MainWindow::startUp() {
+void MainWindow::startUp(const QString &fileToOpen) {
     if (loaded_)
         return;
     loaded_ = true;
@@ -333,6 +333,8 @@ void MainWindow::startUp() {
     history_->reset();
     editor_.setSelStart(0);
     editorView_->setFocus();
+    if (!fileToOpen.isEmpty())
+        document_->openFile(fileToOpen);
 }
 
 void MainWindow::closeEvent(QCloseEvent *event) {
@@ -347,9 +349,12 @@ void MainWindow::closeEvent(QCloseEvent *event) {
 }
 
 bool MainWindow::shutDown() {
-    // Closing saves without asking. A cancelled Save dialog is the user's choice to leave
-    // without saving; a write that failed keeps the window open, so the text is not lost.
-    return document_->save() != SaveOutcome::Failed;
+    deletePreviewFile();
+    if (document_->saveOnClose())
+        return true;
+    // The window stays open with its text, and with the file its preview shows.
+    preview_->writeFile();
+    return false;
 }
 
 void MainWindow::endProcess() {
@@ -407,7 +412,7 @@ void MainWindow::placeEditor() {
 // ---- Editor notifications ---------------------------------------------------------------
 
 void MainWindow::onTextChanged() {
-    document_->setModified(true);
+    document_->textChanged();
     if (!history_->recordChange())
         return;
     colouring_.colourRegions(editor_);

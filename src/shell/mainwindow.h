@@ -30,8 +30,9 @@ public:
     explicit MainWindow(const Services &services, QWidget *parent = nullptr);
     ~MainWindow() override;
 
-    // The start-up sequence; runs once, when the window is first shown.
-    void startUp();
+    // The start-up sequence; runs once, when the window is first shown. A file named on the
+    // command line is opened at its end, as File > Open opens the file chosen in its dialog.
+    void startUp(const QString &fileToOpen = {});
 
     // What the process does when a command ends it (Exit, or the close of the window).
     std::function<void()> onEndProcess;
@@ -94,7 +95,7 @@ private:
     ImageButton *requiredToolButton(const char *name) const;
     QAbstractButton *requiredHiddenButton(const char *name) const;
 
-    // Whether the window may close: the close saves without asking.
+    // Whether the window may close: the close deletes the preview file and saves without asking.
     bool shutDown();
     void layoutEditor();
     // Puts the editor where editorTwips_ says and the preview pane in the strip at its right.

@@ -120,7 +120,7 @@ struct Session {
             ADD_FAILURE() << "unexpected " << what.toStdString();
         };
         editor.onChange = [this] {
-            doc.setModified(true);
+            doc.textChanged();
         };
         editor.setText(kPage);
         doc.setModified(false);

@@ -3,6 +3,7 @@
 #include "info/ownersettings.h"
 #include "info/splashwindow.h"
 #include "platform/imagebutton.h"
+#include "shell/commandline.h"
 #include "shell/commandtable.h"
 #include "shell/mainwindow.h"
 #include "testsupport/colourletters.h"
@@ -188,8 +189,13 @@ void ReplayDriver::start(const QString &how, const QString &target) {
     const Owner owner = readOwner(userSettings_, dialogs_);
     // The timer fires as soon as the event loop runs: a script does not wait for it, and a
     // press that does not hand over still leaves it to the timer.
+    const CommandLine commandLine =
+        parseCommandLine(QStringList(QStringLiteral("quenbry")) + args_);
+    if (commandLine.action != CommandLine::Start)
+        throw ScriptError("args: the program would not start: " +
+                          commandLine.message.toStdString());
     auto *splash = new SplashWindow(owner, std::chrono::milliseconds(0));
-    splash->onOpenMain = [this, splash](SplashWindow::HandOff by) {
+    splash->onOpenMain = [this, splash, commandLine](SplashWindow::HandOff by) {
         static const char *closedBy[] = {"timer", "key", "click"};
         Json labels = Json::object();
         for (const char *name : {"lbl2", "lbl3", "lbl4"})
@@ -202,7 +208,7 @@ void ReplayDriver::start(const QString &how, const QString &target) {
         window_ = std::make_unique<MainWindow>(desktop_.services());
         window_->onEndProcess = [] {
         };
-        window_->startUp();
+        window_->startUp(commandLine.file);
     };
     QPointer<SplashWindow> guard(splash);
     splash->show();
@@ -297,6 +303,11 @@ void ReplayDriver::run(const QString &line) {
     } else if (cmd == QLatin1String("clipboard-image")) {
         t.end();
         clipboard_.setImageOnly();
+    } else if (cmd == QLatin1String("args")) {
+        if (window_)
+            throw ScriptError("args must come before start");
+        while (!t.atEnd())
+            args_ << t.text();
     } else if (cmd == QLatin1String("start")) {
         const QString how = t.atEnd() ? QString() : t.word();
         const QString target = t.atEnd() ? QString() : t.word();

@@ -5,6 +5,7 @@
 #include "testsupport/scriptedservices.h"
 
 #include <QJsonValue>
+#include <QStringList>
 #include <QTextStream>
 #include <deque>
 #include <memory>
@@ -58,6 +59,7 @@ private:
     ScriptedSettingsStore &userSettings_ = desktop_.userSettings;
     ScriptedSettingsStore &machineSettings_ = desktop_.machineSettings;
     std::deque<QJsonValue> windowAnswers_;
+    QStringList args_; // the program's command-line arguments
     std::unique_ptr<MainWindow> window_;
     std::unique_ptr<QObject> dialogWatcher_;
 };

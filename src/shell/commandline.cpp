@@ -1,0 +1,35 @@
+#include "commandline.h"
+
+#include "buildinfo.h"
+
+#include <QCommandLineParser>
+#include <QFileInfo>
+
+namespace quenbry {
+
+CommandLine parseCommandLine(const QStringList &arguments) {
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QString::fromLatin1(applicationTitle));
+    const QCommandLineOption help = parser.addHelpOption();
+    const QCommandLineOption version = parser.addVersionOption();
+    parser.addPositionalArgument(QStringLiteral("file"), QStringLiteral("The page to open."),
+                                 QStringLiteral("[FILE]"));
+    if (!parser.parse(arguments))
+        return {CommandLine::Error, {}, parser.errorText()};
+    if (parser.isSet(help))
+        return {CommandLine::Help, {}, parser.helpText()};
+    if (parser.isSet(version))
+        return {CommandLine::Version,
+                {},
+                QStringLiteral("%1 %2").arg(QString::fromLatin1(applicationTitle),
+                                            QString::fromLatin1(applicationVersion))};
+    const QStringList files = parser.positionalArguments();
+    if (files.size() > 1)
+        return {CommandLine::Error, {}, QStringLiteral("Give one file at most.")};
+    // The current folder is the one the user meant; links are kept as named, as Open keeps them.
+    return {CommandLine::Start,
+            files.isEmpty() ? QString() : QFileInfo(files[0]).absoluteFilePath(),
+            {}};
+}
+
+} // namespace quenbry

@@ -16,7 +16,7 @@ CommandLine parseCommandLine(const QStringList &arguments) {
                                  QStringLiteral("[FILE]"));
     if (!parser.parse(arguments))
         return {CommandLine::Error, {}, parser.errorText()};
-    if (parser.isSet(help))
+    if (parser.isSet(help) || parser.isSet(QStringLiteral("help-all")))
         return {CommandLine::Help, {}, parser.helpText()};
     if (parser.isSet(version))
         return {CommandLine::Version,

@@ -1,0 +1,333 @@
+#!/usr/bin/env python3
+"""A user's day with the real editor on a real X desktop.
+
+The program (not the replay driver) runs on Xvfb under openbox and is driven by real input
+through xdotool; the clipboard is the X clipboard, read and filled with xclip; the default
+browser is a recording handler, registered with xdg-mime and xdg-settings, that renders what it
+is handed with the real Chromium. Every wait polls a window or a file against a deadline.
+Screenshots of the day go to the output folder.
+
+Usage: desktop_test.py QUENBRY OUTPUT_FOLDER. Exit 0: passed; 1: failed; 77: Xvfb cannot start.
+"""
+import os
+import shutil
+import subprocess
+import sys
+import tempfile
+import time
+from pathlib import Path
+
+QUENBRY, OUT = Path(sys.argv[1]).resolve(), Path(sys.argv[2]).resolve()
+PAGE = '<title>Quenbry day</title><body bgcolor="lime"><b>x</b>'
+# Every byte of the upper half of Windows-1252, the five it leaves undefined included.
+CP1252 = b"<p>" + bytes(range(0x80, 0x100)) + b"</p>"
+NOTHING = "-nothing copied yet-"
+started = []  # every process the test starts, ended in reverse order at the end
+
+
+class Failure(Exception):
+    pass
+
+
+def wait_for(what, check, timeout=20.0):
+    deadline = time.monotonic() + timeout
+    while True:
+        value = check()
+        if value:
+            return value
+        if time.monotonic() > deadline:
+            raise Failure("timed out waiting for " + what)
+        time.sleep(0.1)
+
+
+def start(args, **kw):
+    p = subprocess.Popen(args, env=ENV, **kw)
+    started.append(p)
+    return p
+
+
+def run(*args, check=True):
+    r = subprocess.run(args, env=ENV, capture_output=True, timeout=60)
+    if check and r.returncode != 0:
+        raise Failure(f"{args[0]} {' '.join(args[1:])}: {r.stderr.decode(errors='replace')}")
+    return r.stdout.decode(errors="replace").strip()
+
+
+def key(*keys):
+    run("xdotool", "key", "--delay", "60", *keys)
+
+
+def type_text(text):
+    run("xdotool", "type", "--delay", "40", text)
+
+
+def window(title):
+    """The id of the visible window whose whole title is `title`, or None."""
+    r = run("xdotool", "search", "--onlyvisible", "--name", "^" + title.replace("(", r"\(")
+            .replace(")", r"\)") + "$", check=False)
+    return r.split()[0] if r else None
+
+
+def geometry(wid):
+    """Where a window's inside is on the screen: x, y, width, height."""
+    info = dict(line.strip().split(": ", 1) for line in run("xwininfo", "-id", wid).splitlines()
+                if ": " in line)
+    return tuple(int(info[k]) for k in ("Absolute upper-left X", "Absolute upper-left Y",
+                                        "Width", "Height"))
+
+
+def screenshot(name):
+    path = OUT / f"{name}.png"
+    run("import", "-window", "root", str(path))
+    return path
+
+
+def count_pixels(png, box, match):
+    """How many pixels in box (x, y, width, height, in screen pixels) satisfy match(r, g, b)."""
+    x0, y0, w, h = box
+    ppm = subprocess.run(["convert", str(png), "-crop", f"{w}x{h}+{x0}+{y0}", "+repage",
+                          "ppm:-"], capture_output=True, check=True).stdout
+    # P6, width, height, maxval, then the bytes.
+    data = ppm.split(b"\n", 3)[3]
+    return sum(match(*data[i:i + 3]) for i in range(0, len(data), 3))
+
+
+def clipboard():
+    return run("xclip", "-o", "-selection", "clipboard", check=False)
+
+
+def offer_clipboard(text):
+    """Another program owns the clipboard with text, until someone else takes it over."""
+    p = start(["xclip", "-quiet", "-i", "-selection", "clipboard"], stdin=subprocess.PIPE,
+              stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    p.stdin.write(text.encode())
+    p.stdin.close()
+    wait_for("xclip to own the clipboard", lambda: clipboard() == text)
+
+
+def copied(*keys):
+    """What the editor puts on the clipboard for the keys (which end with its Copy)."""
+    offer_clipboard(NOTHING)
+    key(*keys)
+    return wait_for("the copy to reach the clipboard", lambda: clipboard() != NOTHING and clipboard())
+
+
+def editor_text():
+    # Select all leaves the whole text selected: the caller puts the caret where it wants it.
+    return copied("ctrl+a", "ctrl+c").replace("\r\n", "\n")
+
+
+def file_bytes(path):
+    return path.read_bytes() if path.exists() else None
+
+
+def expect(what, actual, wanted):
+    if actual != wanted:
+        raise Failure(f"{what}: expected {wanted!r}, got {actual!r}")
+
+
+def click(x, y):
+    run("xdotool", "mousemove", "--sync", str(x), str(y), "click", "1")
+
+
+def file_menu(main, *keys):
+    """Opens the File menu with the mouse and walks it with the keyboard."""
+    x, y, _, _ = geometry(main)
+    click(x + 20, y + 8)
+    key(*keys)
+
+
+def answer_file_dialog(title, path):
+    wait_for(f"the {title} dialog", lambda: window(title))
+    screenshot(f"dialog-{title.lower()}")
+    type_text(str(path))
+    key("Return")
+    wait_for(f"the {title} dialog to close", lambda: not window(title))
+
+
+def start_desktop(home):
+    """Xvfb on a display of its own, and openbox; False when Xvfb cannot start."""
+    if not shutil.which("Xvfb"):
+        return False
+    free = (n for n in range(70 + os.getpid() % 50, 200)
+            if not Path(f"/tmp/.X{n}-lock").exists() and not Path(f"/tmp/.X11-unix/X{n}").exists())
+    for n, _ in zip(free, range(3)):  # another server may take a free number first
+        ENV["DISPLAY"] = f":{n}"
+        xvfb = start(["Xvfb", f":{n}", "-screen", "0", "1280x900x24", "-nolisten", "tcp"],
+                     stderr=open(home / "xvfb.log", "w"))
+        up = lambda: xvfb.poll() is None and run("xdotool", "getdisplaygeometry", check=False)
+        try:
+            wait_for("Xvfb", lambda: xvfb.poll() is not None or up(), timeout=10)
+        except Failure:
+            pass
+        if up():
+            break
+    else:
+        return False
+    start(["openbox"], stderr=open(home / "openbox.log", "w"))
+    wait_for("openbox", lambda: "_NET_SUPPORTING_WM_CHECK(WINDOW)" in run(
+        "xprop", "-root", "_NET_SUPPORTING_WM_CHECK", check=False))
+    return True
+
+
+def register_browser(home):
+    """A default browser that records the file it is handed and renders it with Chromium."""
+    handler = home / "recording-browser"
+    handler.write_text(f"""#!/bin/sh
+printf '%s\\n' "$1" >> '{home}/browser-record'
+chromium --headless --no-sandbox --disable-gpu --disable-quic --no-first-run \\
+  --disable-background-networking --disable-component-update --disable-sync \\
+  --user-data-dir="$(mktemp -d)" --dump-dom "file://$1" > '{home}/dom.tmp' 2>/dev/null
+mv '{home}/dom.tmp' '{home}/dom.html'
+""")
+    handler.chmod(0o755)
+    apps = home / "data/applications"
+    apps.mkdir(parents=True)
+    (apps / "recording-browser.desktop").write_text(
+        f"[Desktop Entry]\nType=Application\nName=Recording browser\nExec={handler} %f\n"
+        "MimeType=text/html;x-scheme-handler/http;x-scheme-handler/https;\n")
+    run("xdg-mime", "default", "recording-browser.desktop", "text/html")
+    run("xdg-settings", "set", "default-web-browser", "recording-browser.desktop")
+
+
+def day(home):
+    runtime_file = home / "runtime/quenbry/temp.html"
+    run(str(QUENBRY), "--register-owner", "Ada Lovelace", "Analytical Engines")
+    quenbry = start([str(QUENBRY)], cwd=home, stdout=open(home / "quenbry.log", "w"),
+                    stderr=subprocess.STDOUT)
+
+    # The splash shows the registered owner in blue; a key hands over long before its timer.
+    splash = wait_for("the splash", lambda: window("Quenbry HTML Editor"))
+    shown = time.monotonic()
+    sx, sy, _, _ = geometry(splash)
+    shot = screenshot("splash")
+    for label in ((sx + 288, sy + 200, 153, 17), (sx + 288, sy + 224, 153, 17)):
+        if count_pixels(shot, label, lambda r, g, b: b > 180 and r < 100 and g < 100) < 20:
+            raise Failure("the splash does not show the registered owner (splash.png)")
+    key("a")
+    main = wait_for("the main window", lambda: window("Quenbry HTML Editor (Untitled)"))
+    if time.monotonic() - shown > 2.0 or window("Quenbry HTML Editor"):
+        raise Failure("the key did not hand over from the splash")
+    text = editor_text()
+    if not text.startswith("<!DOCTYPE HTML PUBLIC") or "<title>New Page</title>" not in text:
+        raise Failure(f"the editor does not hold the default page: {text[:80]!r}")
+    wait_for("the temporary preview file", runtime_file.exists)
+    screenshot("main-window")
+
+    # Typing: a Tab is a character, Alt+F opens a menu instead of typing, Shift+Left selects.
+    key("ctrl+End")
+    key("ctrl+a")
+    type_text(PAGE)
+    key("Home", "Tab")
+    key("alt+f")
+    screenshot("alt-f")
+    key("Escape")
+    expect("the text after Tab and Alt+F", editor_text(), "\t" + PAGE)
+    expect("Shift+Left and Copy", copied("End", *["shift+Left"] * 4, "ctrl+c"), "</b>")
+    key("ctrl+z")
+    expect("the text after Undo", editor_text(), PAGE)
+    key("ctrl+y")
+    expect("the text after Redo", editor_text(), "\t" + PAGE)
+    offer_clipboard("<i>y</i>")
+    key("ctrl+End", "ctrl+v")
+    expect("the text after Paste", editor_text(), "\t" + PAGE + "<i>y</i>")
+    page = "\t" + PAGE + "<i>y</i>"
+
+    # Ctrl+S on the untitled page: the real file dialog, a typed path, Enter.
+    saved = home / "day.html"
+    key("ctrl+End", "ctrl+s")
+    answer_file_dialog("Save", saved)
+    wait_for("the saved page", lambda: file_bytes(saved) == page.encode() + b"\r\n")
+    wait_for("the title with the file's name", lambda: window("Quenbry HTML Editor (day.html)"))
+
+    # The preview pane renders the page (its lime background) beside the editor.
+    key("ctrl+q")
+    x, y, w, h = geometry(main)
+    wait_for("the preview pane to show the page", lambda: count_pixels(
+        screenshot("preview-pane"), (x + w // 2, y, w // 2, h),
+        lambda r, g, b: r < 60 and g > 200 and b < 60) > 5000, timeout=60)
+
+    # Preview in Browser hands the saved file to the default browser, which renders it.
+    file_menu(main, *["Down"] * 5, "Return")
+    dom = wait_for("the browser's page", lambda: file_bytes(home / "dom.html"), timeout=60)
+    expect("the file handed to the browser", (home / "browser-record").read_text(),
+           f"{saved}\n")
+    if b"<title>Quenbry day</title>" not in dom:
+        raise Failure(f"the browser's page has no title: {dom[:200]!r}")
+
+    # File > Open of a Windows-1252 page, an edit and Save: every byte comes back.
+    cp = home / "cp1252.html"
+    cp.write_bytes(CP1252)
+    file_menu(main, "Down", "Down", "Return")
+    answer_file_dialog("Open", cp)
+    wait_for("the opened page", lambda: window("Quenbry HTML Editor (cp1252.html)"))
+    key("ctrl+End")
+    type_text("z")
+    key("ctrl+s")
+    wait_for("the saved Windows-1252 page", lambda: file_bytes(cp) == CP1252 + b"z\r\n")
+
+    # Exit with a change asks first; Cancel keeps the program running.
+    type_text("w")
+    file_menu(main, "Up", "Return")
+    wait_for("the save prompt", lambda: window("DozudUzaz Evodav"))
+    screenshot("exit-prompt")
+    key("Escape")
+    wait_for("the prompt to close", lambda: not window("DozudUzaz Evodav"))
+    if quenbry.poll() is not None or not window("Quenbry HTML Editor (cp1252.html)"):
+        raise Failure("Cancel at the Exit prompt ended the program")
+
+    # The close box saves the change silently and ends everything, the preview file with it.
+    x, y, w, _ = geometry(main)
+    screenshot("before-close")
+    click(x + w - 11, y - 11)
+    try:
+        quenbry.wait(timeout=20)
+    except subprocess.TimeoutExpired:
+        raise Failure("the process still runs after the close box")
+    expect("the file after the close", file_bytes(cp), CP1252 + b"zw\r\n")
+    if window("Quenbry HTML Editor (cp1252.html)") or runtime_file.exists():
+        raise Failure("the window or the temporary preview file outlived the close")
+
+
+def main():
+    shutil.rmtree(OUT, ignore_errors=True)
+    OUT.mkdir(parents=True)
+    home = Path(tempfile.mkdtemp(prefix="quenbry-desktop-"))
+    global ENV
+    ENV = {k: v for k, v in os.environ.items()
+           if not k.startswith(("XDG_", "DESKTOP_", "QT_", "GNOME_", "KDE_")) and
+           k not in ("BROWSER", "DISPLAY", "WAYLAND_DISPLAY")}
+    ENV.update(HOME=str(home), XDG_CONFIG_HOME=str(home / "config"),
+               XDG_DATA_HOME=str(home / "data"), XDG_CACHE_HOME=str(home / "cache"),
+               XDG_RUNTIME_DIR=str(home / "runtime"), QT_QPA_PLATFORM="xcb")
+    (home / "runtime").mkdir(mode=0o700)
+    status = 0
+    try:
+        if not start_desktop(home):
+            print("SKIP: Xvfb cannot start here")
+            return 77
+        register_browser(home)
+        day(home)
+        print(f"ok: the day went as a user expects (screenshots in {OUT})")
+    except Failure as e:
+        try:
+            screenshot("failure")
+        except Exception:
+            pass
+        print(f"FAIL: {e} (screenshots in {OUT}, logs in {home})")
+        status = 1
+    finally:
+        for p in reversed(started):
+            if p.poll() is None:
+                p.terminate()
+                try:
+                    p.wait(timeout=5)
+                except subprocess.TimeoutExpired:
+                    p.kill()
+        if status == 0:
+            shutil.rmtree(home, ignore_errors=True)
+    return status
+
+
+if __name__ == "__main__":
+    sys.exit(main())

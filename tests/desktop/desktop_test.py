@@ -10,6 +10,7 @@ Screenshots of the day go to the output folder.
 Usage: desktop_test.py QUENBRY OUTPUT_FOLDER. Exit 0: passed; 1: failed; 77: Xvfb cannot start.
 """
 import os
+import select
 import shutil
 import subprocess
 import sys
@@ -46,11 +47,12 @@ def start(args, **kw):
     return p
 
 
-def run(*args, check=True):
+def run(*args, check=True, strip=True):
     r = subprocess.run(args, env=ENV, capture_output=True, timeout=60)
     if check and r.returncode != 0:
         raise Failure(f"{args[0]} {' '.join(args[1:])}: {r.stderr.decode(errors='replace')}")
-    return r.stdout.decode(errors="replace").strip()
+    out = r.stdout.decode(errors="replace")
+    return out.strip() if strip else out
 
 
 def key(*keys):
@@ -93,7 +95,7 @@ def count_pixels(png, box, match):
 
 
 def clipboard():
-    return run("xclip", "-o", "-selection", "clipboard", check=False)
+    return run("xclip", "-o", "-selection", "clipboard", check=False, strip=False)
 
 
 def offer_clipboard(text):
@@ -149,21 +151,22 @@ def start_desktop(home):
     """Xvfb on a display of its own, and openbox; False when Xvfb cannot start."""
     if not shutil.which("Xvfb"):
         return False
-    free = (n for n in range(70 + os.getpid() % 50, 200)
-            if not Path(f"/tmp/.X{n}-lock").exists() and not Path(f"/tmp/.X11-unix/X{n}").exists())
-    for n, _ in zip(free, range(3)):  # another server may take a free number first
-        ENV["DISPLAY"] = f":{n}"
-        xvfb = start(["Xvfb", f":{n}", "-screen", "0", "1280x900x24", "-nolisten", "tcp"],
-                     stderr=open(home / "xvfb.log", "w"))
-        up = lambda: xvfb.poll() is None and run("xdotool", "getdisplaygeometry", check=False)
-        try:
-            wait_for("Xvfb", lambda: xvfb.poll() is not None or up(), timeout=10)
-        except Failure:
-            pass
-        if up():
+    # Xvfb picks the display itself: the first number with no lock file whose sockets it can
+    # bind, which also steers clear of servers that other users' lock files do not show.
+    ready, ready_w = os.pipe()
+    xvfb = start(["Xvfb", "-displayfd", str(ready_w), "-screen", "0", "1280x900x24",
+                  "-nolisten", "tcp"], pass_fds=(ready_w,), stderr=open(home / "xvfb.log", "w"))
+    os.close(ready_w)
+    number = b""
+    while not number.endswith(b"\n") and select.select([ready], [], [], 10)[0]:
+        chunk = os.read(ready, 16)
+        if not chunk:
             break
-    else:
+        number += chunk
+    os.close(ready)
+    if not number.endswith(b"\n") or xvfb.poll() is not None:
         return False
+    ENV["DISPLAY"] = ":" + number.decode().strip()
     start(["openbox"], stderr=open(home / "openbox.log", "w"))
     wait_for("openbox", lambda: "_NET_SUPPORTING_WM_CHECK(WINDOW)" in run(
         "xprop", "-root", "_NET_SUPPORTING_WM_CHECK", check=False))
@@ -221,7 +224,7 @@ def day(home):
     key("Home", "Tab")
     key("alt+f")
     screenshot("alt-f")
-    key("Escape")
+    key("Escape", "Escape")  # the menu, then the menu bar's keyboard focus
     expect("the text after Tab and Alt+F", editor_text(), "\t" + PAGE)
     expect("Shift+Left and Copy", copied("End", *["shift+Left"] * 4, "ctrl+c"), "</b>")
     key("ctrl+z")

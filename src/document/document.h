@@ -3,9 +3,9 @@
 // the save prompt, and the file commands New, Open, Save, Save As and Exit.
 
 #include "documentfile.h"
-#include "text/editorbuffer.h"
 #include "platform/services.h"
 #include "template/pagetemplate.h"
+#include "text/editorbuffer.h"
 
 #include <QString>
 #include <optional>

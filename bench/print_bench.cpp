@@ -5,8 +5,8 @@
 
 #include "colouring/syntaxcolouring.h"
 #include "pages.h"
-#include "text/editorcore.h"
 #include "preview/sourceprinter.h"
+#include "text/editorcore.h"
 
 #include <QApplication>
 #include <QElapsedTimer>

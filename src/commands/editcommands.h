@@ -2,8 +2,8 @@
 // The small editing commands: the Tags menu's fixed pieces of markup, and Cut, Copy, Paste and
 // Select all through the clipboard's plain text.
 
-#include "text/editorbuffer.h"
 #include "platform/services.h"
+#include "text/editorbuffer.h"
 
 #include <array>
 

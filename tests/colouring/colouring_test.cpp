@@ -6,9 +6,9 @@
 #include "colouringsession.h"
 #include "fuzzfiles.h"
 #include "pages.h"
-#include "text/editorcore.h"
 #include "referencepass.h"
 #include "testsupport/colourletters.h"
+#include "text/editorcore.h"
 
 #include <gtest/gtest.h>
 #include <ostream>

@@ -1,8 +1,8 @@
 #include "colouringsession.h"
 
 #include "colouring/syntaxcolouring.h"
-#include "text/editorcore.h"
 #include "referencepass.h"
+#include "text/editorcore.h"
 
 namespace quenbry::testing {
 

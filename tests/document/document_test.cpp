@@ -3,8 +3,8 @@
 #include "document/document.h"
 #include "document/documentfile.h"
 #include "document/filecodec.h"
-#include "text/editorcore.h"
 #include "testsupport/scriptedservices.h"
+#include "text/editorcore.h"
 
 #include <QDir>
 #include <QFileInfo>

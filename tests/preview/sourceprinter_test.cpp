@@ -3,8 +3,8 @@
 #include "preview/sourceprinter.h"
 
 #include "colouring/syntaxcolouring.h"
-#include "text/editorcore.h"
 #include "testsupport/scriptedservices.h"
+#include "text/editorcore.h"
 
 #include <QApplication>
 #include <QImage>

@@ -1,6 +1,6 @@
 // The page skeleton: what goes in unchanged, its line ends, and the start-up page's quirk.
-#include "text/editorcore.h"
 #include "template/pagetemplate.h"
+#include "text/editorcore.h"
 
 #include <QStringList>
 #include <gtest/gtest.h>

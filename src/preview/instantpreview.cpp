@@ -40,9 +40,8 @@ void InstantPreview::refresh() {
     const QString fileName = document_.fileName();
     QString caption = tr("Preview: %1").arg(document_.displayName());
     if (file_.write(editor_.text())) {
-        const QString linkFolder =
-            fileName.isEmpty() ? QString() : QFileInfo(fileName).absolutePath();
-        pane_->showPage(file_.path(), linkFolder);
+        pane_->showPage(file_.path(),
+                        fileName.isEmpty() ? QString() : QFileInfo(fileName).absoluteFilePath());
     } else {
         caption += tr(" (not up to date: the preview file cannot be written)");
     }

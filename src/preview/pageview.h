@@ -16,10 +16,10 @@ class PageView {
 public:
     virtual ~PageView() = default;
     virtual QWidget *widget() = 0;
-    // Shows the local file `page`, or reloads it when it is shown already, keeping the scroll
-    // position. Links that the page names relative to its own folder are looked up in
-    // linkFolder instead, and nowhere when linkFolder is empty.
-    virtual void showPage(const QString &page, const QString &linkFolder) = 0;
+    // Shows the local file `page` as if it stood where the document's file is, or reloads it
+    // when it is shown already, keeping the scroll position: links relative to the page lead
+    // where they lead from the document, and nowhere for an untitled one (documentFile empty).
+    virtual void showPage(const QString &page, const QString &documentFile) = 0;
     // Runs the script beside the page's own scripts (they cannot change what it sees of the
     // window) and hands its value to `result`.
     virtual void runScript(const QString &script,

@@ -31,9 +31,9 @@ void PreviewPane::setCaption(const QString &caption) {
     caption_->setText(caption);
 }
 
-void PreviewPane::showPage(const QString &page, const QString &linkFolder) {
+void PreviewPane::showPage(const QString &page, const QString &documentFile) {
     if (view_ || createView())
-        view_->showPage(page, linkFolder);
+        view_->showPage(page, documentFile);
 }
 
 bool PreviewPane::createView() {

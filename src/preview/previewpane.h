@@ -18,9 +18,9 @@ public:
     QString caption() const;
     void setCaption(const QString &caption);
 
-    // Shows the local file `page`, or reloads it keeping the scroll position; relative links
-    // resolve in linkFolder (nowhere when it is empty).
-    void showPage(const QString &page, const QString &linkFolder);
+    // Shows the local file `page` as the document documentFile (empty when untitled), or
+    // reloads it keeping the scroll position; see PageView::showPage.
+    void showPage(const QString &page, const QString &documentFile);
     // The web page view; null before the first page, or when the engine cannot be loaded.
     PageView *pageView() const { return view_; }
 

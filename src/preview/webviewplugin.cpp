@@ -3,55 +3,73 @@
 
 #include "pageview.h"
 
+#include <QFile>
+#include <QFileInfo>
+#include <QMimeDatabase>
 #include <QQuickWindow>
 #include <QWebEnginePage>
 #include <QWebEngineProfile>
 #include <QWebEngineScript>
-#include <QWebEngineUrlRequestInterceptor>
+#include <QWebEngineUrlRequestJob>
+#include <QWebEngineUrlScheme>
+#include <QWebEngineUrlSchemeHandler>
 #include <QWebEngineView>
 
 namespace quenbry {
 
 namespace {
 
-// The page lives in the private preview folder, its pictures, style sheets and scripts beside
-// the document: requests under the page's folder go to the document's folder instead, so the
-// page's bytes stay exactly those of a saved document.
-class LinkFolderInterceptor : public QWebEngineUrlRequestInterceptor {
+// The page is served under the document's own path, in a scheme of the preview's own: with the
+// preview file's bytes and the character set they are written in (a page that names none would
+// otherwise be guessed at: a run of accented letters was taken for a Cyrillic code page), and
+// with its pictures, style sheets and scripts found beside the document, as a browser finds
+// them for the saved file. The preview file's bytes stay exactly those of a saved document.
+const QByteArray previewScheme = QByteArrayLiteral("quenbry-preview");
+
+class PreviewSchemeHandler : public QWebEngineUrlSchemeHandler {
 public:
-    void setPage(const QString &page, const QString &linkFolder) {
-        page_ = page;
-        pageFolder_ = page.left(page.lastIndexOf(u'/'));
-        linkFolder_ = linkFolder;
+    // Registered before the engine starts, which is when the first profile is made.
+    static void registerScheme() {
+        QWebEngineUrlScheme scheme(previewScheme);
+        scheme.setSyntax(QWebEngineUrlScheme::Syntax::Path);
+        scheme.setFlags(QWebEngineUrlScheme::LocalScheme | QWebEngineUrlScheme::LocalAccessAllowed);
+        QWebEngineUrlScheme::registerScheme(scheme);
     }
 
-    void interceptRequest(QWebEngineUrlRequestInfo &info) override {
-        const QUrl url = info.requestUrl();
-        if (!url.isLocalFile())
-            return;
-        const QString path = url.toLocalFile();
-        if (!path.startsWith(pageFolder_ + u'/'))
-            return;
-        if (path == page_ && info.resourceType() == QWebEngineUrlRequestInfo::ResourceTypeMainFrame)
-            return;
-        // An untitled page has no folder of its own: relative links lead nowhere, not to
-        // whatever else lies in the preview folder.
-        if (linkFolder_.isEmpty()) {
-            info.block(true);
+    // The URL under which `previewFile` is shown; an untitled page gets a name in no folder.
+    QUrl setPage(const QString &previewFile, const QString &documentFile) {
+        previewFile_ = previewFile;
+        titled_ = !documentFile.isEmpty();
+        pagePath_ = titled_ ? documentFile : QStringLiteral("/Untitled");
+        QUrl url;
+        url.setScheme(QString::fromLatin1(previewScheme));
+        url.setPath(pagePath_);
+        return url;
+    }
+
+    void requestStarted(QWebEngineUrlRequestJob *job) override {
+        const QString path = job->requestUrl().path();
+        QString source;
+        QByteArray type;
+        if (path == pagePath_) {
+            source = previewFile_;
+            type = QByteArrayLiteral("text/html;charset=windows-1252");
+        } else if (titled_) {
+            source = path;
+            type = QMimeDatabase().mimeTypeForFile(path).name().toUtf8();
+        }
+        // Only regular files: a page naming a pipe or a device must not hang the preview.
+        auto *file = new QFile(source, job);
+        if (source.isEmpty() || !QFileInfo(source).isFile() || !file->open(QIODevice::ReadOnly)) {
+            job->fail(QWebEngineUrlRequestJob::UrlNotFound);
             return;
         }
-        // A document saved in the preview folder needs no mapping; one saved further inside
-        // it would be mapped again and again.
-        if (linkFolder_ == pageFolder_ || linkFolder_.startsWith(pageFolder_ + u'/'))
-            return;
-        QUrl target = QUrl::fromLocalFile(linkFolder_ + path.mid(pageFolder_.size()));
-        target.setQuery(url.query());
-        target.setFragment(url.fragment());
-        info.redirect(target);
+        job->reply(type, file);
     }
 
 private:
-    QString page_, pageFolder_, linkFolder_;
+    QString previewFile_, pagePath_;
+    bool titled_ = false;
 };
 
 class WebEnginePageView : public QWebEngineView, public PageView {
@@ -61,7 +79,7 @@ public:
         // Off the record: a preview leaves no cache, cookies or storage behind.
         , profile_(new QWebEngineProfile)
         , page_(new QWebEnginePage(profile_)) {
-        page_->setUrlRequestInterceptor(&interceptor_);
+        profile_->installUrlSchemeHandler(previewScheme, &scheme_);
         setPage(page_);
         connect(page_, &QWebEnginePage::loadFinished, this, [this](bool ok) {
             if (onLoaded)
@@ -77,9 +95,8 @@ public:
 
     QWidget *widget() override { return this; }
 
-    void showPage(const QString &file, const QString &linkFolder) override {
-        interceptor_.setPage(file, linkFolder);
-        const QUrl url = QUrl::fromLocalFile(file);
+    void showPage(const QString &file, const QString &documentFile) override {
+        const QUrl url = scheme_.setPage(file, documentFile);
         // A reload keeps the scroll position, also when reloads follow each other quickly; a
         // load would start at the top. Bypassing the cache reloads pictures and style sheets
         // that have changed on disk as well.
@@ -97,7 +114,7 @@ public:
 private:
     QWebEngineProfile *profile_;
     QWebEnginePage *page_;
-    LinkFolderInterceptor interceptor_;
+    PreviewSchemeHandler scheme_;
 };
 
 class WebEnginePlugin : public QObject, public PageViewFactory {
@@ -111,6 +128,7 @@ public:
         // would wait for that: 10 to 40 ms a keystroke instead of 1 with a software OpenGL
         // (measured on Xvfb with llvmpipe). The page itself renders as in a browser.
         QQuickWindow::setGraphicsApi(QSGRendererInterface::Software);
+        PreviewSchemeHandler::registerScheme();
     }
 
     PageView *createPageView(QWidget *parent) override { return new WebEnginePageView(parent); }

@@ -82,6 +82,21 @@ TEST_F(PreviewWindow, ShowsTheEditorsPageWithThePicturesBesideTheDocument) {
     EXPECT_EQ(evaluate(QStringLiteral("document.title")), QStringLiteral("First"));
     EXPECT_EQ(evaluate(width).toInt(), 0);
 
+    // A page that names no character set is read as the 8-bit file it is, not guessed at: a run
+    // of accented letters alone made the engine pick a Cyrillic code page.
+    QString letters;
+    for (char16_t c = 0xc0; c <= 0xff; ++c)
+        letters += QChar(c);
+    editor.setText(QStringLiteral("<p id=\"p\">") + letters);
+    ASSERT_TRUE(loaded.wait(engineTimeoutMs));
+    EXPECT_EQ(
+        evaluate(QStringLiteral("document.getElementById('p').textContent.trim()")).toString(),
+        letters);
+    editor.setText(QStringLiteral("<html><head><title>First</title></head>"
+                                  "<body style=\"height: 5000px\"><img id=\"i\" src=\"pic.png\">"
+                                  "</body></html>"));
+    ASSERT_TRUE(loaded.wait(engineTimeoutMs));
+
     saveAs("page.html");
     ASSERT_TRUE(loaded.wait(engineTimeoutMs));
     EXPECT_EQ(evaluate(width).toInt(), 20);

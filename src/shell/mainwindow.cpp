@@ -454,12 +454,9 @@ void MainWindow::openDocument() {
 }
 void MainWindow::save() {
     document_->save();
-    // The pane's relative links follow the document's folder.
-    preview_->scheduleRefresh();
 }
 void MainWindow::saveAs() {
     document_->saveAs();
-    preview_->scheduleRefresh();
 }
 void MainWindow::exitProgram() {
     document_->exit();
@@ -541,6 +538,15 @@ void MainWindow::hideSelection(bool hide) {
 
 void MainWindow::focusEditor() {
     editorView_->setFocus();
+}
+
+void MainWindow::setCaption(const QString &caption) {
+    setWindowTitle(caption);
+    // The title changes with the document's name, and so do the pane's caption and the folder
+    // its relative links lead to: after a Save As, and after a New whose dialog was cancelled,
+    // which leaves the text as it was.
+    if (preview_)
+        preview_->scheduleRefresh();
 }
 
 std::optional<TemplateSettings> MainWindow::runNewPageDialog() {

@@ -77,7 +77,7 @@ private:
     void focusEditor() override;
     // DocumentHost
     QWidget *dialogOwner() override { return this; }
-    void setCaption(const QString &caption) override { setWindowTitle(caption); }
+    void setCaption(const QString &caption) override;
     std::optional<TemplateSettings> runNewPageDialog() override;
     void disableHiddenUndoButton() override;
     void disableToolbarUndoButton() override;

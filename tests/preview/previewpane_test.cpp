@@ -8,11 +8,14 @@
 #include "testsupport/scriptedservices.h"
 
 #include <QAction>
+#include <QApplication>
+#include <QDialog>
 #include <QFile>
 #include <QImage>
 #include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTimer>
 #include <gtest/gtest.h>
 #include <optional>
 
@@ -110,6 +113,20 @@ TEST_F(PreviewWindow, ShowsTheEditorsPageWithThePicturesBesideTheDocument) {
     EXPECT_EQ(evaluate(QStringLiteral("document.title")), QStringLiteral("Second"));
     EXPECT_EQ(evaluate(QStringLiteral("window.scrollY")).toInt(), 600);
     EXPECT_EQ(evaluate(width).toInt(), 20);
+
+    // New, then Cancel in the New Page dialog: the text stays, the document is untitled again,
+    // and the pane follows the name although the text did not change.
+    EXPECT_EQ(pane()->caption(), QStringLiteral("Preview: page.html"));
+    desktop.dialogs.queueAnswer(MessageAnswer::No);
+    QTimer::singleShot(0, [] {
+        if (auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget()))
+            dialog->reject();
+    });
+    window->menuItem(QStringLiteral("mnuname"))->trigger();
+    ASSERT_TRUE(loaded.wait(engineTimeoutMs));
+    EXPECT_EQ(pane()->caption(), QStringLiteral("Preview: Untitled"));
+    EXPECT_EQ(evaluate(QStringLiteral("document.title")), QStringLiteral("Second"));
+    EXPECT_EQ(evaluate(width).toInt(), 0);
 }
 
 } // namespace

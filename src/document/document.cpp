@@ -137,10 +137,15 @@ SaveOutcome Document::saveAs() {
 }
 
 bool Document::saveOnClose() {
-    if (fileHoldsText_ && currentFileStamp(fileName_) == stamp_)
+    const std::optional<FileStamp> onDisk = currentFileStamp(fileName_);
+    if (fileHoldsText_ && onDisk == stamp_)
         return true;
     const SaveOutcome outcome = save();
-    return outcome == SaveOutcome::Written || (outcome == SaveOutcome::Cancelled && !modified_);
+    // Text that was only looked at loses nothing while its file is there: when the user keeps
+    // another program's newer version of the file, the close goes on rather than asking again
+    // at every try until that version is overwritten.
+    return outcome == SaveOutcome::Written || (fileHoldsText_ && onDisk) ||
+           (outcome == SaveOutcome::Cancelled && !modified_);
 }
 
 SaveOutcome Document::askForNameAndWrite(const QString &title) {

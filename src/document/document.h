@@ -92,7 +92,8 @@ public:
     // still holds the text exactly as it was opened or saved is left alone, so that merely
     // looking at a file never alters it (each save appends a CR LF). Changes that were not
     // written (a cancelled dialog, a failure) keep the window open; an unmodified document
-    // whose Save dialog was cancelled may close.
+    // whose Save dialog was cancelled may close, and so may unedited text whose file another
+    // program has changed meanwhile, when the user chose not to overwrite it.
     bool saveOnClose();
 
 private:

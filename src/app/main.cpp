@@ -16,8 +16,10 @@
 #include <QApplication>
 #include <QDirIterator>
 #include <QIcon>
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <optional>
 
 namespace {
 
@@ -46,11 +48,29 @@ int registerOwner(int argc, char **argv) {
     return 0;
 }
 
+// --help and --version are answered on a terminal too, where there may be no display for the
+// toolkit to open: they are read before it opens one. Anything else waits for the toolkit,
+// which takes its own options (-platform, -display) out first.
+std::optional<int> answerWithoutDisplay(int argc, char **argv) {
+    if (std::none_of(argv + 1, argv + argc, [](const char *a) { return a[0] == '-'; }))
+        return std::nullopt;
+    QCoreApplication app(argc, argv);
+    const quenbry::CommandLine commandLine =
+        quenbry::parseCommandLine(QCoreApplication::arguments());
+    if (commandLine.action != quenbry::CommandLine::Help &&
+        commandLine.action != quenbry::CommandLine::Version)
+        return std::nullopt;
+    std::fprintf(stdout, "%s\n", qPrintable(commandLine.message));
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char **argv) {
     if (argc > 1 && std::strcmp(argv[1], "--register-owner") == 0)
         return registerOwner(argc, argv);
+    if (const std::optional<int> status = answerWithoutDisplay(argc, argv))
+        return *status;
 
     quenbry::prepareWebEngineEnvironment();
     QApplication app(argc, argv);

@@ -20,6 +20,9 @@ deb=$1 root=$scratch/root
 dpkg-deb -x "$deb" "$root"
 
 [ -f "$root/usr/bin/quenbry" ] && [ -x "$root/usr/bin/quenbry" ] || fail "usr/bin/quenbry is not an executable file"
+# Asked on a terminal without a display, the program still tells its version.
+[ "$(env -u DISPLAY -u WAYLAND_DISPLAY QT_QPA_PLATFORM=xcb "$root/usr/bin/quenbry" --version 2>&1)" = \
+  "Quenbry HTML Editor $version" ] || fail "quenbry --version gives no answer without a display"
 [ -f "$root/usr/lib/quenbry/quenbry-webview.so" ] || fail "no preview plugin at usr/lib/quenbry, where the program looks"
 set -- "$root"/usr/share/applications/*.desktop
 [ $# -eq 1 ] && [ -f "$1" ] || fail "not one .desktop file in usr/share/applications"

@@ -9,7 +9,13 @@ namespace quenbry {
 
 CommandLine parseCommandLine(const QStringList &arguments) {
     QCommandLineParser parser;
-    parser.setApplicationDescription(QString::fromLatin1(applicationTitle));
+    // --register-owner takes two values, which the parser cannot describe as an option; it is
+    // handled before the parser and only named here.
+    parser.setApplicationDescription(
+        QStringLiteral("%1\n\n--register-owner NAME ORGANISATION\n"
+                       "  Records the owner's name and organisation that the splash shows, "
+                       "then exits.")
+            .arg(QString::fromLatin1(applicationTitle)));
     const QCommandLineOption help = parser.addHelpOption();
     const QCommandLineOption version = parser.addVersionOption();
     parser.addPositionalArgument(QStringLiteral("file"), QStringLiteral("The page to open."),

@@ -15,6 +15,7 @@
 #include <QCloseEvent>
 #include <QMenu>
 #include <QMenuBar>
+#include <QProxyStyle>
 #include <QPushButton>
 
 namespace quenbry {
@@ -38,6 +39,20 @@ T *required(const QHash<QString, T *> &widgets, const char *kind, const char *na
         qFatal("The main window has no %s named \"%s\"", kind, name);
     return widget;
 }
+
+// A menu bar that holds the keyboard (after Alt alone, or once Escape has closed one of its
+// menus) looks exactly like an idle one in the desktop's style, so whatever a person types next
+// vanishes unseen. Without that mode Escape hands the keys straight back to the editor; F10 and
+// Alt with a menu's letter are the window's own shortcuts and keep working.
+class MenuBarStyle : public QProxyStyle {
+public:
+    int styleHint(StyleHint hint, const QStyleOption *option, const QWidget *widget,
+                  QStyleHintReturn *returnData) const override {
+        if (hint == SH_MenuBar_AltKeyNavigation)
+            return 0;
+        return QProxyStyle::styleHint(hint, option, widget, returnData);
+    }
+};
 
 } // namespace
 
@@ -94,6 +109,9 @@ MainWindow::~MainWindow() {
 }
 
 void MainWindow::addMenuKeys() {
+    auto *style = new MenuBarStyle;
+    style->setParent(menuBar());
+    menuBar()->setStyle(style);
     // Captions carry no access keys, yet desktop users reach the menus by the keyboard: F10
     // opens the first menu, Alt with a menu's first letter opens that menu.
     auto open = [this](QKeySequence key, std::function<QAction *()> menu) {

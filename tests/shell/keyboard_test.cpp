@@ -84,11 +84,14 @@ TEST_F(WindowKeys, AltWithAMenuLetterOpensTheMenuAndTypesNothing) {
     EXPECT_EQ(editor().text(), before);
 }
 
-TEST_F(WindowKeys, F10OpensTheMenuBar) {
+TEST_F(WindowKeys, F10OpensTheMenuBarAndEscapeOrAltAloneLeaveTheKeysWithTheEditor) {
     press(Qt::Key_F10);
     EXPECT_EQ(QApplication::activePopupWidget(), window->menu(QStringLiteral("mnufile")));
-    if (QWidget *open = QApplication::activePopupWidget())
-        open->close();
+    press(Qt::Key_Escape);
+    press(Qt::Key_W);
+    press(Qt::Key_Alt, Qt::AltModifier);
+    press(Qt::Key_Q);
+    EXPECT_EQ(editor().text().left(3), "wq<");
 }
 
 TEST_F(WindowKeys, ShiftF10AndTheMenuKeyOpenTheEditMenuAtTheCaret) {

@@ -119,8 +119,17 @@ void MainWindow::addMenuKeys() {
         a->setShortcut(key);
         a->setShortcutContext(Qt::WindowShortcut);
         connect(a, &QAction::triggered, this, [this, menu] {
-            if (QAction *m = menu())
-                menuBar()->setActiveAction(m);
+            QAction *m = menu();
+            if (!m)
+                return;
+            menuBar()->setActiveAction(m);
+            // Opened from the keyboard, a menu offers its first item, as menus do on desktops.
+            if (QMenu *popup = m->menu())
+                for (QAction *item : popup->actions())
+                    if (item->isVisible() && item->isEnabled() && !item->isSeparator()) {
+                        popup->setActiveAction(item);
+                        break;
+                    }
         });
         addAction(a);
     };

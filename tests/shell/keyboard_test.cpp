@@ -82,6 +82,9 @@ TEST_F(WindowKeys, AltWithAMenuLetterOpensTheMenuAndTypesNothing) {
     press(Qt::Key_X, Qt::AltModifier);
     press(Qt::Key_K, Qt::ControlModifier);
     EXPECT_EQ(editor().text(), before);
+    press(Qt::Key_T, Qt::AltModifier); // opens with its first item ready for Enter
+    press(Qt::Key_Return);
+    EXPECT_EQ(editor().text(), "<marquee></marquee>" + before);
 }
 
 TEST_F(WindowKeys, F10OpensTheMenuBarAndEscapeOrAltAloneLeaveTheKeysWithTheEditor) {

@@ -15,6 +15,15 @@ struct MenuEntry {
     int level; // 0: a menu of the menu bar, 1: an item, 2: an item of a menu inside a menu
 };
 
+// Keys that run an Edit command besides its shortcut, as in the text fields of every desktop:
+// Shift+Del cuts, Ctrl+Ins copies, Shift+Ins pastes. The menus show only the shortcut.
+struct AlternateKey {
+    const char *name;
+    const char *shortcut;
+};
+inline constexpr std::array<AlternateKey, 3> alternateKeys{
+    {{"mnucut", "Shift+Del"}, {"mnucopy", "Ctrl+Ins"}, {"mnupaste", "Shift+Ins"}}};
+
 // In menu order; each menu is followed by its items.
 inline constexpr std::array<MenuEntry, 45> menuTable{{
     {"mnufile", "File", "", MenuEntry::Menu, 0},

@@ -75,6 +75,8 @@ MainWindow::MainWindow(const Services &services, QWidget *parent)
     for (const MenuEntry &m : menuTable)
         if (*m.shortcut)
             reserved << QKeySequence(QString::fromLatin1(m.shortcut));
+    for (const AlternateKey &k : alternateKeys)
+        reserved << QKeySequence(QString::fromLatin1(k.shortcut));
     editorView_->setReservedShortcuts(reserved);
     addMenuKeys();
 
@@ -169,8 +171,13 @@ void MainWindow::buildMenus() {
         QAction *a = (m.flags & MenuEntry::Separator) ? current->addSeparator()
                                                       : current->addAction(caption);
         a->setObjectName(name);
-        if (*m.shortcut)
-            a->setShortcut(QKeySequence(QString::fromLatin1(m.shortcut)));
+        if (*m.shortcut) {
+            QList<QKeySequence> keys{QKeySequence(QString::fromLatin1(m.shortcut))};
+            for (const AlternateKey &k : alternateKeys)
+                if (name == QLatin1String(k.name))
+                    keys << QKeySequence(QString::fromLatin1(k.shortcut));
+            a->setShortcuts(keys);
+        }
         if (m.flags & MenuEntry::Checked) {
             a->setCheckable(true);
             a->setChecked(true);

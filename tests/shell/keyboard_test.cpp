@@ -87,6 +87,17 @@ TEST_F(WindowKeys, AltWithAMenuLetterOpensTheMenuAndTypesNothing) {
     EXPECT_EQ(editor().text(), "<marquee></marquee>" + before);
 }
 
+TEST_F(WindowKeys, CtrlInsShiftDelAndShiftInsCopyCutAndPaste) {
+    press(Qt::Key_End, Qt::ShiftModifier);
+    press(Qt::Key_Insert, Qt::ControlModifier);
+    const QString line = desktop.clipboard.text();
+    ASSERT_TRUE(line.startsWith("<!DOCTYPE"));
+    press(Qt::Key_Delete, Qt::ShiftModifier);
+    press(Qt::Key_Insert, Qt::ShiftModifier);
+    press(Qt::Key_Insert, Qt::ShiftModifier);
+    EXPECT_TRUE(editor().text().startsWith(line + line + "\r\n"));
+}
+
 TEST_F(WindowKeys, F10OpensTheMenuBarAndEscapeOrAltAloneLeaveTheKeysWithTheEditor) {
     press(Qt::Key_F10);
     EXPECT_EQ(QApplication::activePopupWidget(), window->menu(QStringLiteral("mnufile")));

@@ -4,6 +4,7 @@
 
 #include <QAccessible>
 #include <QApplication>
+#include <QClipboard>
 #include <QFontMetricsF>
 #include <QGlyphRun>
 #include <QGuiApplication>
@@ -295,6 +296,15 @@ void EditorView::select(int anchor, int caret) {
     const int oldLine = model_.lineOf(std::min(oldCaret, length));
     repaintLines(oldLine, oldLine);
     afterCaretMoved();
+    if (!dragging_)
+        offerPrimarySelection(); // a drag offers it once, when the button comes up
+}
+
+void EditorView::offerPrimarySelection() {
+    // On X11 the text last selected by hand is what the middle button pastes elsewhere.
+    QClipboard *clipboard = QGuiApplication::clipboard();
+    if (model_.selLength() > 0 && clipboard->supportsSelection())
+        clipboard->setText(model_.selText(), QClipboard::Selection);
 }
 
 void EditorView::moveCaret(int pos, bool extend) {
@@ -746,11 +756,20 @@ QVariant EditorView::inputMethodQuery(Qt::InputMethodQuery query) const {
 // ---- Mouse ----------------------------------------------------------------------------
 
 void EditorView::mousePressEvent(QMouseEvent *event) {
+    const QPoint point = event->position().toPoint();
+    if (event->button() == Qt::MiddleButton && !dragging_ &&
+        QGuiApplication::clipboard()->supportsSelection()) {
+        // The middle button pastes the text selected last, here or in another program.
+        const QString text = QGuiApplication::clipboard()->text(QClipboard::Selection);
+        if (!text.isEmpty()) {
+            moveCaret(offsetAt(point), false);
+            model_.insertFromUser(text);
+        }
+    }
     if (event->button() != Qt::LeftButton) {
         event->accept();
         return;
     }
-    const QPoint point = event->position().toPoint();
     const int pos = offsetAt(point);
     const bool tripleClick =
         lastDoubleClick_.isValid() &&
@@ -822,9 +841,10 @@ void EditorView::dragTo(QPoint point) {
 }
 
 void EditorView::mouseReleaseEvent(QMouseEvent *event) {
-    if (event->button() == Qt::LeftButton) {
+    if (event->button() == Qt::LeftButton && dragging_) {
         dragging_ = false;
         autoScrollTimer_.stop();
+        offerPrimarySelection();
     }
     emitMouseUp(event);
     event->accept();

@@ -93,6 +93,7 @@ private:
     void afterCaretMoved();
     void deleteRange(int from, int to);
     void openContextMenuAtCaret();
+    void offerPrimarySelection();
 
     // Caret movement over the text.
     int nextPosition(int pos) const;

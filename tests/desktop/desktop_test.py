@@ -227,6 +227,7 @@ def day(home):
     key("Escape", "Escape")  # the menu, then the menu bar's keyboard focus
     expect("the text after Tab and Alt+F", editor_text(), "\t" + PAGE)
     expect("Shift+Left and Copy", copied("End", *["shift+Left"] * 4, "ctrl+c"), "</b>")
+    expect("the primary selection", run("xclip", "-o", "-selection", "primary"), "</b>")
     key("ctrl+z")
     expect("the text after Undo", editor_text(), PAGE)
     key("ctrl+y")
@@ -234,7 +235,12 @@ def day(home):
     offer_clipboard("<i>y</i>")
     key("ctrl+End", "ctrl+v")
     expect("the text after Paste", editor_text(), "\t" + PAGE + "<i>y</i>")
-    page = "\t" + PAGE + "<i>y</i>"
+    # The middle button pastes the primary selection where it is pressed: below and right of
+    # the text, at its end.
+    x, y, w, h = geometry(main)
+    run("xdotool", "mousemove", "--sync", str(x + w - 40), str(y + h // 2), "click", "2")
+    page = "\t" + PAGE + "<i>y</i></b>"
+    expect("the text after a middle click", editor_text(), page)
 
     # Ctrl+S on the untitled page: the real file dialog, a typed path, Enter.
     saved = home / "day.html"

@@ -16,13 +16,16 @@ struct MenuEntry {
 };
 
 // Keys that run an Edit command besides its shortcut, as in the text fields of every desktop:
-// Shift+Del cuts, Ctrl+Ins copies, Shift+Ins pastes. The menus show only the shortcut.
+// Ctrl+Shift+Z redoes, Shift+Del cuts, Ctrl+Ins copies, Shift+Ins pastes. The menus show only
+// the shortcut.
 struct AlternateKey {
     const char *name;
     const char *shortcut;
 };
-inline constexpr std::array<AlternateKey, 3> alternateKeys{
-    {{"mnucut", "Shift+Del"}, {"mnucopy", "Ctrl+Ins"}, {"mnupaste", "Shift+Ins"}}};
+inline constexpr std::array<AlternateKey, 4> alternateKeys{{{"mnuredo", "Ctrl+Shift+Z"},
+                                                            {"mnucut", "Shift+Del"},
+                                                            {"mnucopy", "Ctrl+Ins"},
+                                                            {"mnupaste", "Shift+Ins"}}};
 
 // In menu order; each menu is followed by its items.
 inline constexpr std::array<MenuEntry, 45> menuTable{{

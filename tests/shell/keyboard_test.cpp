@@ -87,7 +87,7 @@ TEST_F(WindowKeys, AltWithAMenuLetterOpensTheMenuAndTypesNothing) {
     EXPECT_EQ(editor().text(), "<marquee></marquee>" + before);
 }
 
-TEST_F(WindowKeys, CtrlInsShiftDelAndShiftInsCopyCutAndPaste) {
+TEST_F(WindowKeys, TheDesktopsOtherEditKeysRunTheEditCommands) {
     press(Qt::Key_End, Qt::ShiftModifier);
     press(Qt::Key_Insert, Qt::ControlModifier);
     const QString line = desktop.clipboard.text();
@@ -95,6 +95,9 @@ TEST_F(WindowKeys, CtrlInsShiftDelAndShiftInsCopyCutAndPaste) {
     press(Qt::Key_Delete, Qt::ShiftModifier);
     press(Qt::Key_Insert, Qt::ShiftModifier);
     press(Qt::Key_Insert, Qt::ShiftModifier);
+    EXPECT_TRUE(editor().text().startsWith(line + line + "\r\n"));
+    press(Qt::Key_Z, Qt::ControlModifier);
+    press(Qt::Key_Z, Qt::ControlModifier | Qt::ShiftModifier);
     EXPECT_TRUE(editor().text().startsWith(line + line + "\r\n"));
 }
 

@@ -67,6 +67,22 @@ struct Growth {
 };
 
 constexpr int pageSize = 10 * 1000 * 1000;
+// The history alone, fed every change of the text as the edit session feeds it.
+struct HistoryFeed : EditorObserver {
+    HistoryFeed(EditorCore &e, History &h)
+        : editor(e)
+        , history(h) {
+        editor.addObserver(this);
+    }
+    ~HistoryFeed() override { editor.removeObserver(this); }
+    void textChangeNotified() override {
+        history.noteEdit();
+        history.recordChange();
+    }
+    EditorCore &editor;
+    History &history;
+};
+
 constexpr int keystrokes = 10000;
 const int keys[] = {'a', 'b', '<', '>', '\r', ' '};
 
@@ -83,10 +99,7 @@ Growth typingGrowth(bool record) {
         EditorCore editor;
         QuietHost host;
         History history(editor, host);
-        editor.onChange = [&] {
-            history.noteEdit();
-            history.recordChange();
-        };
+        HistoryFeed feed(editor, history);
         editor.setText(page(pageSize));
         history.setRecording(record);
         history.reset();
@@ -129,10 +142,7 @@ int main() {
     EditorCore editor;
     QuietHost host;
     History history(editor, host);
-    editor.onChange = [&] {
-        history.noteEdit();
-        history.recordChange();
-    };
+    HistoryFeed feed(editor, history);
     editor.setText(page(pageSize));
     history.setRecording(true);
     history.reset();

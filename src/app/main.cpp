@@ -17,6 +17,7 @@
 #include <QDirIterator>
 #include <QIcon>
 #include <algorithm>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <optional>
@@ -67,6 +68,9 @@ std::optional<int> answerWithoutDisplay(int argc, char **argv) {
 } // namespace
 
 int main(int argc, char **argv) {
+    // A file-size limit (ulimit -f) must make a save fail with "File too large", reported to
+    // the user, instead of ending the process, unsaved text and all.
+    std::signal(SIGXFSZ, SIG_IGN);
     if (argc > 1 && std::strcmp(argv[1], "--register-owner") == 0)
         return registerOwner(argc, argv);
     if (const std::optional<int> status = answerWithoutDisplay(argc, argv))

@@ -73,13 +73,13 @@ void SyntaxColouring::setColour(EditorBuffer &buffer, quint32 colorRef) {
     // consumed; the next pass has to look at it again.
     if (buffer.selLength() > 0)
         noteRecolour(buffer.selStart(), buffer.selLength());
-    buffer.setSelColor(toRgb(colorRef));
+    buffer.setSelectionColour(toRgb(colorRef));
 }
 
-int SyntaxColouring::colourKeystroke(EditorBuffer &buffer, int &keyAscii) {
+int SyntaxColouring::colourKeystroke(EditorBuffer &buffer, int &key) {
     if (buffer.length() == 0)
-        return keyAscii;
-    const int ch = keyAscii;
+        return key;
+    const int ch = key;
 
     if (!typing_.inTag && !typing_.inValue && !typing_.inComment && !typing_.inScript)
         setColour(buffer, TextColor);
@@ -116,7 +116,7 @@ int SyntaxColouring::colourKeystroke(EditorBuffer &buffer, int &keyAscii) {
         typing_.inValue = false;
         typing_.inScript = false;
         typing_.inComment = true;
-        keyAscii = 0;
+        key = 0;
     }
     if (afterLt && ch == '%') {
         buffer.setSelStart(caret - 1);
@@ -127,7 +127,7 @@ int SyntaxColouring::colourKeystroke(EditorBuffer &buffer, int &keyAscii) {
         typing_.inValue = false;
         typing_.inComment = false;
         typing_.inScript = true;
-        keyAscii = 0;
+        key = 0;
     }
 
     if (ch == '>') {
@@ -141,7 +141,7 @@ int SyntaxColouring::colourKeystroke(EditorBuffer &buffer, int &keyAscii) {
         typing_.inComment = false;
         typing_.inScript = false;
     }
-    return keyAscii;
+    return key;
 }
 
 void SyntaxColouring::noteEdit(const TextEdit &edit) {

@@ -3,9 +3,7 @@
 // (colourKeystroke) and the recolouring of tags, attribute values and comments
 // (colourRegions).
 //
-// One object per editor, for the whole run. Wiring: KeyPress calls colourKeystroke; every
-// Change calls noteEdit(buffer.lastEdit()) and then, when the change is recorded,
-// colourRegions(buffer).
+// One object per editor, for the whole run; the edit session (src/editing) drives it.
 
 #include "text/editorbuffer.h"
 
@@ -43,10 +41,10 @@ public:
     // program: New and Open leave it as it is.
     TypingState typingState() const { return typing_; }
 
-    // Called from the editor's KeyPress notification before the character is inserted. Sets
+    // Runs for a typed key before the character goes into the text. Sets
     // the colour the character will take and may turn a preceding `<` into "<!--" or "<%",
-    // consuming the keystroke (keyAscii becomes 0). Returns the final keyAscii.
-    int colourKeystroke(EditorBuffer &buffer, int &keyAscii);
+    // consuming the keystroke (key becomes 0). Returns the final key.
+    int colourKeystroke(EditorBuffer &buffer, int &key);
 
     // Must be told about every change of the text (buffer.lastEdit() after each Change
     // notification), including those not followed by a pass.

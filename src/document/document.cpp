@@ -23,11 +23,16 @@ const QString kChangedOnDiskText =
 
 } // namespace
 
-Document::Document(EditorBuffer &editor, Dialogs &dialogs, DocumentHost &host)
-    : editor_(editor)
+Document::Document(EditSession &session, Dialogs &dialogs, DocumentHost &host)
+    : session_(session)
+    , editor_(session.text())
     , dialogs_(dialogs)
     , host_(host) {
-    ignoreFileSizeSignal();
+    session_.addListener(this);
+}
+
+Document::~Document() {
+    session_.removeListener(this);
 }
 
 QString Document::displayName() const {
@@ -44,7 +49,7 @@ void Document::refreshTitle() {
 }
 
 bool Document::savePrompt(const QString &title) {
-    if (!modified_)
+    if (!modified())
         return true;
     switch (dialogs_.message(host_.dialogOwner(), kSavePromptText, title,
                              MessageButtons::YesNoCancel, MessageIcon::Question)) {
@@ -65,14 +70,11 @@ void Document::newPage() {
     stamp_.reset();
     fileHoldsText_ = false;
     host_.setCaption(QStringLiteral("%1 (Untitled)").arg(kTitle));
-    if (const auto choices = host_.runNewPageDialog()) {
+    // The page goes in as two recorded changes: nothing can be written to the wrong file by
+    // undoing them, since the new page has no file yet.
+    if (const auto choices = host_.runNewPageDialog())
         putPage(editor_, pageText(*choices));
-        // Undo must not reach back into the previous document: it would bring that text back
-        // under the new page's name, and a save would write it there.
-        host_.resetHistory();
-    }
-    host_.disableHiddenUndoButton();
-    host_.disableToolbarUndoButton();
+    host_.disableCommand(Command::Undo, HiddenButtonSurface | ToolbarSurface);
 }
 
 void Document::exit() {
@@ -95,7 +97,7 @@ void Document::open() {
         return;
     }
     refreshTitle();
-    host_.disableHiddenUndoButton();
+    host_.disableCommand(Command::Undo, HiddenButtonSurface);
 }
 
 void Document::openFile(const QString &path) {
@@ -104,14 +106,15 @@ void Document::openFile(const QString &path) {
         // The name is in place before the change handling of the new text runs.
         fileName_ = path;
         stamp_ = read.stamp;
-        editor_.setText(std::move(read.text));
+        // Undo must not reach back into the previous document: it would bring that text back
+        // under the new file's name, and a save would write it there.
+        session_.load(std::move(read.text));
         fileHoldsText_ = true;
-        host_.resetHistory();
     } else {
         showError(read.error);
     }
     refreshTitle();
-    host_.disableHiddenUndoButton();
+    host_.disableCommand(Command::Undo, HiddenButtonSurface);
 }
 
 SaveOutcome Document::save() {
@@ -125,7 +128,7 @@ SaveOutcome Document::save() {
         outcome = askForNameAndWrite(QStringLiteral("Save"));
     }
     if (outcome == SaveOutcome::Written)
-        modified_ = false;
+        session_.setModified(false);
     refreshTitle();
     return outcome;
 }
@@ -145,7 +148,7 @@ bool Document::saveOnClose() {
     // another program's newer version of the file, the close goes on rather than asking again
     // at every try until that version is overwritten.
     return outcome == SaveOutcome::Written || (fileHoldsText_ && onDisk) ||
-           (outcome == SaveOutcome::Cancelled && !modified_);
+           (outcome == SaveOutcome::Cancelled && !modified());
 }
 
 SaveOutcome Document::askForNameAndWrite(const QString &title) {

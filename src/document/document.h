@@ -2,10 +2,11 @@
 // The document the main window edits: its file name, the modified flag, the window title,
 // the save prompt, and the file commands New, Open, Save, Save As and Exit.
 
+#include "commands/command.h"
 #include "documentfile.h"
+#include "editing/editsession.h"
 #include "platform/services.h"
 #include "template/pagetemplate.h"
-#include "text/editorbuffer.h"
 
 #include <QString>
 #include <optional>
@@ -24,13 +25,8 @@ public:
     // Shows the New Page dialog modally and returns when it has closed: the choices of
     // "Create Page", nothing when it was cancelled or closed.
     virtual std::optional<TemplateSettings> runNewPageDialog() = 0;
-    // The hidden Undo command button (cmdUndo).
-    virtual void disableHiddenUndoButton() = 0;
-    // The toolbar's Undo button (XPButton7).
-    virtual void disableToolbarUndoButton() = 0;
-    // Starts the edit history afresh with the editor's text as its only entry, as at the end
-    // of start-up: nothing to undo or redo.
-    virtual void resetHistory() = 0;
+    // Disables the command on the surfaces named, leaving the others as they are.
+    virtual void disableCommand(Command command, Surfaces on) = 0;
     // Ends the process at once, without the window's closing path.
     virtual void endProcess() = 0;
 };
@@ -43,11 +39,12 @@ enum class SaveOutcome {
     Failed,
 };
 
-class Document {
+class Document : private EditSessionListener {
 public:
     static constexpr const char *kFilter = "HTML Pages|*.html";
 
-    Document(EditorBuffer &editor, Dialogs &dialogs, DocumentHost &host);
+    Document(EditSession &session, Dialogs &dialogs, DocumentHost &host);
+    ~Document() override;
 
     // The full path of the document's file; empty for a document without one.
     const QString &fileName() const { return fileName_; }
@@ -55,14 +52,9 @@ public:
     // first direct Save, "html" after it.
     const QString &defaultExt() const { return defaultExt_; }
 
-    // Set by every change of the editor text; start-up clears it when it is complete.
-    bool modified() const { return modified_; }
-    void setModified(bool modified) { modified_ = modified; }
-    // The main window calls this on every change notification of the editor text.
-    void textChanged() {
-        modified_ = true;
-        fileHoldsText_ = false;
-    }
+    // Set by every change of the editor text (the edit session keeps it); start-up clears it
+    // when it is complete, and Save when it has written the text.
+    bool modified() const { return session_.modified(); }
 
     // The file's name without its folder, "Untitled" without a file.
     QString displayName() const;
@@ -71,8 +63,9 @@ public:
     // Shows caption() as the window title.
     void refreshTitle();
 
-    // New: save prompt, forget the file name, the New Page dialog and the page it asks for with
-    // a fresh history, disable both Undo buttons.
+    // New: save prompt, forget the file name, the New Page dialog and the page it asks for (two
+    // recorded changes: Undo brings the previous text back), and Undo off on the toolbar and
+    // the hidden button.
     void newPage();
     // Exit: save prompt, then end the process at once.
     void exit();
@@ -105,8 +98,11 @@ private:
     // overwritten.
     bool mayOverwriteCurrentFile();
     bool write(const QString &path);
+    // EditSessionListener
+    void textChanged() override { fileHoldsText_ = false; }
     void showError(const QString &text);
 
+    EditSession &session_;
     EditorBuffer &editor_;
     Dialogs &dialogs_;
     DocumentHost &host_;
@@ -114,7 +110,6 @@ private:
     QString defaultExt_;
     // The current file as it was read or last written.
     std::optional<FileStamp> stamp_;
-    bool modified_ = false;
     // The text is exactly what was last read from or written to the current file.
     bool fileHoldsText_ = false;
 };

@@ -11,7 +11,6 @@
 #include <algorithm>
 #include <cerrno>
 #include <climits>
-#include <csignal>
 #include <cstring>
 #include <fcntl.h>
 #include <sys/resource.h>
@@ -333,10 +332,6 @@ QString createFile(const QByteArray &name, const QByteArray &bytes, FileStamp &s
 constexpr int kMaxLinkDepth = 40;
 
 } // namespace
-
-void ignoreFileSizeSignal() {
-    std::signal(SIGXFSZ, SIG_IGN);
-}
 
 FileResult readDocumentFile(const QString &path) {
     const QByteArray name = QFile::encodeName(path);

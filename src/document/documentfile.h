@@ -45,10 +45,6 @@ FileResult readDocumentFile(const QString &path);
 // files are written.
 FileResult writeDocumentFile(const QString &path, QStringView text);
 
-// A file-size limit (ulimit -f) makes a write fail with "File too large" instead of ending the
-// process, text and all. Process-wide; runs before the first file is written.
-void ignoreFileSizeSignal();
-
 // The file's stamp now (through links); nothing when it cannot be looked at, e.g. because it
 // does not exist.
 std::optional<FileStamp> currentFileStamp(const QString &path);

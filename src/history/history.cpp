@@ -163,6 +163,12 @@ void History::reset() {
     notifyAvailability();
 }
 
+void History::clear() {
+    entries_.clear();
+    undoCount_ = 0;
+    drift_ = TextDelta{};
+}
+
 void History::notifyAvailability() {
     host_.availabilityChanged(canUndo(), canRedo());
 }

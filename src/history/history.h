@@ -20,7 +20,7 @@ struct UndoElement {
     bool operator==(const UndoElement &) const = default;
 };
 
-// What the history needs from the main window.
+// What the history needs from whoever drives it (the edit session).
 class HistoryHost {
 public:
     virtual ~HistoryHost() = default;
@@ -44,8 +44,8 @@ public:
     bool isRecording() const { return recording_; }
     void setRecording(bool recording) { recording_ = recording; }
 
-    // Must run on every change notification of the editor, recorded or not, before
-    // recordChange: it keeps the stored entries in step with the text the editor holds.
+    // Runs on every change of the text, recorded or not, before recordChange: it keeps the
+    // stored entries in step with the text the editor holds.
     void noteEdit();
     // The change handling after the modified flag has been set: when recording is on, drops
     // the redo entries, records the current state and reports the availability. True when
@@ -58,6 +58,9 @@ public:
     // While recording is on: starts the history afresh with the current state as its only
     // entry (the end of start-up).
     void reset();
+    // Forgets every entry, so that the next recorded change is the first: a whole new text
+    // then goes in without the history keeping a copy of it.
+    void clear();
 
     // More than one entry on the undo stack: the newest can be undone.
     bool canUndo() const { return undoCount_ > 1; }

@@ -1,109 +1,131 @@
 #pragma once
-// The main window's menus, toolbar and hidden command buttons as data: names, captions,
-// shortcuts, flags and places. The window builds its widgets from these tables.
+// Every command of the main window as one row: its menu item (name, caption, shortcut, the
+// other keys that run it), its toolbar button (place, tool tip, icon) and its hidden command
+// button, and what it runs. The rows stand in menu order, each menu followed by its items;
+// the window builds its menus, toolbar and hidden buttons from them, and routes and enables
+// through the command. A new command is one row here and its case in MainWindow::execute().
 
+#include "commands/command.h"
+
+#include <QtGlobal>
 #include <array>
 
 namespace quenbry {
 
-struct MenuEntry {
-    enum Flags { Hidden = 1, Checked = 2, Separator = 4, Menu = 8 };
-    const char *name;
-    const char *caption;
-    const char *shortcut; // portable key sequence text, "" for none
-    unsigned flags;
-    int level; // 0: a menu of the menu bar, 1: an item, 2: an item of a menu inside a menu
+enum class ToolIcon { None, New, Save, Open, Print, Browser, Cut, Copy, Paste, Undo, Redo };
+
+// The toolbar button of a command: its object name, its left edge in twips (all are square,
+// toolButtonSize, at the top), tool tip and icon.
+struct ToolButton {
+    const char *name = nullptr;
+    int left = 0;
+    const char *tooltip = nullptr;
+    ToolIcon icon = ToolIcon::None;
 };
 
-// Keys that run an Edit command besides its shortcut, as in the text fields of every desktop:
-// Ctrl+Shift+Z redoes, Shift+Del cuts, Ctrl+Ins copies, Shift+Ins pastes. The menus show only
-// the shortcut.
-struct AlternateKey {
-    const char *name;
-    const char *shortcut;
-};
-inline constexpr std::array<AlternateKey, 4> alternateKeys{{{"mnuredo", "Ctrl+Shift+Z"},
-                                                            {"mnucut", "Shift+Del"},
-                                                            {"mnucopy", "Ctrl+Ins"},
-                                                            {"mnupaste", "Shift+Ins"}}};
+inline constexpr int toolButtonSize = 375; // twips
 
-// In menu order; each menu is followed by its items.
-inline constexpr std::array<MenuEntry, 45> menuTable{{
-    {"mnufile", "File", "", MenuEntry::Menu, 0},
-    {"mnuname", "New", "Ctrl+N", 0, 1},
-    {"mnuopen", "Open", "Ctrl+O", 0, 1},
-    {"mnusep", "-", "", MenuEntry::Separator, 1},
-    {"mnusave", "Save", "Ctrl+S", 0, 1},
-    {"mnusaveas", "Save As", "", 0, 1},
-    {"mnuftp", "FTP Upload", "Ctrl+U", MenuEntry::Hidden, 1},
-    {"mnusep1", "-", "", MenuEntry::Separator, 1},
-    {"mnuqpreview", "Quick Preview", "", MenuEntry::Hidden, 1},
-    {"mnupre", "Preview in browser", "", 0, 1},
-    {"mnuprint", "Print", "Ctrl+P", 0, 1},
-    {"mnusep2", "-", "", MenuEntry::Separator, 1},
-    {"mnuexit", "Exit", "", 0, 1},
-    {"mnuedit", "Edit", "", MenuEntry::Menu, 0},
-    {"mnuundo", "Undo", "Ctrl+Z", 0, 1},
-    {"mnuredo", "Redo", "Ctrl+Y", 0, 1},
-    {"mnusep3", "-", "", MenuEntry::Separator, 1},
-    {"mnucut", "Cut", "Ctrl+X", 0, 1},
-    {"mnucopy", "Copy", "Ctrl+C", 0, 1},
-    {"mnupaste", "Paste", "Ctrl+V", 0, 1},
-    {"mnuselectall", "Select all", "Ctrl+A", 0, 1},
-    {"mnuview(3)", "Skin", "", MenuEntry::Hidden, 1},
-    {"mnuviewmain", "View", "", MenuEntry::Menu | MenuEntry::Hidden, 0},
-    {"mnuvnew", "New Icon", "", MenuEntry::Checked, 1},
-    {"mnuvsave", "Save Icon", "", MenuEntry::Checked, 1},
-    {"mnuvopen", "Open Icon", "", MenuEntry::Checked, 1},
-    {"mnuvprint", "Print Icon", "", MenuEntry::Checked, 1},
-    {"mnuipreview", "Instant Preview", "Ctrl+Q", MenuEntry::Checked, 1},
-    {"mnuvqpreview", "Quick Preview Icon", "", MenuEntry::Checked, 1},
-    {"mnuvbro", "Preview In Browser Icon", "", MenuEntry::Checked, 1},
-    {"mnuftpv", "FTP Upload Icon", "", MenuEntry::Checked, 1},
-    {"mnuvcut", "Cut Icon", "", MenuEntry::Checked, 1},
-    {"mnuvcopy", "Copy Icon", "", MenuEntry::Checked, 1},
-    {"mnuvpaste", "Paste Icon", "", MenuEntry::Checked, 1},
-    {"mnuvundo", "Undo Icon", "", MenuEntry::Checked, 1},
-    {"mnuvredo", "Redo Icon", "", MenuEntry::Checked, 1},
-    {"mnutags", "Tags", "", MenuEntry::Menu, 0},
-    {"mnumarquee", "Marquee", "", 0, 1},
-    {"mnulnbreak", "Line Break", "", 0, 1},
-    {"mnubold", "Bold", "", 0, 1},
-    {"mnufont", "Font", "", 0, 1},
-    {"mnuhr", "Horizontal Rule", "", 0, 1},
-    {"mnuhelpmain", "Help", "", MenuEntry::Menu, 0},
-    {"mnuhelp", "Help", "F1", 0, 1},
-    {"mnuabout", "About", "", 0, 1},
-}};
+struct CommandRow {
+    enum Kind { Menu, Item, Separator };
+    enum Flags { Hidden = 1, Checkable = 2, Checked = 4 };
 
-enum class ToolIcon { New, Save, Open, Print, Browser, Cut, Copy, Paste, Undo, Redo };
-
-struct ToolbarEntry {
-    const char *name;
-    int left; // twips
-    const char *tooltip;
-    ToolIcon icon;
-    const char *viewItem; // the View menu item that shows and hides it
+    Kind kind;
+    const char *name;    // the menu item's object name (also the menu's, for a menu)
+    const char *caption; // translatable, in the "CommandTable" context
+    Command command = Command::None;
+    const char *shortcut = ""; // portable key sequence text
+    // A key that runs the command besides its shortcut, as in the text fields of every desktop;
+    // the menu shows only the shortcut.
+    const char *alternateKey = "";
+    unsigned flags = 0;
+    // The Tags item's markup; the toolbar button a View item shows and hides.
+    const char *argument = nullptr;
+    ToolButton toolButton = {};
+    const char *hiddenButton = nullptr; // never shown; scripts click it
 };
 
-inline constexpr int toolButtonSize = 375; // twips, square
-// Left to right, which is also the tab order after the editor.
-inline constexpr std::array<ToolbarEntry, 10> toolbarTable{{
-    {"XPButton1", 120, "New File", ToolIcon::New, "mnuvnew"},
-    {"XPButton2", 480, "Save", ToolIcon::Save, "mnuvsave"},
-    {"XPButton3", 840, "Open", ToolIcon::Open, "mnuvopen"},
-    {"XPButton4", 1320, "Print Source Code", ToolIcon::Print, "mnuvprint"},
-    {"XPButton5", 1680, "Preview in Browser", ToolIcon::Browser, "mnuvbro"},
-    {"XPButton6", 2160, "Cut", ToolIcon::Cut, "mnuvcut"},
-    {"XPButton8", 2520, "Copy", ToolIcon::Copy, "mnuvcopy"},
-    {"XPButton9", 2880, "Paste", ToolIcon::Paste, "mnuvpaste"},
-    {"XPButton7", 3360, "Undo", ToolIcon::Undo, "mnuvundo"},
-    {"XPButton10", 3720, "Redo", ToolIcon::Redo, "mnuvredo"},
-}};
+#define QUENBRY_CAPTION(text) QT_TRANSLATE_NOOP("CommandTable", text)
 
-// Never shown; their clicks forward to commands.
-inline constexpr std::array<const char *, 10> hiddenButtonTable{
-    {"Command1", "Command2", "Command5", "Command7", "Command8", "Command9", "Command10",
-     "Command11", "cmdUndo", "cmdRedo"}};
+// clang-format off
+inline constexpr std::array commandTable{
+    CommandRow{CommandRow::Menu, "mnufile", QUENBRY_CAPTION("File")},
+    CommandRow{CommandRow::Item, "mnuname", QUENBRY_CAPTION("New"), Command::New, "Ctrl+N", "", 0, nullptr,
+               {"XPButton1", 120, QUENBRY_CAPTION("New File"), ToolIcon::New}, "Command1"},
+    CommandRow{CommandRow::Item, "mnuopen", QUENBRY_CAPTION("Open"), Command::Open, "Ctrl+O", "", 0, nullptr,
+               {"XPButton3", 840, QUENBRY_CAPTION("Open"), ToolIcon::Open}, "Command2"},
+    CommandRow{CommandRow::Separator, "mnusep", "-"},
+    CommandRow{CommandRow::Item, "mnusave", QUENBRY_CAPTION("Save"), Command::Save, "Ctrl+S", "", 0, nullptr,
+               {"XPButton2", 480, QUENBRY_CAPTION("Save"), ToolIcon::Save}, "Command7"},
+    CommandRow{CommandRow::Item, "mnusaveas", QUENBRY_CAPTION("Save As"), Command::SaveAs},
+    CommandRow{CommandRow::Item, "mnuftp", QUENBRY_CAPTION("FTP Upload"), Command::FtpUpload, "Ctrl+U", "",
+               CommandRow::Hidden},
+    CommandRow{CommandRow::Separator, "mnusep1", "-"},
+    CommandRow{CommandRow::Item, "mnuqpreview", QUENBRY_CAPTION("Quick Preview"), Command::QuickPreview, "", "",
+               CommandRow::Hidden},
+    CommandRow{CommandRow::Item, "mnupre", QUENBRY_CAPTION("Preview in browser"), Command::PreviewInBrowser, "", "",
+               0, nullptr, {"XPButton5", 1680, QUENBRY_CAPTION("Preview in Browser"), ToolIcon::Browser},
+               "Command5"},
+    CommandRow{CommandRow::Item, "mnuprint", QUENBRY_CAPTION("Print"), Command::Print, "Ctrl+P", "", 0, nullptr,
+               {"XPButton4", 1320, QUENBRY_CAPTION("Print Source Code"), ToolIcon::Print}, "Command11"},
+    CommandRow{CommandRow::Separator, "mnusep2", "-"},
+    CommandRow{CommandRow::Item, "mnuexit", QUENBRY_CAPTION("Exit"), Command::Exit},
+    CommandRow{CommandRow::Menu, "mnuedit", QUENBRY_CAPTION("Edit")},
+    CommandRow{CommandRow::Item, "mnuundo", QUENBRY_CAPTION("Undo"), Command::Undo, "Ctrl+Z", "", 0, nullptr,
+               {"XPButton7", 3360, QUENBRY_CAPTION("Undo"), ToolIcon::Undo}, "cmdUndo"},
+    CommandRow{CommandRow::Item, "mnuredo", QUENBRY_CAPTION("Redo"), Command::Redo, "Ctrl+Y", "Ctrl+Shift+Z", 0,
+               nullptr, {"XPButton10", 3720, QUENBRY_CAPTION("Redo"), ToolIcon::Redo}, "cmdRedo"},
+    CommandRow{CommandRow::Separator, "mnusep3", "-"},
+    CommandRow{CommandRow::Item, "mnucut", QUENBRY_CAPTION("Cut"), Command::Cut, "Ctrl+X", "Shift+Del", 0, nullptr,
+               {"XPButton6", 2160, QUENBRY_CAPTION("Cut"), ToolIcon::Cut}, "Command8"},
+    CommandRow{CommandRow::Item, "mnucopy", QUENBRY_CAPTION("Copy"), Command::Copy, "Ctrl+C", "Ctrl+Ins", 0, nullptr,
+               {"XPButton8", 2520, QUENBRY_CAPTION("Copy"), ToolIcon::Copy}, "Command9"},
+    CommandRow{CommandRow::Item, "mnupaste", QUENBRY_CAPTION("Paste"), Command::Paste, "Ctrl+V", "Shift+Ins", 0,
+               nullptr, {"XPButton9", 2880, QUENBRY_CAPTION("Paste"), ToolIcon::Paste}, "Command10"},
+    CommandRow{CommandRow::Item, "mnuselectall", QUENBRY_CAPTION("Select all"), Command::SelectAll, "Ctrl+A"},
+    // The skin choice of index 3, which selects no skin.
+    CommandRow{CommandRow::Item, "mnuview(3)", QUENBRY_CAPTION("Skin"), Command::Skin, "", "", CommandRow::Hidden},
+    CommandRow{CommandRow::Menu, "mnuviewmain", QUENBRY_CAPTION("View"), Command::None, "", "", CommandRow::Hidden},
+    CommandRow{CommandRow::Item, "mnuvnew", QUENBRY_CAPTION("New Icon"), Command::ToolbarIcon, "", "",
+               CommandRow::Checkable | CommandRow::Checked, "XPButton1"},
+    CommandRow{CommandRow::Item, "mnuvsave", QUENBRY_CAPTION("Save Icon"), Command::ToolbarIcon, "", "",
+               CommandRow::Checkable | CommandRow::Checked, "XPButton2"},
+    CommandRow{CommandRow::Item, "mnuvopen", QUENBRY_CAPTION("Open Icon"), Command::ToolbarIcon, "", "",
+               CommandRow::Checkable | CommandRow::Checked, "XPButton3"},
+    CommandRow{CommandRow::Item, "mnuvprint", QUENBRY_CAPTION("Print Icon"), Command::ToolbarIcon, "", "",
+               CommandRow::Checkable | CommandRow::Checked, "XPButton4"},
+    CommandRow{CommandRow::Item, "mnuipreview", QUENBRY_CAPTION("Instant Preview"), Command::InstantPreview,
+               "Ctrl+Q", "", CommandRow::Checkable | CommandRow::Checked},
+    // Quick Preview and FTP Upload have no button: a click flips the item's own check mark.
+    CommandRow{CommandRow::Item, "mnuvqpreview", QUENBRY_CAPTION("Quick Preview Icon"), Command::ToolbarIcon, "",
+               "", CommandRow::Checkable | CommandRow::Checked},
+    CommandRow{CommandRow::Item, "mnuvbro", QUENBRY_CAPTION("Preview In Browser Icon"), Command::ToolbarIcon, "",
+               "", CommandRow::Checkable | CommandRow::Checked, "XPButton5"},
+    CommandRow{CommandRow::Item, "mnuftpv", QUENBRY_CAPTION("FTP Upload Icon"), Command::ToolbarIcon, "", "",
+               CommandRow::Checkable | CommandRow::Checked},
+    CommandRow{CommandRow::Item, "mnuvcut", QUENBRY_CAPTION("Cut Icon"), Command::ToolbarIcon, "", "",
+               CommandRow::Checkable | CommandRow::Checked, "XPButton6"},
+    CommandRow{CommandRow::Item, "mnuvcopy", QUENBRY_CAPTION("Copy Icon"), Command::ToolbarIcon, "", "",
+               CommandRow::Checkable | CommandRow::Checked, "XPButton8"},
+    CommandRow{CommandRow::Item, "mnuvpaste", QUENBRY_CAPTION("Paste Icon"), Command::ToolbarIcon, "", "",
+               CommandRow::Checkable | CommandRow::Checked, "XPButton9"},
+    CommandRow{CommandRow::Item, "mnuvundo", QUENBRY_CAPTION("Undo Icon"), Command::ToolbarIcon, "", "",
+               CommandRow::Checkable | CommandRow::Checked, "XPButton7"},
+    CommandRow{CommandRow::Item, "mnuvredo", QUENBRY_CAPTION("Redo Icon"), Command::ToolbarIcon, "", "",
+               CommandRow::Checkable | CommandRow::Checked, "XPButton10"},
+    CommandRow{CommandRow::Menu, "mnutags", QUENBRY_CAPTION("Tags")},
+    CommandRow{CommandRow::Item, "mnumarquee", QUENBRY_CAPTION("Marquee"), Command::InsertTag, "", "", 0,
+               "<marquee></marquee>"},
+    CommandRow{CommandRow::Item, "mnulnbreak", QUENBRY_CAPTION("Line Break"), Command::InsertTag, "", "", 0, "<br />"},
+    CommandRow{CommandRow::Item, "mnubold", QUENBRY_CAPTION("Bold"), Command::InsertTag, "", "", 0, "<b></b>"},
+    CommandRow{CommandRow::Item, "mnufont", QUENBRY_CAPTION("Font"), Command::InsertTag, "", "", 0, "<font></font>"},
+    CommandRow{CommandRow::Item, "mnuhr", QUENBRY_CAPTION("Horizontal Rule"), Command::InsertTag, "", "", 0,
+               "<hr />"},
+    CommandRow{CommandRow::Menu, "mnuhelpmain", QUENBRY_CAPTION("Help")},
+    CommandRow{CommandRow::Item, "mnuhelp", QUENBRY_CAPTION("Help"), Command::Help, "F1"},
+    CommandRow{CommandRow::Item, "mnuabout", QUENBRY_CAPTION("About"), Command::About},
+};
+// clang-format on
+
+#undef QUENBRY_CAPTION
 
 } // namespace quenbry

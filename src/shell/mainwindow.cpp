@@ -32,14 +32,6 @@ constexpr int editorMargin = 300;
 constexpr int editorMarginBesidePane = 6450;
 constexpr int editorMarginPaneHidden = 370;
 
-template <typename T>
-T *required(const QHash<QString, T *> &widgets, const char *kind, const char *name) {
-    T *widget = widgets.value(QLatin1String(name));
-    if (!widget)
-        qFatal("The main window has no %s named \"%s\"", kind, name);
-    return widget;
-}
-
 // A menu bar that holds the keyboard (after Alt alone, or once Escape has closed one of its
 // menus) looks exactly like an idle one in the desktop's style, so whatever a person types next
 // vanishes unseen. Without that mode Escape hands the keys straight back to the editor; F10 and
@@ -66,39 +58,21 @@ MainWindow::MainWindow(const Services &services, QWidget *parent)
     client->setObjectName(QStringLiteral("client"));
     setCentralWidget(client);
 
-    buildMenus();
-
-    editorView_ = new EditorView(editor_, client);
+    editorView_ = new EditorView(session_.text(), session_, client);
     editorView_->setObjectName(QStringLiteral("RichTextBox1"));
     editorView_->setFrameShape(QFrame::StyledPanel);
-    QList<QKeySequence> reserved;
-    for (const MenuEntry &m : menuTable)
-        if (*m.shortcut)
-            reserved << QKeySequence(QString::fromLatin1(m.shortcut));
-    for (const AlternateKey &k : alternateKeys)
-        reserved << QKeySequence(QString::fromLatin1(k.shortcut));
-    editorView_->setReservedShortcuts(reserved);
-    addMenuKeys();
+    connect(editorView_, &EditorView::contextMenuRequested, this, &MainWindow::showEditMenu);
 
-    buildToolbar();
-    buildHiddenButtons();
-    history_ = std::make_unique<History>(editor_, static_cast<HistoryHost &>(*this));
-    document_ =
-        std::make_unique<Document>(editor_, *services_.dialogs, static_cast<DocumentHost &>(*this));
-    preview_ = std::make_unique<InstantPreview>(editor_, *document_, client);
+    document_ = std::make_unique<Document>(session_, *services_.dialogs,
+                                           static_cast<DocumentHost &>(*this));
+    preview_ = std::make_unique<InstantPreview>(session_.text(), *document_, client);
     browserPreview_ =
         std::make_unique<BrowserPreview>(*document_, *services_.dialogs, *services_.shell, this);
-    route();
+    buildCommands();
+    addMenuKeys();
+    session_.addListener(this);
 
-    // The editor comes first in the tab order, then the toolbar left to right.
-    QWidget *previous = editorView_;
-    for (const ToolbarEntry &t : toolbarTable) {
-        QWidget *b = requiredToolButton(t.name);
-        setTabOrder(previous, b);
-        previous = b;
-    }
     editorView_->setFocus();
-
     const int menuBarHeight = menuBar()->sizeHint().height();
     resize(twipsToPixels(initialClientWidth), twipsToPixels(initialClientHeight) + menuBarHeight);
     editorTwips_.setSize(QSize(10935, 6735));
@@ -106,7 +80,8 @@ MainWindow::MainWindow(const Services &services, QWidget *parent)
 }
 
 MainWindow::~MainWindow() {
-    // The view observes the model, which goes before the window's children do.
+    session_.removeListener(this);
+    // The view observes the session's text, which goes before the window's children do.
     delete editorView_;
 }
 
@@ -141,196 +116,210 @@ void MainWindow::addMenuKeys() {
                 return a;
         return nullptr;
     });
-    for (const MenuEntry &m : menuTable) {
-        if (!(m.flags & MenuEntry::Menu) || (m.flags & MenuEntry::Hidden))
+    for (const CommandRow &row : commandTable) {
+        if (row.kind != CommandRow::Menu || (row.flags & CommandRow::Hidden))
             continue;
-        const QString name = QString::fromLatin1(m.name);
-        const QChar letter = QChar::fromLatin1(m.caption[0]).toUpper();
-        open(QKeySequence(Qt::ALT | Qt::Key(letter.unicode())), [this, name] {
-            return menus_.value(name) ? menus_.value(name)->menuAction() : nullptr;
-        });
+        QMenu *menu = menus_.value(QLatin1String(row.name));
+        const QChar letter = menu->title().at(0).toUpper();
+        open(QKeySequence(Qt::ALT | Qt::Key(letter.unicode())),
+             [menu] { return menu->menuAction(); });
     }
 }
 
-void MainWindow::buildMenus() {
-    QMenu *current = nullptr;
-    for (const MenuEntry &m : menuTable) {
-        const QString name = QString::fromLatin1(m.name);
-        const QString caption = QString::fromLatin1(m.caption);
-        if (m.flags & MenuEntry::Menu) {
-            current = new QMenu(caption, this);
-            current->setObjectName(name);
-            // Captions carry no access keys: an '&' would be taken as one.
-            current->menuAction()->setObjectName(name);
-            menuBar()->addMenu(current);
-            current->menuAction()->setVisible(!(m.flags & MenuEntry::Hidden));
-            menus_.insert(name, current);
-            items_.insert(name, current->menuAction());
+void MainWindow::buildCommands() {
+    QList<QKeySequence> reserved;
+    QMenu *menu = nullptr;
+    for (const CommandRow &row : commandTable) {
+        switch (row.kind) {
+        case CommandRow::Menu:
+            menu = addMenu(row, nullptr);
             continue;
-        }
-        QAction *a = (m.flags & MenuEntry::Separator) ? current->addSeparator()
-                                                      : current->addAction(caption);
-        a->setObjectName(name);
-        if (*m.shortcut) {
-            QList<QKeySequence> keys{QKeySequence(QString::fromLatin1(m.shortcut))};
-            for (const AlternateKey &k : alternateKeys)
-                if (name == QLatin1String(k.name))
-                    keys << QKeySequence(QString::fromLatin1(k.shortcut));
-            a->setShortcuts(keys);
-        }
-        if (m.flags & MenuEntry::Checked) {
-            a->setCheckable(true);
-            a->setChecked(true);
-        }
-        if (m.flags & MenuEntry::Hidden)
-            a->setVisible(false);
-        // Items of the hidden View menu keep working shortcuts: the window owns them too.
-        addAction(a);
-        items_.insert(name, a);
-    }
-}
-
-void MainWindow::buildToolbar() {
-    toolbar_ = new QWidget(centralWidget());
-    toolbar_->setObjectName(QStringLiteral("toolbar"));
-    toolbar_->setGeometry(0, 0, twipsToPixels(4200), twipsToPixels(toolButtonSize));
-    for (const ToolbarEntry &t : toolbarTable) {
-        auto *b = new ImageButton(toolbar_);
-        b->setObjectName(QString::fromLatin1(t.name));
-        b->setToolTip(QString::fromLatin1(t.tooltip));
-        b->setIcon(toolIcon(t.icon));
-        b->setGeometryTwips(t.left, 0, toolButtonSize, toolButtonSize);
-        toolButtons_.insert(b->objectName(), b);
-    }
-}
-
-void MainWindow::buildHiddenButtons() {
-    for (const char *name : hiddenButtonTable) {
-        auto *b = new QPushButton(centralWidget());
-        b->setObjectName(QString::fromLatin1(name));
-        b->setVisible(false);
-        b->setFocusPolicy(Qt::NoFocus);
-        hiddenButtons_.insert(b->objectName(), b);
-    }
-    requiredHiddenButton("cmdUndo")->setEnabled(false);
-    requiredHiddenButton("cmdRedo")->setEnabled(false);
-}
-
-QAction *MainWindow::requiredItem(const char *name) const {
-    return required(items_, "menu item", name);
-}
-
-QMenu *MainWindow::requiredMenu(const char *name) const {
-    return required(menus_, "menu", name);
-}
-
-ImageButton *MainWindow::requiredToolButton(const char *name) const {
-    return required(toolButtons_, "toolbar button", name);
-}
-
-QAbstractButton *MainWindow::requiredHiddenButton(const char *name) const {
-    return required(hiddenButtons_, "hidden command button", name);
-}
-
-void MainWindow::route() {
-    // Which menu item or button runs which command. Undo and Redo are one command each,
-    // whether the menu, the toolbar or the hidden buttons cmdUndo and cmdRedo ask for them.
-    enum Kind { Item, ToolButton, HiddenButton };
-    struct Route {
-        Kind kind;
-        const char *name;
-        void (*run)(MainWindow &);
-    };
-    // clang-format off
-    static constexpr Route routes[] = {
-        {Item, "mnuname", [](MainWindow &w) { w.newDocument(); }},
-        {Item, "mnuopen", [](MainWindow &w) { w.openDocument(); }},
-        {Item, "mnusave", [](MainWindow &w) { w.save(); }},
-        {Item, "mnusaveas", [](MainWindow &w) { w.saveAs(); }},
-        {Item, "mnupre", [](MainWindow &w) { w.previewInBrowser(); }},
-        {Item, "mnuprint", [](MainWindow &w) { w.printSource(); }},
-        {Item, "mnuexit", [](MainWindow &w) { w.exitProgram(); }},
-        {Item, "mnuundo", [](MainWindow &w) { w.undo(); }},
-        {Item, "mnuredo", [](MainWindow &w) { w.redo(); }},
-        {Item, "mnucut", [](MainWindow &w) { w.cut(); }},
-        {Item, "mnucopy", [](MainWindow &w) { w.copy(); }},
-        {Item, "mnupaste", [](MainWindow &w) { w.paste(); }},
-        {Item, "mnuselectall", [](MainWindow &w) { w.selectAll(); }},
-        // The hidden Skin item passes its index 3, which selects no skin.
-        {Item, "mnuview(3)", [](MainWindow &w) { w.selectSkin(3); }},
-        {Item, "mnuipreview", [](MainWindow &w) { w.toggleInstantPreview(); }},
-        {Item, "mnuhelp", [](MainWindow &w) { w.showHelp(); }},
-        {Item, "mnuabout", [](MainWindow &w) { w.showAbout(); }},
-        {ToolButton, "XPButton1", [](MainWindow &w) { w.newDocument(); }},
-        {ToolButton, "XPButton2", [](MainWindow &w) { w.save(); }},
-        {ToolButton, "XPButton3", [](MainWindow &w) { w.openDocument(); }},
-        {ToolButton, "XPButton4", [](MainWindow &w) { w.printSource(); }},
-        {ToolButton, "XPButton5", [](MainWindow &w) { w.previewInBrowser(); }},
-        {ToolButton, "XPButton6", [](MainWindow &w) { w.cut(); }},
-        {ToolButton, "XPButton8", [](MainWindow &w) { w.copy(); }},
-        {ToolButton, "XPButton9", [](MainWindow &w) { w.paste(); }},
-        {ToolButton, "XPButton7", [](MainWindow &w) { w.undo(); }},
-        {ToolButton, "XPButton10", [](MainWindow &w) { w.redo(); }},
-        {HiddenButton, "Command1", [](MainWindow &w) { w.newDocument(); }},
-        {HiddenButton, "Command2", [](MainWindow &w) { w.openDocument(); }},
-        {HiddenButton, "Command5", [](MainWindow &w) { w.previewInBrowser(); }},
-        {HiddenButton, "Command7", [](MainWindow &w) { w.save(); }},
-        {HiddenButton, "Command8", [](MainWindow &w) { w.cut(); }},
-        {HiddenButton, "Command9", [](MainWindow &w) { w.copy(); }},
-        {HiddenButton, "Command10", [](MainWindow &w) { w.paste(); }},
-        {HiddenButton, "Command11", [](MainWindow &w) { w.printSource(); }},
-        {HiddenButton, "cmdUndo", [](MainWindow &w) { w.undo(); }},
-        {HiddenButton, "cmdRedo", [](MainWindow &w) { w.redo(); }},
-    };
-    // clang-format on
-    for (const Route &r : routes) {
-        const auto run = [this, command = r.run] {
-            command(*this);
-        };
-        switch (r.kind) {
-        case Item:
-            connect(requiredItem(r.name), &QAction::triggered, this, run);
-            break;
-        case ToolButton:
-            connect(requiredToolButton(r.name), &QAbstractButton::clicked, this, run);
-            break;
-        case HiddenButton:
-            connect(requiredHiddenButton(r.name), &QAbstractButton::clicked, this, run);
+        case CommandRow::Separator:
+        case CommandRow::Item:
+            addItem(row, menu);
             break;
         }
+        if (row.toolButton.name)
+            addToolButton(row);
+        if (row.hiddenButton)
+            addHiddenButton(row);
+        for (const char *key : {row.shortcut, row.alternateKey})
+            if (*key)
+                reserved << QKeySequence(QString::fromLatin1(key));
     }
-    for (const TagCommand &t : tagCommands) {
-        const QString text = QString::fromLatin1(t.text);
-        connect(requiredItem(t.item), &QAction::triggered, this,
-                [this, text] { insertTag(editor_, text); });
+    // The editor never acts on the commands' keys itself: they reach the command, or nothing
+    // when it is disabled.
+    editorView_->setReservedShortcuts(reserved);
+    // The toolbar's tab order runs left to right after the editor.
+    std::vector<ImageButton *> buttons(toolButtons_.begin(), toolButtons_.end());
+    std::sort(buttons.begin(), buttons.end(), [](ImageButton *a, ImageButton *b) {
+        return a->geometryTwips().left() < b->geometryTwips().left();
+    });
+    QWidget *previous = editorView_;
+    for (ImageButton *b : buttons) {
+        setTabOrder(previous, b);
+        previous = b;
     }
-    for (const ToolbarEntry &t : toolbarTable) {
-        const char *item = t.viewItem;
-        const char *button = t.name;
-        connect(requiredItem(item), &QAction::triggered, this,
-                [this, item, button] { toggleToolButton(item, button); });
-    }
-    // "Quick Preview Icon" and "FTP Upload Icon" have no button: being checkable items, a
-    // click flips their own check mark and that is all.
+    setEnabled(Command::Undo, false, HiddenButtonSurface);
+    setEnabled(Command::Redo, false, HiddenButtonSurface);
+}
 
-    editor_.onChange = [this] {
-        // The history and the colouring follow every edit, recorded or not, before anything
-        // else can edit the text again. Start-up also runs the change handling directly, on
-        // an edit already noted.
-        history_->noteEdit();
-        colouring_.noteEdit(editor_.lastEdit());
-        onTextChanged();
-        preview_->scheduleRefresh();
-    };
-    editor_.onSelChange = [this] {
-        updateClipboardCommands();
-    };
-    editor_.onKeyPress = [this](int &k) {
-        onKeyPress(k);
-    };
-    editor_.onMouseUp = [this](int b, int s, int x, int y) {
-        onEditorMouseUp(b, s, x, y);
-    };
+QMenu *MainWindow::addMenu(const CommandRow &row, QMenu *parent) {
+    auto *menu = new QMenu(QCoreApplication::translate("CommandTable", row.caption), this);
+    const QString name = QString::fromLatin1(row.name);
+    menu->setObjectName(name);
+    menu->menuAction()->setObjectName(name);
+    if (parent)
+        parent->addMenu(menu);
+    else
+        menuBar()->addMenu(menu);
+    menu->menuAction()->setVisible(!(row.flags & CommandRow::Hidden));
+    menus_.insert(name, menu);
+    items_.insert(name, menu->menuAction());
+    return menu;
+}
+
+void MainWindow::addItem(const CommandRow &row, QMenu *menu) {
+    QAction *a = row.kind == CommandRow::Separator
+                     ? menu->addSeparator()
+                     : menu->addAction(QCoreApplication::translate("CommandTable", row.caption));
+    const QString name = QString::fromLatin1(row.name);
+    a->setObjectName(name);
+    QList<QKeySequence> keys;
+    for (const char *key : {row.shortcut, row.alternateKey})
+        if (*key)
+            keys << QKeySequence(QString::fromLatin1(key));
+    a->setShortcuts(keys);
+    a->setCheckable(row.flags & CommandRow::Checkable);
+    a->setChecked(row.flags & CommandRow::Checked);
+    a->setVisible(!(row.flags & CommandRow::Hidden));
+    // Items of the hidden View menu keep working shortcuts: the window owns them too.
+    addAction(a);
+    items_.insert(name, a);
+    if (row.kind == CommandRow::Item) {
+        connect(a, &QAction::triggered, this, [this, &row] { execute(row); });
+        surfaces_[row.command].item = a;
+    }
+}
+
+void MainWindow::addToolButton(const CommandRow &row) {
+    if (!toolbar_) {
+        toolbar_ = new QWidget(centralWidget());
+        toolbar_->setObjectName(QStringLiteral("toolbar"));
+        toolbar_->setGeometry(0, 0, twipsToPixels(4200), twipsToPixels(toolButtonSize));
+    }
+    auto *b = new ImageButton(toolbar_);
+    b->setObjectName(QString::fromLatin1(row.toolButton.name));
+    b->setToolTip(QCoreApplication::translate("CommandTable", row.toolButton.tooltip));
+    b->setIcon(toolIcon(row.toolButton.icon));
+    b->setGeometryTwips(row.toolButton.left, 0, toolButtonSize, toolButtonSize);
+    connect(b, &QAbstractButton::clicked, this, [this, &row] { execute(row); });
+    toolButtons_.insert(b->objectName(), b);
+    surfaces_[row.command].toolButton = b;
+}
+
+void MainWindow::addHiddenButton(const CommandRow &row) {
+    auto *b = new QPushButton(centralWidget());
+    b->setObjectName(QString::fromLatin1(row.hiddenButton));
+    b->setVisible(false);
+    b->setFocusPolicy(Qt::NoFocus);
+    connect(b, &QAbstractButton::clicked, this, [this, &row] { execute(row); });
+    hiddenButtons_.insert(b->objectName(), b);
+    surfaces_[row.command].hiddenButton = b;
+}
+
+void MainWindow::execute(const CommandRow &row) {
+    switch (row.command) {
+    case Command::None:
+    case Command::FtpUpload:
+    case Command::QuickPreview:
+        break;
+    case Command::New:
+        document_->newPage();
+        break;
+    case Command::Open:
+        document_->open();
+        break;
+    case Command::Save:
+        document_->save();
+        break;
+    case Command::SaveAs:
+        document_->saveAs();
+        break;
+    case Command::PreviewInBrowser:
+        previewInBrowser();
+        break;
+    case Command::Print:
+        printSource();
+        break;
+    case Command::Exit:
+        document_->exit();
+        break;
+    case Command::Undo:
+        session_.undo();
+        break;
+    case Command::Redo:
+        session_.redo();
+        break;
+    case Command::Cut:
+        cutSelection(session_.text(), *services_.clipboard);
+        break;
+    case Command::Copy:
+        copySelection(session_.text(), *services_.clipboard);
+        break;
+    case Command::Paste:
+        pasteClipboard(session_.text(), *services_.clipboard);
+        break;
+    case Command::SelectAll:
+        quenbry::selectAll(session_.text());
+        break;
+    case Command::Skin:
+        // The hidden Skin item is element 3 of its menu array, which selects no skin.
+        skin_->skinCommand(3);
+        break;
+    case Command::ToolbarIcon:
+        toggleToolButton(row);
+        break;
+    case Command::InstantPreview:
+        toggleInstantPreview();
+        break;
+    case Command::InsertTag:
+        insertTag(session_.text(), QString::fromLatin1(row.argument));
+        break;
+    case Command::Help:
+        showHelp();
+        break;
+    case Command::About:
+        showAbout();
+        break;
+    }
+}
+
+void MainWindow::setEnabled(Command command, bool enabled, quenbry::Surfaces on) {
+    const auto it = surfaces_.find(command);
+    if (it == surfaces_.end())
+        qFatal("The main window has no command %d", int(command));
+    if (it->second.item && (on & MenuSurface))
+        it->second.item->setEnabled(enabled);
+    if (it->second.toolButton && (on & ToolbarSurface))
+        it->second.toolButton->setEnabled(enabled);
+    if (it->second.hiddenButton && (on & HiddenButtonSurface))
+        it->second.hiddenButton->setEnabled(enabled);
+}
+
+bool MainWindow::isEnabled(Command command, Surface on) const {
+    const auto it = surfaces_.find(command);
+    if (it == surfaces_.end())
+        return false;
+    const Surfaces &s = it->second;
+    switch (on) {
+    case MenuSurface:
+        return s.item && s.item->isEnabled();
+    case ToolbarSurface:
+        return s.toolButton && s.toolButton->isEnabled();
+    default:
+        return s.hiddenButton && s.hiddenButton->isEnabled();
+    }
 }
 
 // ---- Start-up and shut-down -------------------------------------------------------------
@@ -340,32 +329,29 @@ void MainWindow::startUp(const QString &fileToOpen) {
         return;
     loaded_ = true;
     skin_ = std::make_unique<MainSkin>(this, editorView_);
-    selectSkin(MainSkin::NeoSkin);
-    putPage(editor_, defaultPage());
-    document_->setModified(false);
+    skin_->skinCommand(MainSkin::NeoSkin);
+    putPage(session_.text(), defaultPage());
+    session_.setModified(false);
     document_->refreshTitle();
-    history_->setRecording(true);
-    onTextChanged();
+    session_.setRecording(true);
+    session_.handleChange();
     // The start-up page is the program's, not an edit of the user's: leaving the editor
     // right away must not ask to save it.
-    document_->setModified(false);
+    session_.setModified(false);
     updateClipboardCommands();
+    // Shown here, painted when start-up has returned to the event loop: keys pressed meanwhile
+    // then reach a window whose history has started, and are recorded like any other edit.
     show();
-    QApplication::processEvents();
     // Bring the toolbar and the menu into agreement; this only ever disables.
-    if (!requiredItem("mnucut")->isEnabled())
-        requiredToolButton("XPButton6")->setEnabled(false);
-    if (!requiredItem("mnucopy")->isEnabled())
-        requiredToolButton("XPButton8")->setEnabled(false);
-    if (!requiredItem("mnupaste")->isEnabled())
-        requiredToolButton("XPButton9")->setEnabled(false);
-    if (!requiredToolButton("XPButton7")->isEnabled())
-        requiredItem("mnuundo")->setEnabled(false);
-    if (!requiredToolButton("XPButton10")->isEnabled())
-        requiredItem("mnuredo")->setEnabled(false);
+    for (Command c : {Command::Cut, Command::Copy, Command::Paste})
+        if (!isEnabled(c, MenuSurface))
+            setEnabled(c, false, ToolbarSurface);
+    for (Command c : {Command::Undo, Command::Redo})
+        if (!isEnabled(c, ToolbarSurface))
+            setEnabled(c, false, MenuSurface);
     preview_->writeFile();
-    history_->reset();
-    editor_.setSelStart(0);
+    session_.resetHistory();
+    session_.text().setSelStart(0);
     editorView_->setFocus();
     if (!fileToOpen.isEmpty())
         document_->openFile(fileToOpen);
@@ -443,71 +429,61 @@ void MainWindow::placeEditor() {
                                   e.height());
 }
 
-// ---- Editor notifications ---------------------------------------------------------------
+// ---- What the edit session tells ------------------------------------------------------
 
-void MainWindow::onTextChanged() {
-    document_->textChanged();
-    if (!history_->recordChange())
-        return;
-    colouring_.colourRegions(editor_);
+void MainWindow::textChanged() {
+    preview_->scheduleRefresh();
 }
 
-void MainWindow::onKeyPress(int &keyAscii) {
-    colouring_.colourKeystroke(editor_, keyAscii);
+void MainWindow::selectionChanged() {
+    updateClipboardCommands();
 }
 
 void MainWindow::updateClipboardCommands() {
     // Undo and Redo edit the text with recording off; the commands catch up when they end.
-    if (!history_->isRecording())
+    if (!session_.isRecording())
         return;
-    const bool selection = editor_.selLength() != 0;
+    const EditorCore &text = session_.text();
+    const bool selection = text.selLength() != 0;
     const bool clipboardText = !services_.clipboard->text().isEmpty();
-    requiredItem("mnucut")->setEnabled(selection);
-    requiredItem("mnucopy")->setEnabled(selection);
-    requiredItem("mnupaste")->setEnabled(clipboardText);
-    requiredToolButton("XPButton6")->setEnabled(selection);
-    requiredToolButton("XPButton8")->setEnabled(selection);
-    requiredToolButton("XPButton9")->setEnabled(clipboardText);
-    requiredItem("mnuselectall")->setEnabled(editor_.length() != 0);
+    // The hidden Cut, Copy and Paste buttons keep the state they have: only the menu and the
+    // toolbar follow the selection.
+    setEnabled(Command::Cut, selection, MenuSurface | ToolbarSurface);
+    setEnabled(Command::Copy, selection, MenuSurface | ToolbarSurface);
+    setEnabled(Command::Paste, clipboardText, MenuSurface | ToolbarSurface);
+    setEnabled(Command::SelectAll, text.length() != 0);
 }
 
-void MainWindow::onEditorMouseUp(int button, int, int x, int y) {
-    // At the pointer for the right button, at the caret for the keyboard's menu keys.
-    if (button == RightButton)
-        services_.popup->popup(requiredMenu("mnuedit"), editorView_->viewport()->mapToGlobal(QPoint(
-                                                            twipsToPixels(x), twipsToPixels(y))));
+void MainWindow::undoAvailabilityChanged(bool canUndo, bool canRedo) {
+    setEnabled(Command::Undo, canUndo);
+    setEnabled(Command::Redo, canRedo);
+    updateClipboardCommands();
+}
+
+void MainWindow::undoRejected() {
+    // Only the hidden Undo button goes off, as it always has; the next availability update
+    // switches it on again.
+    setEnabled(Command::Undo, false, HiddenButtonSurface);
+}
+
+void MainWindow::selectionHighlightHidden(bool hidden) {
+    editorView_->setSelectionHidden(hidden);
+}
+
+void MainWindow::historyStepped() {
+    editorView_->setFocus();
+}
+
+void MainWindow::showEditMenu(QPoint globalPos) {
+    services_.popup->popup(menus_.value(QStringLiteral("mnuedit")), globalPos);
 }
 
 // ---- Commands ---------------------------------------------------------------------------
 
-void MainWindow::newDocument() {
-    document_->newPage();
-}
-void MainWindow::openDocument() {
-    document_->open();
-}
-void MainWindow::save() {
-    document_->save();
-}
-void MainWindow::saveAs() {
-    document_->saveAs();
-}
-void MainWindow::exitProgram() {
-    document_->exit();
-}
-void MainWindow::undo() {
-    history_->undo();
-}
-void MainWindow::redo() {
-    history_->redo();
-}
-void MainWindow::selectSkin(int index) {
-    skin_->skinCommand(index);
-}
-
 void MainWindow::printSource() {
     editorView_->setFocus();
-    quenbry::printSource(this, editor_, {editorView_->font(), editorView_->tabStopDistance()},
+    quenbry::printSource(this, session_.text(),
+                         {editorView_->font(), editorView_->tabStopDistance()},
                          document_->displayName(), *services_.dialogs);
 }
 
@@ -523,7 +499,7 @@ void MainWindow::toggleInstantPreview() {
     editorTwips_.setWidth(std::max(0, outerSizeTwips().width() - margin));
     placeEditor();
     preview_->setVisible(show);
-    requiredItem("mnuipreview")->setChecked(show);
+    items_.value(QStringLiteral("mnuipreview"))->setChecked(show);
 }
 
 void MainWindow::showHelp(int context) {
@@ -533,45 +509,8 @@ void MainWindow::showAbout() {
     AboutBox::run(this, skinConfiguration(), services_);
 }
 
-void MainWindow::cut() {
-    cutSelection(editor_, *services_.clipboard);
-}
-void MainWindow::copy() {
-    copySelection(editor_, *services_.clipboard);
-}
-void MainWindow::paste() {
-    pasteClipboard(editor_, *services_.clipboard);
-}
-void MainWindow::selectAll() {
-    quenbry::selectAll(editor_);
-}
-
 const SkinConfiguration *MainWindow::skinConfiguration() const {
     return skin_ ? skin_->skinConfiguration() : nullptr;
-}
-
-void MainWindow::availabilityChanged(bool canUndo, bool canRedo) {
-    requiredToolButton("XPButton7")->setEnabled(canUndo);
-    requiredItem("mnuundo")->setEnabled(canUndo);
-    requiredToolButton("XPButton10")->setEnabled(canRedo);
-    requiredItem("mnuredo")->setEnabled(canRedo);
-    requiredHiddenButton("cmdUndo")->setEnabled(canUndo);
-    requiredHiddenButton("cmdRedo")->setEnabled(canRedo);
-    updateClipboardCommands();
-}
-
-void MainWindow::undoRejected() {
-    // Only the hidden Undo button goes off, as it always has; the next availability update
-    // switches it on again.
-    requiredHiddenButton("cmdUndo")->setEnabled(false);
-}
-
-void MainWindow::hideSelection(bool hide) {
-    editorView_->setSelectionHidden(hide);
-}
-
-void MainWindow::focusEditor() {
-    editorView_->setFocus();
 }
 
 void MainWindow::setCaption(const QString &caption) {
@@ -587,24 +526,18 @@ std::optional<TemplateSettings> MainWindow::runNewPageDialog() {
     return NewPageDialog::ask(this, skinConfiguration(), *services_.dialogs);
 }
 
-void MainWindow::disableHiddenUndoButton() {
-    requiredHiddenButton("cmdUndo")->setEnabled(false);
+void MainWindow::disableCommand(Command command, quenbry::Surfaces on) {
+    setEnabled(command, false, on);
 }
 
-void MainWindow::disableToolbarUndoButton() {
-    requiredToolButton("XPButton7")->setEnabled(false);
-}
-
-void MainWindow::toggleToolButton(const char *viewItem, const char *button) {
-    ImageButton *b = requiredToolButton(button);
-    QAction *item = requiredItem(viewItem);
-    if (!b->isHidden()) {
-        b->setVisible(false);
-        item->setChecked(false);
-    } else {
-        b->setVisible(true);
-        item->setChecked(true);
-    }
+void MainWindow::toggleToolButton(const CommandRow &row) {
+    // Quick Preview and FTP Upload have no button: their items flip their own check mark.
+    if (!row.argument)
+        return;
+    ImageButton *b = toolButtons_.value(QLatin1String(row.argument));
+    QAction *item = items_.value(QLatin1String(row.name));
+    b->setVisible(b->isHidden());
+    item->setChecked(!b->isHidden());
 }
 
 } // namespace quenbry

@@ -1,21 +1,23 @@
 #pragma once
-// The main window `main`: it builds the menus, toolbar and editor from the command tables,
-// routes every command to the room that does it, keeps the layout and the clipboard commands'
-// availability, and composes the rooms that do the work.
+// The main window `main`: it builds the menus, toolbar and hidden command buttons from the one
+// command table, runs and enables every command through it, keeps the layout and the clipboard
+// commands' availability, and composes the rooms that do the work; it hears of edits from the
+// edit session.
 
 #include "appearance/mainskin.h"
-#include "colouring/syntaxcolouring.h"
+#include "commandtable.h"
 #include "document/document.h"
-#include "history/history.h"
-#include "platform/editorview.h"
+#include "editing/editsession.h"
 #include "platform/imagebutton.h"
 #include "platform/services.h"
 #include "preview/browserpreview.h"
 #include "preview/instantpreview.h"
+#include "view/editorview.h"
 
 #include <QHash>
 #include <QMainWindow>
 #include <functional>
+#include <map>
 #include <memory>
 
 class QAbstractButton;
@@ -24,7 +26,7 @@ class QMenu;
 
 namespace quenbry {
 
-class MainWindow : public QMainWindow, private HistoryHost, private DocumentHost {
+class MainWindow : public QMainWindow, private EditSessionListener, private DocumentHost {
     Q_OBJECT
 public:
     explicit MainWindow(const Services &services, QWidget *parent = nullptr);
@@ -38,20 +40,19 @@ public:
     std::function<void()> onEndProcess;
     bool ended() const { return ended_; }
 
-    // The editor's model, and the view that shows it (object name RichTextBox1).
-    EditorCore *editor() { return &editor_; }
-    const EditorCore *editor() const { return &editor_; }
+    // The edit session, its text, and the view that shows it (object name RichTextBox1).
+    const EditSession &session() const { return session_; }
+    EditorCore *editor() { return &session_.text(); }
+    const EditorCore *editor() const { return &session_.text(); }
     EditorView *editorView() const { return editorView_; }
-    // The widgets by the names of the command tables, for scripts and tests; null for a name
+    // The widgets by the names of the command table, for scripts and tests; null for a name
     // the window does not have.
     QAction *menuItem(const QString &name) const { return items_.value(name); }
     QMenu *menu(const QString &name) const { return menus_.value(name); }
     ImageButton *toolButton(const QString &name) const { return toolButtons_.value(name); }
     QAbstractButton *hiddenButton(const QString &name) const { return hiddenButtons_.value(name); }
 
-    bool modified() const { return document_->modified(); }
-    const History &history() const { return *history_; }
-    const SyntaxColouring &colouring() const { return colouring_; }
+    bool modified() const { return session_.modified(); }
     const Document &document() const { return *document_; }
     const InstantPreview &preview() const { return *preview_; }
     // The current skin configuration, for the dialogs that take over the window's skin.
@@ -70,30 +71,37 @@ protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
-    // HistoryHost
-    void availabilityChanged(bool canUndo, bool canRedo) override;
+    // The widgets of one command: its menu item, toolbar button and hidden button, each null
+    // where the command has none.
+    struct Surfaces {
+        QAction *item = nullptr;
+        ImageButton *toolButton = nullptr;
+        QAbstractButton *hiddenButton = nullptr;
+    };
+
+    // EditSessionListener
+    void textChanged() override;
+    void selectionChanged() override;
+    void undoAvailabilityChanged(bool canUndo, bool canRedo) override;
     void undoRejected() override;
-    void hideSelection(bool hide) override;
-    void focusEditor() override;
+    void selectionHighlightHidden(bool hidden) override;
+    void historyStepped() override;
     // DocumentHost
     QWidget *dialogOwner() override { return this; }
     void setCaption(const QString &caption) override;
     std::optional<TemplateSettings> runNewPageDialog() override;
-    void disableHiddenUndoButton() override;
-    void disableToolbarUndoButton() override;
-    void resetHistory() override { history_->reset(); }
+    void disableCommand(Command command, quenbry::Surfaces on) override;
     void endProcess() override;
 
-    void buildMenus();
-    void buildToolbar();
-    void buildHiddenButtons();
-    void route();
-    // The widgets the window itself needs; a name missing from the tables is a fault of the
-    // program, reported at once.
-    QAction *requiredItem(const char *name) const;
-    QMenu *requiredMenu(const char *name) const;
-    ImageButton *requiredToolButton(const char *name) const;
-    QAbstractButton *requiredHiddenButton(const char *name) const;
+    void buildCommands();
+    QMenu *addMenu(const CommandRow &row, QMenu *parent);
+    void addItem(const CommandRow &row, QMenu *menu);
+    void addToolButton(const CommandRow &row);
+    void addHiddenButton(const CommandRow &row);
+    // Runs the command of a row, whichever surface it came from.
+    void execute(const CommandRow &row);
+    void setEnabled(Command command, bool enabled, quenbry::Surfaces on = AllSurfaces);
+    bool isEnabled(Command command, Surface on) const;
 
     // Whether the window may close: the close deletes the preview file and saves without asking.
     bool shutDown();
@@ -101,47 +109,31 @@ private:
     // Puts the editor where editorTwips_ says and the preview pane in the strip at its right.
     void placeEditor();
 
-    // Editor notifications.
-    void onTextChanged();
     void updateClipboardCommands();
-    void onKeyPress(int &keyAscii);
-    void onEditorMouseUp(int button, int shift, int x, int y);
+    void showEditMenu(QPoint globalPos);
 
     // Commands.
-    void newDocument();
-    void openDocument();
-    void save();
-    void saveAs();
-    void previewInBrowser();
     void printSource();
-    void exitProgram();
-    void undo();
-    void redo();
-    void cut();
-    void copy();
-    void paste();
-    void selectAll();
-    void selectSkin(int index);
+    void previewInBrowser();
     void toggleInstantPreview();
+    void toggleToolButton(const CommandRow &row);
     void showHelp(int context = 0);
     void showAbout();
-    void toggleToolButton(const char *viewItem, const char *button);
 
     // Keyboard access to the menus: F10, and Alt with each menu's first letter.
     void addMenuKeys();
 
     Services services_;
-    EditorCore editor_;
+    EditSession session_;
     EditorView *editorView_ = nullptr;
     QWidget *toolbar_ = nullptr;
     QHash<QString, QAction *> items_;
     QHash<QString, QMenu *> menus_;
     QHash<QString, ImageButton *> toolButtons_;
     QHash<QString, QAbstractButton *> hiddenButtons_;
+    std::map<Command, Surfaces> surfaces_;
 
     std::unique_ptr<MainSkin> skin_;
-    SyntaxColouring colouring_;
-    std::unique_ptr<History> history_;
     std::unique_ptr<Document> document_;
     std::unique_ptr<InstantPreview> preview_;
     std::unique_ptr<BrowserPreview> browserPreview_;

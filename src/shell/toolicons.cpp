@@ -55,6 +55,8 @@ void arrow(QPainter &p, bool left) {
 
 void draw(QPainter &p, ToolIcon which) {
     switch (which) {
+    case ToolIcon::None:
+        break;
     case ToolIcon::New:
         page(p, QRectF(3.5, 1.5, 9, 13));
         p.setPen(QPen(amber, 1.5));

@@ -1,11 +1,10 @@
 #pragma once
-// The editor as the rest of the program sees it: an exact text with one selection and
-// per-character colours, and the notifications the editor raises. EditorCore keeps it; the
-// on-screen view only shows it.
+// The editor's text as the rest of the program reads and edits it: an exact text with one
+// selection and per-character colours. EditorCore keeps it; the on-screen view only shows it;
+// who needs to hear of changes observes the model (EditorObserver).
 
 #include <QString>
 #include <QStringView>
-#include <functional>
 #include <vector>
 
 namespace quenbry {
@@ -32,10 +31,6 @@ struct TextEdit {
     QString removed;
     int insertedLength = 0;
 };
-
-// Mouse button codes and shift-state bits as the MouseUp notification reports them.
-enum MouseButtonCode { LeftButton = 1, RightButton = 2, MiddleButton = 4 };
-enum ShiftState { ShiftKey = 1, CtrlKey = 2, AltKey = 4 };
 
 class EditorBuffer {
 public:
@@ -72,7 +67,7 @@ public:
 
     // Colours the selection; on an empty selection, sets the colour that the next inserted
     // character takes.
-    virtual void setSelColor(Rgb colour) = 0;
+    virtual void setSelectionColour(Rgb colour) = 0;
     // Colours [start, start + length) without touching the selection.
     virtual void setColour(int start, int length, Rgb colour) = 0;
     // The colour the user sees at offset.
@@ -81,17 +76,23 @@ public:
     // What a character shows that never got a colour of its own.
     virtual Rgb defaultTextColour() const = 0;
 
+    // The edit behind the latest change of the text.
     virtual const TextEdit &lastEdit() const = 0;
+};
 
-    // KeyPress: a typed character's code, before it is inserted; set it to 0 to cancel.
-    std::function<void(int &keyAscii)> onKeyPress;
-    // Change: after every change of the text (an edit that changes nothing is none), never
-    // after a colour change.
-    std::function<void()> onChange;
-    // SelChange: after every change of the selection.
-    std::function<void()> onSelChange;
-    // MouseUp: button code, shift state, position in twips.
-    std::function<void(int button, int shift, int x, int y)> onMouseUp;
+// What the user does to the text with the keys and the mouse, as the view hands it on. The
+// model takes it as it comes; the edit session first lets the colouring see each typed key.
+class EditorInput {
+public:
+    virtual ~EditorInput() = default;
+    // A typed character: Enter types CR LF, '\b' is Backspace, Escape types nothing.
+    virtual void typeCharacter(int key) = 0;
+    virtual void pressDelete() = 0;
+    // Text put in by other means than typing (an input method, a paste with the middle
+    // button, a character outside the basic plane): it replaces the selection.
+    virtual void insertFromUser(const QString &text) = 0;
+    // The user moved the caret or the selection.
+    virtual void selectFromUser(int start, int length) = 0;
 };
 
 } // namespace quenbry

@@ -1,4 +1,5 @@
 #include "editorcore.h"
+#include "textmotion.h"
 
 #include <algorithm>
 
@@ -98,10 +99,16 @@ void EditorCore::notifyReplaced(const TextReplaced &change, int oldStart, int ol
     const bool selectionMoved = oldStart != selStart_ || oldLength != selLength_;
     if (selectionMoved)
         notifySelection(oldStart, oldLength);
-    if (onChange)
-        onChange();
-    if (selectionMoved && onSelChange)
-        onSelChange();
+    // An observer of the second round may edit the text again; the list is read afresh.
+    for (size_t i = 0; i < observers_.size(); ++i)
+        observers_[i]->textChangeNotified();
+    if (selectionMoved)
+        notifySelectionMoved();
+}
+
+void EditorCore::notifySelectionMoved() {
+    for (size_t i = 0; i < observers_.size(); ++i)
+        observers_[i]->selectionChangeNotified();
 }
 
 bool EditorCore::setSelStart(int start) {
@@ -126,8 +133,7 @@ void EditorCore::setSelection(int start, int length) {
     selLength_ = length;
     pendingColour_.reset();
     notifySelection(oldStart, oldLength);
-    if (onSelChange)
-        onSelChange();
+    notifySelectionMoved();
 }
 
 void EditorCore::notifySelection(int oldStart, int oldLength) {
@@ -211,7 +217,7 @@ quint8 EditorCore::paletteIndex(Rgb colour) {
     return quint8(255);
 }
 
-void EditorCore::setSelColor(Rgb colour) {
+void EditorCore::setSelectionColour(Rgb colour) {
     if (selLength_ == 0) {
         pendingColour_ = paletteIndex(colour);
         return;
@@ -249,23 +255,18 @@ std::vector<ColourRun> EditorCore::colourRuns() const {
     return runs;
 }
 
-void EditorCore::typeCharacter(int code) {
-    int keyAscii = code;
-    if (onKeyPress)
-        onKeyPress(keyAscii);
-    if (keyAscii == 0)
-        return;
-    if (keyAscii == '\b') {
+void EditorCore::typeCharacter(int key) {
+    if (key == '\b') {
         pressBackspace();
         return;
     }
-    if (keyAscii == '\r' || keyAscii == '\n') {
+    if (key == '\r' || key == '\n') {
         setSelText(QStringLiteral("\r\n"));
         return;
     }
-    if (keyAscii == 27)
+    if (key == 27 || key == 0)
         return; // Escape types nothing
-    setSelText(QString(QChar(char16_t(keyAscii))));
+    setSelText(QString(QChar(char16_t(key))));
 }
 
 void EditorCore::insertFromUser(const QString &text) {
@@ -278,13 +279,9 @@ void EditorCore::pressBackspace() {
         return;
     }
     const int c = selStart_;
-    if (c == 0)
-        return;
-    int n = 1;
-    if (c >= 2 && ((at(c - 1) == u'\n' && at(c - 2) == u'\r') ||
-                   (at(c - 1).isLowSurrogate() && at(c - 2).isHighSurrogate())))
-        n = 2;
-    replace(c - n, n, QString(), c - n);
+    const int from = characterBefore(*this, c);
+    if (from < c)
+        replace(from, c - from, QString(), from);
 }
 
 void EditorCore::pressDelete() {
@@ -293,13 +290,9 @@ void EditorCore::pressDelete() {
         return;
     }
     const int c = selStart_;
-    if (c >= length())
-        return;
-    int n = 1;
-    if (c + 1 < length() && ((at(c) == u'\r' && at(c + 1) == u'\n') ||
-                             (at(c).isHighSurrogate() && at(c + 1).isLowSurrogate())))
-        n = 2;
-    replace(c, n, QString(), c);
+    const int to = characterAfter(*this, c);
+    if (to > c)
+        replace(c, to - c, QString(), c);
 }
 
 } // namespace quenbry

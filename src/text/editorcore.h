@@ -38,17 +38,22 @@ struct SelectionChanged {
     int oldLength = 0;
 };
 
-// Told of every change after the model has made it and before the notifications
-// (EditorBuffer's onChange, onSelChange) run, so that what they do meets a view in step.
+// Told of every change of the model, in two rounds. First every observer, in the order they
+// were added, brings itself in step with the change; nothing may change the model then. Then,
+// once all of them are in step, every observer hears that the text changed (the editor's Change
+// notification) or that the selection moved (SelChange): what runs then may colour or edit the
+// text, and its changes meet observers that are all in step.
 class EditorObserver {
 public:
     virtual ~EditorObserver() = default;
     virtual void textReplaced(const TextReplaced &) {}
     virtual void coloursChanged(const ColoursChanged &) {}
     virtual void selectionChanged(const SelectionChanged &) {}
+    virtual void textChangeNotified() {}
+    virtual void selectionChangeNotified() {}
 };
 
-class EditorCore : public EditorBuffer {
+class EditorCore : public EditorBuffer, public EditorInput {
 public:
     EditorCore();
     EditorCore(const EditorCore &) = delete;
@@ -71,7 +76,7 @@ public:
     QString selText() const override { return mid(selStart_, selLength_); }
     void setSelText(const QString &text) override;
 
-    void setSelColor(Rgb colour) override;
+    void setSelectionColour(Rgb colour) override;
     void setColour(int start, int length, Rgb colour) override;
     Rgb colourAt(int offset) const override;
     std::vector<ColourRun> colourRuns() const override;
@@ -80,17 +85,14 @@ public:
 
     const TextEdit &lastEdit() const override { return lastEdit_; }
 
-    // Keyboard input, as a view receives it: a typed character goes through KeyPress first
-    // (Enter types CR LF); Backspace and Delete remove the selection or one character, a
-    // CR LF line end or a surrogate pair counting as one.
-    void typeCharacter(int code);
+    // Keyboard input as it comes, with no one looking at the keys first: Enter types CR LF;
+    // Backspace and Delete remove the selection or one character, a CR LF line end or a
+    // surrogate pair counting as one.
+    void typeCharacter(int key) override;
     void pressBackspace();
-    void pressDelete();
-    // Text that the user puts in by other means than typing (a character outside the basic
-    // plane, which KeyPress cannot carry).
-    void insertFromUser(const QString &text);
-    // The user moved the caret or the selection.
-    void selectFromUser(int start, int length);
+    void pressDelete() override;
+    void insertFromUser(const QString &text) override;
+    void selectFromUser(int start, int length) override;
 
     // Lines: each ends at CR LF, CR or LF; the last one at the end of the text.
     int lineCount() const { return lines_.count(); }
@@ -125,12 +127,13 @@ private:
     // Whether replacing removeLength characters by insertLength ones stays within maxLength.
     bool fits(int removeLength, qsizetype insertLength) const;
     void replace(int start, int removeLength, const QString &inserted, int caretAfter);
-    // Tells the observers, then the notifications, of a replacement already made.
+    // Tells the observers of a replacement already made, in their two rounds.
     void notifyReplaced(const TextReplaced &change, int oldStart, int oldLength);
     quint8 insertionColour() const;
     quint8 paletteIndex(Rgb colour);
     void setSelection(int start, int length);
     void notifySelection(int oldStart, int oldLength);
+    void notifySelectionMoved();
 
     TextBuffer text_;
     GapBuffer<quint8> colours_;

@@ -2,7 +2,7 @@
 #include "appearance/colourcontrast.h"
 #include "appearance/mainskin.h"
 #include "colouring/syntaxcolouring.h"
-#include "platform/editorview.h"
+#include "view/editorview.h"
 
 #include <QApplication>
 #include <gtest/gtest.h>

@@ -1,6 +1,7 @@
 #include "colouringsession.h"
 
 #include "colouring/syntaxcolouring.h"
+#include "editing/editsession.h"
 #include "referencepass.h"
 #include "text/editorcore.h"
 
@@ -26,48 +27,21 @@ struct Input {
     }
 };
 
-// An editor wired the way the main window wires the colouring, counting the characters the
-// colouring reads and paints. The reference side repaints the whole text the slow way instead.
-class ColouredEditor : public EditorCore {
+// The model, counting the characters the colouring reads and paints.
+class CountingText : public EditorCore {
 public:
-    explicit ColouredEditor(bool reference) {
-        onKeyPress = [this](int &key) {
-            colouring.colourKeystroke(*this, key);
-        };
-        onChange = [this, reference] {
-            passPending = !recording;
-            if (reference && recording)
-                reference::colourRegions(*this);
-            if (reference)
-                return;
-            colouring.noteEdit(lastEdit());
-            if (!recording)
-                return;
-            const int selStart = this->selStart(), selLength = this->selLength();
-            work_ = 0;
-            colouring.colourRegions(*this);
-            if (work_ > 8LL * length() + 64 && fault.empty())
-                fault = "a pass did more than linear work";
-            if ((this->selStart() != selStart || this->selLength() != selLength) && fault.empty())
-                fault = "a pass moved the selection";
-        };
-    }
-
-    SyntaxColouring colouring;
-    bool recording = true;
-    bool passPending = false; // a change went by without a pass
-    std::string fault;        // the first thing a pass did wrong
+    mutable long long work = 0;
 
     QChar at(int offset) const override {
-        ++work_;
+        ++work;
         return EditorCore::at(offset);
     }
     QString mid(int start, int length) const override {
-        work_ += std::max(length, 0);
+        work += std::max(length, 0);
         return EditorCore::mid(start, length);
     }
     QStringView peek(int start, int length, QString &scratch) const override {
-        work_ += std::max(length, 0);
+        work += std::max(length, 0);
         return EditorCore::peek(start, length, scratch);
     }
     int indexOf(QChar c, int from) const override {
@@ -77,72 +51,137 @@ public:
         return counted(EditorCore::indexOf(s, from), from);
     }
     void setColour(int start, int length, Rgb colour) override {
-        work_ += std::max(length, 0);
+        work += std::max(length, 0);
         EditorCore::setColour(start, length, colour);
     }
 
 private:
     int counted(int hit, int from) const {
-        work_ += (hit >= 0 ? hit : length()) - std::max(from, 0) + 1;
+        work += (hit >= 0 ? hit : length()) - std::max(from, 0) + 1;
         return hit;
     }
-    mutable long long work_ = 0;
+};
+
+// The program's own edit session over a counting model, watched as it handles each change:
+// what the change handling reads and paints is counted from the moment the model has changed.
+class WatchedSession : private EditorObserver, private EditSessionListener {
+public:
+    WatchedSession()
+        : text(static_cast<CountingText &>(session.text())) {
+        text.addObserver(this);
+        session.addListener(this);
+    }
+    ~WatchedSession() override {
+        session.removeListener(this);
+        text.removeObserver(this);
+    }
+
+    EditSession session{std::make_unique<CountingText>()};
+    CountingText &text;
+    bool passPending = false; // a change went by without a pass
+    std::string fault;        // the first thing a pass did wrong
+
+private:
+    void textReplaced(const TextReplaced &) override { changed(); }
+    void selectionChanged(const SelectionChanged &) override { changed(); }
+    void changed() {
+        text.work = 0;
+        selStart_ = text.selStart();
+        selLength_ = text.selLength();
+    }
+    void textChanged() override {
+        passPending = !session.isRecording();
+        if (passPending)
+            return;
+        if (text.work > 8LL * text.length() + 64 && fault.empty())
+            fault = "a change's handling did more than linear work";
+        if ((text.selStart() != selStart_ || text.selLength() != selLength_) && fault.empty())
+            fault = "a pass moved the selection";
+    }
+    int selStart_ = 0, selLength_ = 0;
+};
+
+// The oracle: the same typing state, and the whole text repainted the slow way after each
+// recorded change.
+class ReferenceText : public EditorCore, private EditorObserver {
+public:
+    ReferenceText() { addObserver(this); }
+    ~ReferenceText() override { removeObserver(this); }
+    void typeKey(int key) {
+        colouring.colourKeystroke(*this, key);
+        if (key != 0)
+            typeCharacter(key);
+    }
+    SyntaxColouring colouring;
+    bool recording = true;
+
+private:
+    void textChangeNotified() override {
+        if (recording)
+            reference::colourRegions(*this);
+    }
 };
 
 } // namespace
 
 std::string runColouringSession(const std::uint8_t *data, std::size_t size, const QString &page) {
     Input in{data, data + size};
-    ColouredEditor fast(false), slow(true);
+    WatchedSession fast;
+    EditSession &session = fast.session;
+    EditorCore &text = session.text();
+    ReferenceText slow;
     const QString start = page.isNull() ? in.text(in.byte() * 2) : page;
-    fast.setText(start);
+    session.setRecording(true);
+    text.setText(start);
     slow.setText(start);
     for (int step = 0; !in.empty(); ++step) {
         const int kind = in.byte() % 16;
         int code = 0, from = 0, count = 0;
-        QString text;
+        QString inserted;
         if (kind < 8) {
             code = letter(in.byte());
         } else if (kind == 10 || kind == 11) {
             from = in.number();
             count = kind == 11 ? in.byte() : 0;
         } else if (kind == 12 || kind == 13) {
-            text = in.text(kind == 12 ? in.byte() % 16 : in.byte());
+            inserted = in.text(kind == 12 ? in.byte() % 16 : in.byte());
         } else if (kind > 13) {
             from = in.number();
             count = in.byte() % 8;
-            text = in.text(in.byte() % 8);
+            inserted = in.text(in.byte() % 8);
         }
-        for (ColouredEditor *e : {&fast, &slow}) {
+        for (EditorCore *e : {&text, static_cast<EditorCore *>(&slow)}) {
+            const bool isFast = e == &text;
             const int start = from % (e->length() + 1);
             const int length = count % (e->length() - start + 1);
             if (kind < 8) {
-                e->typeCharacter(code);
+                isFast ? session.typeCharacter(code) : slow.typeKey(code);
             } else if (kind < 10) {
-                kind == 8 ? e->pressBackspace() : e->pressDelete();
+                kind == 8 ? (isFast ? session.typeCharacter('\b') : slow.typeKey('\b'))
+                          : e->pressDelete();
             } else if (kind < 12) {
                 e->selectFromUser(start, length);
             } else if (kind < 14) {
-                kind == 12 ? e->insertFromUser(text) : e->setText(text);
+                kind == 12 ? e->insertFromUser(inserted) : e->setText(inserted);
             } else { // as Undo and Redo edit: with recording off, and no pass after it
-                e->recording = false;
+                isFast ? session.setRecording(false) : void(slow.recording = false);
                 e->setSelStart(start);
                 e->setSelLength(length);
-                e->setSelText(text);
-                e->recording = true;
+                e->setSelText(inserted);
+                isFast ? session.setRecording(true) : void(slow.recording = true);
             }
         }
         std::string fault = fast.fault;
-        if (fault.empty() && fast.text() != slow.text())
+        if (fault.empty() && text.text() != slow.text())
             fault = "the texts differ";
-        if (fault.empty() && fast.colourRuns() != slow.colourRuns())
+        if (fault.empty() && text.colourRuns() != slow.colourRuns())
             fault = "the incremental pass differs from the reference pass";
         if (fault.empty() && !fast.passPending &&
-            fast.colouring.regions() != SyntaxColouring::scanRegions(fast))
+            session.colouring().regions() != SyntaxColouring::scanRegions(text))
             fault = "what the pass keeps differs from a fresh scan";
         if (!fault.empty())
             return "step " + std::to_string(step) + ", kind " + std::to_string(kind) + ": " +
-                   fault + "; text \"" + fast.text().toStdString() + '"';
+                   fault + "; text \"" + text.text().toStdString() + '"';
     }
     return {};
 }

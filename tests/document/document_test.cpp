@@ -99,9 +99,16 @@ struct Host : DocumentHost {
         captionsDuringNewPage << caption;
         return std::nullopt;
     }
-    void disableHiddenUndoButton() override { cmdUndoEnabled = false; }
-    void disableToolbarUndoButton() override { xpButton7Enabled = false; }
-    void resetHistory() override {}
+    void disableCommand(Command command, Surfaces on) override {
+        if (command != Command::Undo)
+            ADD_FAILURE() << "a command other than Undo disabled";
+        if (on & HiddenButtonSurface)
+            cmdUndoEnabled = false;
+        if (on & ToolbarSurface)
+            xpButton7Enabled = false;
+        if (on & MenuSurface)
+            ADD_FAILURE() << "the menu's Undo disabled";
+    }
     void endProcess() override { ended = true; }
 };
 
@@ -109,21 +116,21 @@ struct Host : DocumentHost {
 // every change of the text sets the flag. A dialog the test did not answer fails it.
 struct Session {
     QTemporaryDir dir;
-    EditorCore editor;
+    EditSession session;
+    EditorCore &editor = session.text();
     EventLog log;
     ScriptedDialogs dialogs{log};
     Host host;
-    Document doc{editor, dialogs, host};
+    Document doc{session, dialogs, host};
 
     Session() {
         dialogs.onUnexpected = [](const QString &what) {
             ADD_FAILURE() << "unexpected " << what.toStdString();
         };
-        editor.onChange = [this] {
-            doc.textChanged();
-        };
         editor.setText(kPage);
-        doc.setModified(false);
+        session.setRecording(true);
+        session.resetHistory();
+        session.setModified(false);
         doc.refreshTitle();
     }
     ~Session() { EXPECT_TRUE(dialogs.allAnswered()); }

@@ -1,7 +1,6 @@
 #include "historyscenario.h"
 
-#include "history/history.h"
-#include "text/editorcore.h"
+#include "editing/editsession.h"
 
 #include <algorithm>
 
@@ -33,32 +32,26 @@ bool showsTheChange(const QString &before, const QString &after, int selStart, i
     return selected ? selLength == runLength : selLength == 0;
 }
 
-// An in-memory editor and a History wired the way the main window wires them, beside the model:
-// each recorded change is an entry holding the text and the caret the user saw right after it.
-class Scenario : private HistoryHost {
+// The program's edit session, beside a model of its history: each recorded change is an entry
+// holding the text and the caret the user saw right after it.
+class Scenario : private EditSessionListener {
 public:
     Scenario(const std::uint8_t *data, std::size_t size)
         : data_(data)
         , size_(size) {
-        e_.onChange = [this] {
-            history_.noteEdit();
-            modified_ = true;
-            if (history_.isRecording()) {
-                undo_.push_back({e_.text(), e_.selStart()});
-                redo_.clear();
-            }
-            history_.recordChange();
-        };
+        session_.addListener(this);
         // Start-up: the page goes in unrecorded, recording starts with its change handling, the
         // history starts afresh and the caret goes to the start.
         e_.setText(QString());
         e_.setSelText(QStringLiteral("<html>\r\n<body>\r\n</body>\r\n</html>"));
-        history_.setRecording(true);
-        history_.recordChange();
-        history_.reset();
-        undo_.push_back({e_.text(), e_.length()});
+        session_.setRecording(true);
+        session_.handleChange();
+        session_.resetHistory();
+        undo_.assign(1, {e_.text(), e_.length()});
+        redo_.clear();
         e_.setSelStart(0);
     }
+    ~Scenario() override { session_.removeListener(this); }
 
     std::string run() {
         expectAvailability();
@@ -80,13 +73,18 @@ private:
         int caret = 0;
     };
 
-    void availabilityChanged(bool canUndo, bool canRedo) override {
+    void textChanged() override {
+        if (session_.isRecording()) {
+            undo_.push_back({e_.text(), e_.selStart()});
+            redo_.clear();
+        }
+    }
+    void undoAvailabilityChanged(bool canUndo, bool canRedo) override {
         canUndo_ = canUndo;
         canRedo_ = canRedo;
     }
     void undoRejected() override { ++rejected_; }
-    void hideSelection(bool) override {}
-    void focusEditor() override { ++focused_; }
+    void historyStepped() override { ++focused_; }
 
     std::uint8_t next() { return pos_ < size_ ? data_[pos_++] : 0; }
 
@@ -105,10 +103,10 @@ private:
         switch (op) {
         case 0:
         case 1:
-            e_.typeCharacter(keys[next() % 8]);
+            session_.typeCharacter(keys[next() % 8]);
             break;
         case 2:
-            e_.pressBackspace();
+            session_.typeCharacter('\b');
             break;
         case 3:
             e_.pressDelete();
@@ -121,7 +119,7 @@ private:
         case 5: { // select and type over the selection
             const int start = pick(e_.length());
             e_.selectFromUser(start, 1 + pick(std::max(0, e_.length() - start - 1)));
-            e_.typeCharacter(keys[next() % 8]);
+            session_.typeCharacter(keys[next() % 8]);
             break;
         }
         case 6: // paste
@@ -152,7 +150,7 @@ private:
             undo_.pop_back();
         }
         const int rejected = rejected_;
-        step("Undo", &History::undo, possible);
+        step("Undo", &EditSession::undo, possible);
         // The old program's error 380: the newest change made the text longer than the caret
         // it left is far from the start, so its start would lie before the first character.
         const int growth = int(newest.text.size() - undo_.back().text.size());
@@ -166,35 +164,34 @@ private:
             undo_.push_back(redo_.back());
             redo_.pop_back();
         }
-        step("Redo", &History::redo, possible);
+        step("Redo", &EditSession::redo, possible);
     }
 
     // Undo or Redo, after the model has moved: the editor must hold the text of the model's
     // newest entry, show what changed (when there was anything to undo or redo), be marked
     // modified exactly when its text changed, and have the focus.
-    void step(const std::string &what, void (History::*command)(), bool acts) {
+    void step(const std::string &what, void (EditSession::*command)(), bool acts) {
         const QString before = e_.text();
         const int focused = focused_;
-        modified_ = false;
-        (history_.*command)();
+        session_.setModified(false);
+        (session_.*command)();
         expect(e_.text() == undo_.back().text, what + " did not give the entry's text");
         expect(!acts || showsTheChange(before, e_.text(), e_.selStart(), e_.selLength()),
                what + " did not select what came back, or left the caret elsewhere");
-        expect(modified_ == (e_.text() != before), what + " and the modified flag disagree");
+        expect(session_.modified() == (e_.text() != before),
+               what + " and the modified flag disagree");
         expect(focused_ == focused + 1, what + " left the focus elsewhere");
     }
 
     void expectAvailability() {
         const bool canUndo = undo_.size() > 1;
         const bool canRedo = !redo_.empty();
-        expect(canUndo_ == canUndo && history_.canUndo() == canUndo,
-               "Undo's availability is wrong");
-        expect(canRedo_ == canRedo && history_.canRedo() == canRedo,
-               "Redo's availability is wrong");
-        expect(history_.undoCount() == int(undo_.size()) &&
-                   history_.redoCount() == int(redo_.size()),
+        const History &history = session_.history();
+        expect(canUndo_ == canUndo && history.canUndo() == canUndo, "Undo's availability is wrong");
+        expect(canRedo_ == canRedo && history.canRedo() == canRedo, "Redo's availability is wrong");
+        expect(history.undoCount() == int(undo_.size()) && history.redoCount() == int(redo_.size()),
                "the stacks hold the wrong number of entries");
-        expect(history_.isRecording(), "recording left off");
+        expect(session_.isRecording(), "recording left off");
     }
 
     void expect(bool ok, const std::string &what) {
@@ -206,9 +203,8 @@ private:
     std::size_t size_;
     std::size_t pos_ = 0;
     int step_ = 0;
-    EditorCore e_;
-    History history_{e_, *this};
-    bool modified_ = false;
+    EditSession session_;
+    EditorCore &e_ = session_.text();
     bool canUndo_ = true, canRedo_ = true; // as last reported
     int rejected_ = 0;
     int focused_ = 0;

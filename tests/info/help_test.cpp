@@ -19,21 +19,25 @@ TEST(Help, TheGuideShipsBesideTheProgramAndNamesEveryCommandAUserCanReach) {
     EXPECT_TRUE(desktop.log.events[0].serialize().contains(u'"' + file.fileName() + u'"'));
     const QString page = QString::fromUtf8(file.readAll());
     bool menuShown = true;
-    for (const MenuEntry &m : menuTable) {
-        if (m.flags & MenuEntry::Menu) {
-            menuShown = !(m.flags & MenuEntry::Hidden);
+    for (const CommandRow &row : commandTable) {
+        if (row.kind == CommandRow::Menu) {
+            menuShown = !(row.flags & CommandRow::Hidden);
             continue;
         }
+        if (row.toolButton.name) {
+            EXPECT_TRUE(page.contains(QStringLiteral("<td>%1</td>").arg(row.toolButton.tooltip)))
+                << row.toolButton.tooltip;
+        }
         // Items of a hidden menu are reachable through their shortcut only.
-        if ((m.flags & (MenuEntry::Separator | MenuEntry::Hidden)) || (!menuShown && !*m.shortcut))
+        if (row.kind == CommandRow::Separator || (row.flags & CommandRow::Hidden) ||
+            (!menuShown && !*row.shortcut))
             continue;
-        const QString shortcut = *m.shortcut ? QStringLiteral("<kbd>%1</kbd>").arg(m.shortcut) : "";
-        EXPECT_TRUE(page.contains(QStringLiteral(">%1</th>").arg(m.caption)) &&
+        const QString shortcut =
+            *row.shortcut ? QStringLiteral("<kbd>%1</kbd>").arg(row.shortcut) : QString();
+        EXPECT_TRUE(page.contains(QStringLiteral(">%1</th>").arg(row.caption)) &&
                     page.contains(shortcut))
-            << m.caption;
+            << row.caption;
     }
-    for (const ToolbarEntry &t : toolbarTable)
-        EXPECT_TRUE(page.contains(QStringLiteral("<td>%1</td>").arg(t.tooltip))) << t.tooltip;
     for (int context = 1; !helpSection(context).isEmpty(); ++context)
         EXPECT_TRUE(page.contains(QStringLiteral("id=\"%1\"").arg(helpSection(context))));
 }

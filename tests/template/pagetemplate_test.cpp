@@ -45,11 +45,16 @@ TEST(PutPage, EmptiesTheEditorThenInsertsThePage) {
     EditorCore editor;
     editor.setText(QStringLiteral("old text that must go"));
     editor.selectFromUser(4, 4);
-    QStringList textsSeen;
-    editor.onChange = [&] {
-        textsSeen << editor.text();
-    };
+    struct Texts : EditorObserver {
+        explicit Texts(EditorCore &e)
+            : editor(e) {}
+        void textChangeNotified() override { seen << editor.text(); }
+        EditorCore &editor;
+        QStringList seen;
+    } texts(editor);
+    editor.addObserver(&texts);
     putPage(editor, defaultPage());
-    EXPECT_EQ(textsSeen, (QStringList{QString(), defaultPage()}));
+    editor.removeObserver(&texts);
+    EXPECT_EQ(texts.seen, (QStringList{QString(), defaultPage()}));
     EXPECT_EQ(editor.selStart(), editor.length());
 }

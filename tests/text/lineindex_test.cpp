@@ -18,14 +18,23 @@ std::vector<int> lineStartsOf(const QString &t) {
 }
 
 struct Records : EditorObserver {
+    explicit Records(std::vector<std::string> *log = nullptr, std::string name = {})
+        : order(log ? *log : own)
+        , name(std::move(name)) {}
     std::vector<TextReplaced> replaced;
-    std::vector<std::string> order;
+    std::vector<std::string> own;
+    std::vector<std::string> &order;
+    std::string name;
     void textReplaced(const TextReplaced &r) override {
         replaced.push_back(r);
-        order.push_back("text");
+        order.push_back(name + "text");
     }
-    void coloursChanged(const ColoursChanged &) override { order.push_back("colours"); }
-    void selectionChanged(const SelectionChanged &) override { order.push_back("selection"); }
+    void coloursChanged(const ColoursChanged &) override { order.push_back(name + "colours"); }
+    void selectionChanged(const SelectionChanged &) override {
+        order.push_back(name + "selection");
+    }
+    void textChangeNotified() override { order.push_back(name + "Change"); }
+    void selectionChangeNotified() override { order.push_back(name + "SelChange"); }
 };
 
 TEST(LineIndex, FollowsEveryKindOfLineEndThroughRandomEdits) {
@@ -79,29 +88,25 @@ TEST(LineIndex, FollowsEveryKindOfLineEndThroughRandomEdits) {
     core.removeObserver(&rec);
 }
 
-TEST(EditorObservers, HearOfEachChangeBeforeTheNotifications) {
+TEST(EditorObservers, AllAreInStepBeforeAnyHearsOfTheChange) {
     EditorCore core;
-    Records rec;
-    core.addObserver(&rec);
-    std::vector<std::string> seen;
-    core.onChange = [&] {
-        seen = rec.order;
-        rec.order.push_back("Change");
-    };
-    core.onSelChange = [&] {
-        rec.order.push_back("SelChange");
-    };
+    std::vector<std::string> order;
+    Records a(&order, "a."), b(&order, "b.");
+    core.addObserver(&a);
+    core.addObserver(&b);
     core.setText(QStringLiteral("ab"));
     core.setSelStart(2);
-    rec.order.clear();
+    order.clear();
     core.typeCharacter('c');
-    EXPECT_EQ(rec.order, (std::vector<std::string>{"text", "selection", "Change", "SelChange"}));
-    EXPECT_EQ(seen, (std::vector<std::string>{"text", "selection"}));
-    rec.order.clear();
+    EXPECT_EQ(order,
+              (std::vector<std::string>{"a.text", "b.text", "a.selection", "b.selection",
+                                        "a.Change", "b.Change", "a.SelChange", "b.SelChange"}));
+    order.clear();
     core.setColour(0, 2, rgb(1, 2, 3));
-    core.setSelColor(rgb(1, 2, 3)); // an empty selection: a pending colour, nothing to draw
-    EXPECT_EQ(rec.order, (std::vector<std::string>{"colours"}));
-    core.removeObserver(&rec);
+    core.setSelectionColour(rgb(1, 2, 3)); // an empty selection: a pending colour, nothing to draw
+    EXPECT_EQ(order, (std::vector<std::string>{"a.colours", "b.colours"}));
+    core.removeObserver(&a);
+    core.removeObserver(&b);
 }
 
 } // namespace

@@ -8,10 +8,13 @@
 #include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
+#include <csignal>
 #include <cstdio>
 
 int main(int argc, char **argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
+    // As the program does: a file-size limit fails a save instead of ending the process.
+    std::signal(SIGXFSZ, SIG_IGN);
     // The per-user runtime folder, where the preview file lives, is a folder of the scratch
     // folder: the script sees the file, and nothing is written outside.
     QTemporaryDir scratch;

@@ -562,8 +562,15 @@ void ReplayDriver::handleOwnWindow(QWidget *dialog) {
 Json ReplayDriver::commandsJson(const QString &only) {
     MainWindow &w = window();
     Json commands = Json::object();
-    for (const MenuEntry &m : menuTable) {
-        const QString name = QString::fromLatin1(m.name);
+    // Menu items in menu order, then the toolbar from left to right, then the hidden buttons
+    // in the order of their names.
+    std::vector<const CommandRow *> toolbar, hidden;
+    for (const CommandRow &row : commandTable) {
+        if (row.toolButton.name)
+            toolbar.push_back(&row);
+        if (row.hiddenButton)
+            hidden.push_back(&row);
+        const QString name = QString::fromLatin1(row.name);
         if (!only.isEmpty() && name != only)
             continue;
         const QAction *a = w.menuItem(name);
@@ -576,8 +583,11 @@ Json ReplayDriver::commandsJson(const QString &only) {
         item.set("checked", a->isChecked());
         commands.set(name, item);
     }
-    for (const ToolbarEntry &t : toolbarTable) {
-        const QString name = QString::fromLatin1(t.name);
+    std::stable_sort(toolbar.begin(), toolbar.end(), [](const CommandRow *a, const CommandRow *b) {
+        return a->toolButton.left < b->toolButton.left;
+    });
+    for (const CommandRow *row : toolbar) {
+        const QString name = QString::fromLatin1(row->toolButton.name);
         if (!only.isEmpty() && name != only)
             continue;
         const ImageButton *b = w.toolButton(name);
@@ -591,8 +601,16 @@ Json ReplayDriver::commandsJson(const QString &only) {
                                .set("width", g.width())
                                .set("height", g.height()));
     }
-    for (const char *hidden : hiddenButtonTable) {
-        const QString name = QString::fromLatin1(hidden);
+    // Command1 … Command11 by their number, then the named ones.
+    const auto number = [](const CommandRow *row) {
+        const QString name = QString::fromLatin1(row->hiddenButton);
+        return name.startsWith(QLatin1String("Command")) ? name.mid(7).toInt() : INT_MAX;
+    };
+    std::stable_sort(hidden.begin(), hidden.end(), [&](const CommandRow *a, const CommandRow *b) {
+        return number(a) < number(b);
+    });
+    for (const CommandRow *row : hidden) {
+        const QString name = QString::fromLatin1(row->hiddenButton);
         if (!only.isEmpty() && name != only)
             continue;
         commands.set(name, Json::object().set("enabled", w.hiddenButton(name)->isEnabled()));
@@ -617,7 +635,7 @@ Json ReplayDriver::stateValue(const QString &key, const QString &only) {
         return colours;
     }
     if (key == QLatin1String("typing")) {
-        const TypingState typing = w.colouring().typingState();
+        const TypingState typing = w.session().colouring().typingState();
         return Json::object()
             .set("InTag", typing.inTag)
             .set("InValue", typing.inValue)
@@ -632,10 +650,11 @@ Json ReplayDriver::stateValue(const QString &key, const QString &only) {
     if (key == QLatin1String("modified"))
         return w.modified();
     if (key == QLatin1String("trapUndo"))
-        return w.history().isRecording();
+        return w.session().isRecording();
     if (key == QLatin1String("undoStack") || key == QLatin1String("redoStack")) {
-        const std::vector<UndoElement> &elements =
-            key == QLatin1String("undoStack") ? w.history().undoStack() : w.history().redoStack();
+        const std::vector<UndoElement> &elements = key == QLatin1String("undoStack")
+                                                       ? w.session().history().undoStack()
+                                                       : w.session().history().redoStack();
         Json a = Json::array();
         for (const UndoElement &u : elements)
             a.append(Json::object().set("selStart", u.selStart).set("textLen", u.textLen));

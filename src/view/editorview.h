@@ -1,12 +1,14 @@
 #pragma once
-// The on-screen editor: a scroll area that shows an EditorCore and turns the user's keys,
-// clicks and input-method text into edits of it. It holds no text of its own: it observes the
+// The on-screen editor: a scroll area that shows an EditorCore and hands the user's keys,
+// clicks and input-method text on as edits. It holds no text of its own: it observes the
 // model, shapes only the lines in sight (long lines in segments) and repaints only what a
-// change touched.
+// change touched. Input, painting and geometry live in editorinput.cpp, editorpainting.cpp
+// and editorview.cpp.
 
 #include "editoraccessibility.h"
 #include "linelayouts.h"
 #include "text/editorcore.h"
+#include "text/textmotion.h"
 
 #include <QAbstractScrollArea>
 #include <QBasicTimer>
@@ -19,7 +21,11 @@ namespace quenbry {
 class EditorView : public QAbstractScrollArea, private EditorObserver {
     Q_OBJECT
 public:
-    explicit EditorView(EditorCore &model, QWidget *parent = nullptr);
+    // The user's edits go to input (the edit session, which lets the colouring see each key),
+    // or straight to the model.
+    EditorView(EditorCore &model, EditorInput &input, QWidget *parent = nullptr);
+    explicit EditorView(EditorCore &model, QWidget *parent = nullptr)
+        : EditorView(model, model, parent) {}
     ~EditorView() override;
 
     EditorCore &model() const { return model_; }
@@ -56,6 +62,11 @@ public:
     LineLayouts &layouts() { return layouts_; }
     // Lets go of everything drawn so far and draws the view afresh.
     void repaintAll();
+
+signals:
+    // The right button came up over the text, or the keyboard asked for the context menu
+    // (Shift+F10, the Menu key): where the menu belongs, in global coordinates.
+    void contextMenuRequested(QPoint globalPos);
 
 protected:
     bool event(QEvent *event) override;
@@ -95,14 +106,7 @@ private:
     void openContextMenuAtCaret();
     void offerPrimarySelection();
 
-    // Caret movement over the text.
-    int nextPosition(int pos) const;
-    int previousPosition(int pos) const;
-    int nextWord(int pos) const;
-    int previousWord(int pos) const;
-    int endOfWord(int pos) const;
-    std::pair<int, int> wordAt(int pos) const;
-    std::pair<int, int> lineRangeAt(int pos) const;
+    // Where Up, Down, PageUp and PageDown take the caret, lines away.
     int verticalMove(int lines);
 
     // Where things are on the screen.
@@ -127,11 +131,16 @@ private:
     void flushColourRepaint();
     void restartBlink();
     void dragTo(QPoint point);
-    void emitMouseUp(QMouseEvent *event);
     void notifyAccessibility(AccessibleChange kind, int start = 0, int removed = 0,
                              int inserted = 0);
 
+    // The space around the text, as a text document leaves it.
+    static constexpr int kMargin = 4;
+    // Tab stops every 80 pixels, as Qt's text views have them.
+    static constexpr qreal kTabStop = 80;
+
     EditorCore &model_;
+    EditorInput &input_;
     LineLayouts layouts_;
     QList<QKeySequence> reserved_;
     int anchor_ = 0;
@@ -151,7 +160,7 @@ private:
     QBasicTimer blinkTimer_;
     // Mouse selection: by characters, words or lines, from the unit first pressed.
     enum class Unit { Character, Word, Line } unit_ = Unit::Character;
-    std::pair<int, int> pressedUnit_{0, 0};
+    TextRange pressedUnit_;
     bool dragging_ = false;
     QPoint dragPoint_;
     QBasicTimer autoScrollTimer_;

@@ -65,6 +65,15 @@ TEST(AboutBox, LabelsReadAtLeastFourAndAHalfToOneOnWhatIsBehindThem) {
     }
 }
 
+const QString unavailable =
+    R"({"kind": "message", "title": "Quenbry HTML Editor", "text": "System Information Is Unavailable At This Time", "buttons": "ok", "icon": "none", "answer": "default"})";
+
+// The current folder comes back when the test ends, also when an assertion ends it early.
+struct CurrentFolderGuard {
+    const QString previous = QDir::currentPath();
+    ~CurrentFolderGuard() { QDir::setCurrent(previous); }
+};
+
 TEST(SystemInfo, StartsWhatTheMachinesSettingsLeadToOrSaysItIsUnavailable) {
     QTemporaryDir withProgram, withoutProgram;
     QFile program(withProgram.filePath(QStringLiteral("MSINFO32.EXE")));
@@ -79,9 +88,7 @@ TEST(SystemInfo, StartsWhatTheMachinesSettingsLeadToOrSaysItIsUnavailable) {
         {{}, "", ""},                        // not the current folder
         {qint64(7), withProgram.path(), ""}, // a number is no path
     };
-    const QString unavailable =
-        R"({"kind": "message", "title": "Quenbry HTML Editor", "text": "System Information Is Unavailable At This Time", "buttons": "ok", "icon": "none", "answer": "default"})";
-    const QString previousFolder = QDir::currentPath();
+    const CurrentFolderGuard folderGuard;
     QDir::setCurrent(withProgram.path());
     for (const auto &[path, folder, started] : cases) {
         ScriptedDesktop desktop;
@@ -97,7 +104,6 @@ TEST(SystemInfo, StartsWhatTheMachinesSettingsLeadToOrSaysItIsUnavailable) {
                       : QStringLiteral(R"({"kind": "start", "program": "%1"})").arg(started))
             << folder.toString().toStdString();
     }
-    QDir::setCurrent(previousFolder);
 }
 
 // The desktop's own program start: a program that is not there is reported, not ignored.
@@ -107,5 +113,6 @@ TEST(SystemInfo, AProgramThatDoesNotStartGivesTheMessage) {
     desktop.machineSettings.setValue("SOFTWARE\\Microsoft\\Shared Tools\\MSINFO", "PATH",
                                      "/nonexistent/msinfo");
     EXPECT_FALSE(startSystemInfo(desktop.machineSettings, shell, desktop.dialogs, nullptr));
-    EXPECT_EQ(desktop.log.events.size(), 1u);
+    ASSERT_EQ(desktop.log.events.size(), 1u);
+    EXPECT_EQ(desktop.log.events[0].serialize(), unavailable);
 }

@@ -1154,7 +1154,9 @@ void EditorView::scrollContentsBy(int dx, int dy) {
                 std::memmove(row + shift, row, size_t(keep));
         }
         const QRect strip = dx > 0 ? QRect(0, 0, dx, height) : QRect(width + dx, 0, -dx, height);
-        exposedStrip_ = exposedStrip_.isEmpty() ? strip : exposedStrip_.united(strip);
+        // A strip still waiting to be drawn has just moved along with the rest.
+        const QRect waiting = exposedStrip_.translated(dx, 0) & viewport()->rect();
+        exposedStrip_ = waiting.isEmpty() ? strip : waiting.united(strip);
         bufferLeft_ = horizontalScrollBar()->value();
     }
     viewport()->update();

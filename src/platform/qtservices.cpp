@@ -1,5 +1,7 @@
 #include "qtservices.h"
 
+#include "filenames.h"
+
 #include <QClipboard>
 #include <QDesktopServices>
 #include <QFile>
@@ -138,7 +140,7 @@ QString QtClipboard::text() const {
 }
 
 bool QtShell::openDefault(const QString &path) {
-    return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+    return QDesktopServices::openUrl(localFileUrl(path));
 }
 
 bool QtShell::startProgram(const QString &path) {

@@ -16,6 +16,7 @@
 #include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
+#include <vector>
 
 using namespace quenbry;
 
@@ -29,7 +30,7 @@ class PipeWatch {
 public:
     explicit PipeWatch(QStringList pipes)
         : thread_([this, pipes] {
-            while (!stop_)
+            for (; !stop_; std::this_thread::sleep_for(std::chrono::milliseconds(1)))
                 for (const QString &pipe : pipes)
                     if (const int fd = ::open(QFile::encodeName(pipe), O_WRONLY | O_NONBLOCK);
                         fd >= 0) {
@@ -120,19 +121,12 @@ TEST_F(SettingsFiles, WhatIsNotAFileReadsAsAMissingStore) {
         machine.path() + QStringLiteral("/Microsoft/Shared Tools Location.ini")};
     ASSERT_TRUE(QDir(machine.path()).mkpath(QStringLiteral("Microsoft")) &&
                 QDir(user.path()).mkpath(QStringLiteral("QUENBRY")));
-    const std::pair<const char *, std::function<bool(const QByteArray &)>> plants[] = {
-        {"a named pipe",
-         [](const QByteArray &f) {
-             return ::mkfifo(f, 0644) == 0;
-         }},
-        {"a folder",
-         [](const QByteArray &f) {
-             return ::mkdir(f, 0755) == 0;
-         }},
-        {"17 MiB", [](const QByteArray &f) {
-             const int fd = ::open(f, O_WRONLY | O_CREAT, 0644);
-             return fd >= 0 && ::ftruncate(fd, 17 << 20) == 0 && ::close(fd) == 0;
-         }}};
+    std::vector<std::pair<const char *, std::function<bool(const QByteArray &)>>> plants;
+    plants.emplace_back("a named pipe", [](const QByteArray &f) { return !::mkfifo(f, 0644); });
+    plants.emplace_back("a folder", [](const QByteArray &f) { return !::mkdir(f, 0755); });
+    plants.emplace_back("17 MiB", [](const QByteArray &f) {
+        return !::close(::creat(f, 0644)) && !::truncate(f, 17 << 20);
+    });
     const QtSettingsStore userStore(QSettings::UserScope), machineStore(QSettings::SystemScope);
     ScriptedShell shell(log);
     for (const auto &[what, plant] : plants) {
@@ -141,7 +135,6 @@ TEST_F(SettingsFiles, WhatIsNotAFileReadsAsAMissingStore) {
             ASSERT_TRUE(plant(QFile::encodeName(files[i])) &&
                         ::stat(QFile::encodeName(files[i]), &planted[i]) == 0)
                 << what;
-        log.events.clear();
         dialogs.messages.clear();
         PipeWatch watch(S_ISFIFO(planted[0].st_mode)
                             ? QStringList(std::begin(files), std::end(files))

@@ -16,6 +16,7 @@
 #include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 namespace quenbry {
 namespace {
@@ -33,6 +34,9 @@ QByteArray bytesOf(const QString &path) {
 QByteArray name(const QString &path) {
     return QFile::encodeName(path);
 }
+
+// What is put in the way, and what the test calls it.
+using Plants = std::vector<std::pair<const char *, std::function<bool()>>>;
 
 // Another user's, as a file or folder planted by someone else would be (the tests run as root).
 bool giveAway(const QString &path, mode_t mode) {
@@ -95,28 +99,15 @@ TEST(PreviewFile, ReplacesWhatIsNotTheUsersOwnFile) {
     const QString victim = dir.filePath(QStringLiteral("victim.html"));
     PreviewFile file(dir.filePath(QStringLiteral("quenbry")));
     const QByteArray temp = name(file.path());
-    const std::pair<const char *, std::function<bool()>> plants[] = {
-        {"a link",
-         [&] {
-             return ::symlink(name(victim), temp) == 0;
-         }},
-        {"a hard link",
-         [&] {
-             return ::link(name(victim), temp) == 0;
-         }},
-        {"another user's file 0666",
-         [&] {
-             return QFile::copy(victim, file.path()) && giveAway(file.path(), 0666);
-         }},
-        {"a file others may read",
-         [&] {
-             return QFile::copy(victim, file.path()) && !::chmod(temp, 0644);
-         }},
-        {"a pipe",
-         [&] {
-             return ::mkfifo(temp, 0600) == 0;
-         }},
-    };
+    Plants plants;
+    plants.emplace_back("a link", [&] { return !::symlink(name(victim), temp); });
+    plants.emplace_back("a hard link", [&] { return !::link(name(victim), temp); });
+    plants.emplace_back("another user's file 0666", [&] {
+        return QFile::copy(victim, file.path()) && giveAway(file.path(), 0666);
+    });
+    plants.emplace_back("a file others may read",
+                        [&] { return QFile::copy(victim, file.path()) && !::chmod(temp, 0644); });
+    plants.emplace_back("a pipe", [&] { return !::mkfifo(temp, 0600); });
     for (const auto &[what, plant] : plants) {
         QFile secret(victim);
         ASSERT_TRUE(secret.open(QIODevice::WriteOnly) && secret.write("secret") == 6);
@@ -157,24 +148,16 @@ TEST(PreviewFile, RefusesAFolderThatIsNotTheUsersOwn) {
     QFile(victim).open(QIODevice::WriteOnly);
     ASSERT_EQ(::symlink(name(victim), name(other + QStringLiteral("/temp.html"))), 0);
     ASSERT_TRUE(giveAway(other, 0755));
-    const std::pair<const char *, std::function<bool()>> plants[] = {
-        {"a link to another user's folder",
-         [&] {
-             return ::symlink(name(other), name(folder)) == 0;
-         }},
-        {"a link to a folder of the user's own",
-         [&] {
-             return !::mkdir(name(own), 0700) && !::symlink(name(own), name(folder));
-         }},
-        {"another user's folder",
-         [&] {
-             return QDir().mkdir(folder) && giveAway(folder, 0700);
-         }},
-        {"a folder open to others",
-         [&] {
-             return QDir().mkdir(folder) && !::chmod(name(folder), 0777);
-         }},
-    };
+    Plants plants;
+    plants.emplace_back("a link to another user's folder",
+                        [&] { return !::symlink(name(other), name(folder)); });
+    plants.emplace_back("a link to a folder of the user's own", [&] {
+        return !::mkdir(name(own), 0700) && !::symlink(name(own), name(folder));
+    });
+    plants.emplace_back("another user's folder",
+                        [&] { return QDir().mkdir(folder) && giveAway(folder, 0700); });
+    plants.emplace_back("a folder open to others",
+                        [&] { return QDir().mkdir(folder) && !::chmod(name(folder), 0777); });
     for (const auto &[what, plant] : plants) {
         PreviewFile file(folder);
         ASSERT_TRUE(plant()) << what;

@@ -186,29 +186,30 @@ std::optional<Key> locate(QSettings::Scope scope, const QString &keyPath) {
     return Key{folders.front() + u'/' + name + QLatin1String(".ini"), parts.join(u'/')};
 }
 
-// Whether QSettings may open the file: it is missing, or a regular file of a settings file's
-// size. Opening a named pipe would wait for a writer that may never come, a device may never
-// end; such a file is read as missing and never written. The check opens it without waiting,
-// in case something else took its name after the first look.
-bool mayOpen(const QString &file, bool &exists) {
+enum class FileState { Missing, Regular, Unfit };
+
+// What stands under a settings file's name. Only a regular file of a settings file's size is
+// handed to QSettings: opening a named pipe would wait for a writer that may never come, a
+// device may never end. The check opens it without waiting, in case something else took its
+// name after the first look.
+FileState inspect(const QString &file) {
     const QByteArray name = QFile::encodeName(file);
     struct stat st {};
-    exists = ::stat(name.constData(), &st) == 0;
-    if (!exists)
-        return errno == ENOENT;
+    if (::stat(name.constData(), &st) != 0)
+        return errno == ENOENT ? FileState::Missing : FileState::Unfit;
     if (S_ISREG(st.st_mode) && st.st_size <= maxSettingsBytes) {
         const int fd = ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
         if (fd < 0)
-            return false; // unreadable, for QSettings as well
+            return FileState::Unfit; // unreadable, for QSettings as well
         const bool regular = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
         ::close(fd);
         if (regular)
-            return true;
+            return FileState::Regular;
     }
     qWarning("The settings file %s is not a regular file of a settings file's size; it is left "
              "alone",
              qPrintable(file));
-    return false;
+    return FileState::Unfit;
 }
 
 std::unique_ptr<QSettings> openKey(const Key &key) {
@@ -222,8 +223,7 @@ std::unique_ptr<QSettings> openKey(const Key &key) {
 
 QVariant QtSettingsStore::value(const QString &keyPath, const QString &name) const {
     const std::optional<Key> key = locate(scope_, keyPath);
-    bool exists = false;
-    if (!key || !mayOpen(key->file, exists) || !exists)
+    if (!key || inspect(key->file) != FileState::Regular)
         return {};
     const auto settings = openKey(*key);
     if (settings->status() != QSettings::NoError || !settings->contains(name))
@@ -237,10 +237,9 @@ QVariant QtSettingsStore::value(const QString &keyPath, const QString &name) con
 
 bool QtSettingsStore::setValue(const QString &keyPath, const QString &name, const QVariant &value) {
     const std::optional<Key> key = locate(scope_, keyPath);
-    bool exists = false, lockExists = false;
     // QSettings reads its lock file too when another writer seems to hold it.
-    if (!key || !mayOpen(key->file, exists) ||
-        !mayOpen(key->file + QLatin1String(".lock"), lockExists))
+    if (!key || inspect(key->file) == FileState::Unfit ||
+        inspect(key->file + QLatin1String(".lock")) == FileState::Unfit)
         return false;
     const auto settings = openKey(*key);
     if (!value.isValid())

@@ -44,8 +44,8 @@ void InstantPreview::refresh() {
         pane_->showPage(file_.path(),
                         fileName.isEmpty() ? QString() : QFileInfo(fileName).absoluteFilePath());
     } else if (file_.folderRefused()) {
-        caption += tr(" (off: %1 is not a private folder of yours)")
-                       .arg(displayFileName(file_.folder()));
+        caption +=
+            tr(" (off: %1 is not a private folder of yours)").arg(displayFileName(file_.folder()));
     } else {
         caption += tr(" (not up to date: the preview file cannot be written)");
     }

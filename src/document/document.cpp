@@ -3,6 +3,7 @@
 #include "documentfile.h"
 
 #include "buildinfo.h"
+#include "platform/filenames.h"
 
 #include <QFileInfo>
 
@@ -31,7 +32,7 @@ Document::Document(EditorBuffer &editor, Dialogs &dialogs, DocumentHost &host)
 }
 
 QString Document::displayName() const {
-    const QString name = QFileInfo(fileName_).fileName();
+    const QString name = displayFileName(QFileInfo(fileName_).fileName());
     return name.isEmpty() ? QStringLiteral("Untitled") : name;
 }
 
@@ -159,8 +160,7 @@ SaveOutcome Document::askForNameAndWrite(const QString &title) {
         const auto chosen = dialogs_.fileDialog(host_.dialogOwner(), request);
         if (!chosen)
             return SaveOutcome::Cancelled;
-        const QFileInfo info(*chosen);
-        if (info.exists() &&
+        if (currentFileStamp(*chosen) &&
             dialogs_.message(host_.dialogOwner(), kOverwriteText, kOverwriteTitle,
                              MessageButtons::YesNo, MessageIcon::Question) != MessageAnswer::Yes) {
             // The dialog comes back with the name the user had chosen.
@@ -179,8 +179,8 @@ bool Document::mayOverwriteCurrentFile() {
     if (!now || !stamp_ || *now == *stamp_)
         return true;
     // Enter keeps the other program's version: overwriting it is the step to think twice about.
-    return dialogs_.message(host_.dialogOwner(), kChangedOnDiskText.arg(fileName_), kTitle,
-                            MessageButtons::YesNoDefaultNo,
+    return dialogs_.message(host_.dialogOwner(), kChangedOnDiskText.arg(displayFileName(fileName_)),
+                            kTitle, MessageButtons::YesNoDefaultNo,
                             MessageIcon::Question) == MessageAnswer::Yes;
 }
 

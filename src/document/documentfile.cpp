@@ -2,9 +2,9 @@
 
 #include "filecodec.h"
 
+#include "platform/filenames.h"
+
 #include <QCoreApplication>
-#include <QFile>
-#include <QFileInfo>
 #include <QLocale>
 #include <QRandomGenerator>
 
@@ -36,11 +36,15 @@ QString systemReason(int error) {
 }
 
 FileResult readFailure(const QString &path, const QString &reason) {
-    return {QString(), tr("The file \"%1\" could not be opened.\n\n%2.").arg(path, reason), {}};
+    return {QString(),
+            tr("The file \"%1\" could not be opened.\n\n%2.").arg(displayFileName(path), reason),
+            {}};
 }
 
 FileResult writeFailure(const QString &path, const QString &reason) {
-    return {QString(), tr("The file \"%1\" could not be saved.\n\n%2.").arg(path, reason), {}};
+    return {QString(),
+            tr("The file \"%1\" could not be saved.\n\n%2.").arg(displayFileName(path), reason),
+            {}};
 }
 
 // Why a file of this kind cannot be a document; empty for a regular file. Opening a pipe
@@ -339,7 +343,7 @@ void ignoreFileSizeSignal() {
 }
 
 FileResult readDocumentFile(const QString &path) {
-    const QByteArray name = QFile::encodeName(path);
+    const QByteArray name = fileNameToBytes(path);
     struct stat st {};
     if (::stat(name.constData(), &st) != 0)
         return readFailure(path, systemReason(errno));
@@ -381,13 +385,24 @@ FileResult writeDocumentFile(const QString &path, QStringView text) {
     bytes.append("\r\n");
 
     // Replacing a link by a file would cut the link; the new file belongs where it points.
-    QFileInfo target(path);
-    for (int depth = 0; target.isSymLink(); ++depth) {
+    QByteArray name = fileNameToBytes(path);
+    for (int depth = 0;; ++depth) {
+        struct stat link {};
+        if (::lstat(name.constData(), &link) != 0 || !S_ISLNK(link.st_mode))
+            break;
         if (depth == kMaxLinkDepth)
             return writeFailure(path, tr("Too many levels of symbolic links"));
-        target.setFile(target.symLinkTarget());
+        QByteArray to(PATH_MAX, Qt::Uninitialized);
+        const ssize_t length = ::readlink(name.constData(), to.data(), size_t(to.size()));
+        if (length < 0 || length == to.size())
+            return writeFailure(path, systemReason(length < 0 ? errno : ENAMETOOLONG));
+        to.truncate(length);
+        const qsizetype slash = name.lastIndexOf('/');
+        name = to.startsWith('/') || slash < 0 ? to : name.left(slash + 1) + to;
     }
-    const QByteArray name = QFile::encodeName(target.filePath());
+    const qsizetype slash = name.lastIndexOf('/');
+    const QByteArray folderName =
+        slash < 0 ? QByteArray(".") : name.left(std::max<qsizetype>(slash, 1));
     FileResult result;
     struct stat st {};
     QString failure;
@@ -404,9 +419,9 @@ FileResult writeDocumentFile(const QString &path, QStringView text) {
     } else if (errno != ENOENT) {
         failure = systemReason(errno);
     } else if (struct stat folder{};
-               ::stat(QFile::encodeName(target.path()).constData(), &folder) != 0 &&
-               errno == ENOENT) {
-        failure = tr("The folder \"%1\" does not exist").arg(target.path());
+               ::stat(folderName.constData(), &folder) != 0 && errno == ENOENT) {
+        failure = tr("The folder \"%1\" does not exist")
+                      .arg(displayFileName(fileNameFromBytes(folderName)));
     } else {
         failure = createFile(name, bytes, result.stamp);
     }
@@ -417,7 +432,7 @@ FileResult writeDocumentFile(const QString &path, QStringView text) {
 
 std::optional<FileStamp> currentFileStamp(const QString &path) {
     struct stat st {};
-    if (::stat(QFile::encodeName(path).constData(), &st) != 0)
+    if (::stat(fileNameToBytes(path).constData(), &st) != 0)
         return std::nullopt;
     return stampOf(st);
 }

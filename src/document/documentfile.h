@@ -34,16 +34,22 @@ struct FileResult {
 };
 
 // Reads the whole file; on success `text` holds one character per byte. Only a regular file
-// of at most kMaxDocumentBytes is read; a pipe or a device is refused before it is opened.
-FileResult readDocumentFile(const QString &path);
+// of at most `limit` bytes is read; a pipe or a device is refused before it is opened.
+FileResult readDocumentFile(const QString &path, qint64 limit = kMaxDocumentBytes);
 
 // Writes `text` and one CR LF. A symbolic link is written through to its target. An existing
 // file is replaced by a complete new one, renamed over it, that keeps its owner, group,
 // permission bits and extended attributes; where such a replacement would differ from the
 // file (other hard links, an owner that cannot be restored, a folder that takes no new file)
-// the file itself is rewritten, after its room on the disk has been reserved. Only regular
-// files are written.
-FileResult writeDocumentFile(const QString &path, QStringView text);
+// the file itself is rewritten, after its room on the disk has been reserved and its old bytes
+// are safe in a backup (see savebackup.h). Only regular files are written, and none of more
+// than `limit` bytes, which Open would refuse.
+FileResult writeDocumentFile(const QString &path, QStringView text,
+                             qint64 limit = kMaxDocumentBytes);
+
+// The file exists and has no write permission bit at all, yet this process could write it,
+// being root: overwriting it needs the user's word.
+bool writableOnlyAsRoot(const QString &path);
 
 // A file-size limit (ulimit -f) makes a write fail with "File too large" instead of ending the
 // process, text and all. Process-wide; runs before the first file is written.

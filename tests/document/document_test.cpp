@@ -418,6 +418,9 @@ TEST_F(DocumentTest, SaveKeepsTheFileAsOthersSeeIt) {
             std::printf("skipped: no extended attributes here (or no setfattr)\n");
             continue;
         }
+        // The saving user's own state folder, for the backup of a save in place.
+        const QByteArray state = folder.filePath("state").toLocal8Bit();
+        ASSERT_EQ(::mkdir(state, 0700) | ::chown(state, c.savedBy, c.savedBy), 0);
         ASSERT_EQ(::chmod(folder.path().toLocal8Bit(), c.folderMode), 0);
         // Rewritten in place where a new file could not be the same: the same inode.
         const bool inPlace = c.hardLink || c.savedBy != root;
@@ -428,7 +431,8 @@ TEST_F(DocumentTest, SaveKeepsTheFileAsOthersSeeIt) {
             const struct rlimit limit { c.sizeLimit, c.sizeLimit };
             if (::setrlimit(RLIMIT_FSIZE, &limit) || ::setgroups(0, nullptr) ||
                 ::setresgid(c.savedBy, c.savedBy, c.savedBy) ||
-                ::setresuid(c.savedBy, c.savedBy, c.savedBy))
+                ::setresuid(c.savedBy, c.savedBy, c.savedBy) ||
+                ::setenv("XDG_STATE_HOME", state, 1))
                 ::_exit(2);
             const QString error = writeDocumentFile(file, QString(8192, 'x')).error;
             ::_exit(limited ? !error.endsWith("File too large.") : !error.isEmpty());
@@ -440,6 +444,7 @@ TEST_F(DocumentTest, SaveKeepsTheFileAsOthersSeeIt) {
         EXPECT_EQ(readBytes(file), limited ? "old" : QByteArray(8192, 'x') + "\r\n");
         EXPECT_EQ(metadata(name, inPlace), before);
         EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden), names);
+        EXPECT_EQ(QDir(state + "/quenbry").entryList(QDir::Files | QDir::Hidden), QStringList());
     }
 }
 

@@ -175,19 +175,27 @@ QString rewriteInPlace(const QByteArray &name, const QByteArray &bytes, FileStam
         return systemReason(errno);
     if (const QString why = notARegularFile(st); !why.isEmpty())
         return why;
+    // The file holds its old bytes on every way out below but one; a failed reservation may
+    // still have stamped it modified (ext2 under the ext4 driver does), and a save that
+    // changed nothing must not pass for another program's change at the next Save.
+    const auto unchanged = [&](const QString &why) {
+        const struct timespec times[2] = {st.st_atim, st.st_mtim};
+        ::futimens(file.fd, times);
+        return why;
+    };
     bool reserved = true;
     if (::fallocate(file.fd, FALLOC_FL_KEEP_SIZE, 0, off_t(bytes.size())) != 0) {
         if (errno != EOPNOTSUPP && errno != ENOSYS && errno != EINVAL)
-            return systemReason(errno);
+            return unchanged(systemReason(errno));
         reserved = false;
     }
     SaveBackupWriter backup;
     if (const QString failure = backup.create(name, file.fd, bytes); !failure.isEmpty())
-        return failure;
+        return unchanged(failure);
     // Counted after the backup, which may have taken its room from the same disk.
     if (const int error = reserved ? 0 : roomToGrow(file.fd, st, bytes.size())) {
         backup.remove();
-        return systemReason(error);
+        return unchanged(systemReason(error));
     }
     int error = writeAll(file.fd, bytes);
     if (!error && ::ftruncate(file.fd, off_t(bytes.size())) != 0)
@@ -201,7 +209,7 @@ QString rewriteInPlace(const QByteArray &name, const QByteArray &bytes, FileStam
             return tr("%1. Its previous version is kept in %2")
                 .arg(systemReason(error), backup.path());
         backup.remove();
-        return systemReason(error);
+        return unchanged(systemReason(error));
     }
     if (::fstat(file.fd, &st) != 0)
         error = errno;

@@ -66,16 +66,21 @@ QByteArray stateFolderBytes() {
 // the folders above it), and it must be the user's own and no one else's to read.
 int openStateFolder(bool create, QString &error) {
     const QByteArray path = stateFolderBytes();
+    // Why a folder could not be made (a full disk), rather than that it is missing after.
+    int notMade = 0;
     if (create) {
-        for (qsizetype slash = path.indexOf('/', 1); slash > 0;
-             slash = path.indexOf('/', slash + 1))
-            ::mkdir(path.left(slash).constData(), 0700);
-        ::mkdir(path.constData(), 0700);
+        // Each folder of the path in turn, the state folder last.
+        for (qsizetype end = 1; end <= path.size(); ++end) {
+            if (end < path.size() && path[end] != '/')
+                continue;
+            if (::mkdir(path.left(end).constData(), 0700) != 0 && errno != EEXIST && !notMade)
+                notMade = errno;
+        }
     }
     const int fd = ::open(path.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
     struct stat st {};
     if (fd < 0 || ::fstat(fd, &st) != 0) {
-        error = qt_error_string(errno);
+        error = qt_error_string(errno == ENOENT && notMade ? notMade : errno);
         if (fd >= 0)
             ::close(fd);
         return -1;
@@ -321,6 +326,8 @@ QString SaveBackupWriter::create(const QByteArray &target, int fd, const QByteAr
             fd_ = -1;
         }
     }
+    if (::pwrite(fd_, header.constData(), size_t(header.size()), 0) != header.size())
+        return failure(errno ? errno : EIO);
     QCryptographicHash oldHash(kHash);
     qint64 copied = copyBytes(fd, 0, fd_, dataOffset_, -1, &oldHash);
     if (copied >= 0) {

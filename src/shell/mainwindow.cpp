@@ -87,6 +87,9 @@ MainWindow::MainWindow(const Services &services, QWidget *parent)
     history_ = std::make_unique<History>(editor_, static_cast<HistoryHost &>(*this));
     document_ =
         std::make_unique<Document>(editor_, *services_.dialogs, static_cast<DocumentHost &>(*this));
+    // No edit makes the text longer than a file the program can save and open again.
+    editor_.setMaxLength(document_->textLimit());
+    editor_.addObserver(this);
     preview_ = std::make_unique<InstantPreview>(editor_, *document_, client);
     browserPreview_ =
         std::make_unique<BrowserPreview>(*document_, *services_.dialogs, *services_.shell, this);
@@ -110,6 +113,7 @@ MainWindow::MainWindow(const Services &services, QWidget *parent)
 MainWindow::~MainWindow() {
     // The view observes the model, which goes before the window's children do.
     delete editorView_;
+    editor_.removeObserver(this);
 }
 
 void MainWindow::addMenuKeys() {
@@ -485,6 +489,10 @@ void MainWindow::onTextChanged() {
     if (!history_->recordChange())
         return;
     colouring_.colourRegions(editor_);
+}
+
+void MainWindow::editRefused(const EditRefused &refused) {
+    document_->editRefused(refused.length);
 }
 
 void MainWindow::onKeyPress(int &keyAscii) {

@@ -24,7 +24,10 @@ class QMenu;
 
 namespace quenbry {
 
-class MainWindow : public QMainWindow, private HistoryHost, private DocumentHost {
+class MainWindow : public QMainWindow,
+                   private HistoryHost,
+                   private DocumentHost,
+                   private EditorObserver {
     Q_OBJECT
 public:
     explicit MainWindow(const Services &services, QWidget *parent = nullptr);
@@ -84,6 +87,8 @@ private:
     void disableToolbarUndoButton() override;
     void resetHistory() override { history_->reset(); }
     void endProcess() override;
+    // EditorObserver
+    void editRefused(const EditRefused &refused) override;
 
     void buildMenus();
     void buildToolbar();

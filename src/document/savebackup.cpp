@@ -73,8 +73,17 @@ int openStateFolder(bool create, QString &error) {
         for (qsizetype end = 1; end <= path.size(); ++end) {
             if (end < path.size() && path[end] != '/')
                 continue;
-            if (::mkdir(path.left(end).constData(), 0700) != 0 && errno != EEXIST && !notMade)
+            if (::mkdir(path.left(end).constData(), 0700) == 0) {
+                // A new folder's name must reach the disk as well as the backup in it.
+                const int parent = ::open(path.left(path.lastIndexOf('/', end - 1) + 1).constData(),
+                                          O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+                if (parent >= 0) {
+                    ::fsync(parent);
+                    ::close(parent);
+                }
+            } else if (errno != EEXIST && !notMade) {
                 notMade = errno;
+            }
         }
     }
     const int fd = ::open(path.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);

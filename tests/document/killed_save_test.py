@@ -93,7 +93,9 @@ def run(driver, kills, work):
     mid_save = 0
     failures = 0
     restart = script("restart.replay", ["answer yes", "start", "dump events"])
-    rng = random.Random(int(os.environ.get("KILL_SEED", time.time())))
+    seed = int(os.environ.get("KILL_SEED", time.time()))
+    print(f"KILL_SEED={seed}")
+    rng = random.Random(seed)
     for attempt in range(kills):
         reset()
         proc = subprocess.Popen([driver, save], env=env, stdout=subprocess.DEVNULL,

@@ -65,7 +65,8 @@ int EditorCore::lastIndexOf(QChar c, int from) const {
 
 bool EditorCore::fits(int removeLength, qsizetype insertLength) {
     const qint64 newLength = qint64(length()) - removeLength + insertLength;
-    if (newLength <= std::max(maxLength_, longestPutIn_))
+    // An edit that does not lengthen the text is always made, whatever the limit came to be.
+    if (newLength <= std::max({maxLength_, longestPutIn_, length()}))
         return true;
     for (EditorObserver *o : observers_)
         o->editRefused({newLength});

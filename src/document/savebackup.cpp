@@ -219,6 +219,12 @@ std::optional<QByteArray> hashOfFile(int fd, qint64 size) {
     return hash.result();
 }
 
+// Looked at before it is opened: opening a device may act, and a pipe would wait.
+bool isRegularFile(const QByteArray &path) {
+    struct stat st {};
+    return ::lstat(path.constData(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
 bool isBackupName(const QByteArray &name, const char *suffix) {
     return name.startsWith(kPrefix) && name.endsWith(suffix);
 }
@@ -411,8 +417,10 @@ std::vector<SaveBackup> interruptedSaves() {
                      (folderPath + '/' + name).constData());
             continue;
         }
-        Fd target(::open(h->target.constData(),
-                         O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+        Fd target(!isRegularFile(h->target)
+                      ? -1
+                      : ::open(h->target.constData(),
+                               O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
         if (target.fd >= 0) {
             const std::optional<QByteArray> asNew = hashOfFile(target.fd, h->newSize);
             const std::optional<QByteArray> asOld =
@@ -457,10 +465,12 @@ QString restoreSaveBackup(const SaveBackup &backup) {
     // A link put in the file's place is not followed: the old bytes go to the file they came
     // from, or to a new one of that name.
     constexpr int flags = O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
+    struct stat st {};
+    if (::lstat(h->target.constData(), &st) == 0 && !S_ISREG(st.st_mode))
+        return failure(tr("It is no longer a regular file"));
     Fd target(::open(h->target.constData(), flags));
     if (target.fd < 0 && errno == ENOENT)
         target.fd = ::open(h->target.constData(), flags | O_CREAT | O_EXCL, 0666);
-    struct stat st {};
     if (target.fd < 0 || ::fstat(target.fd, &st) != 0)
         return failure(qt_error_string(errno));
     if (!S_ISREG(st.st_mode))

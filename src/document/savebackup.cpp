@@ -325,20 +325,21 @@ QString SaveBackupWriter::create(const QByteArray &target, int fd, const QByteAr
     for (int attempt = 0; fd_ < 0; ++attempt) {
         if (attempt == 100)
             return failure(EEXIST);
-        name_ = kPrefix + QByteArray::number(created) + '-' +
-                QByteArray::number(QRandomGenerator::global()->generate(), 36) + kSuffix + kPartial;
-        fd_ = ::openat(folder_, name_.constData(),
-                       O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
-        if (fd_ < 0 && errno != EEXIST) {
-            const int e = errno;
-            name_.clear();
-            return failure(e);
-        }
+        const QByteArray name = kPrefix + QByteArray::number(created) + '-' +
+                                QByteArray::number(QRandomGenerator::global()->generate(), 36) +
+                                kSuffix + kPartial;
+        const int fd = ::openat(folder_, name.constData(),
+                                O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
+        if (fd < 0 && errno == EEXIST)
+            continue;
+        if (fd < 0)
+            return failure(errno);
         struct stat st {};
-        if (fd_ >= 0 &&
-            (::flock(fd_, LOCK_EX) != 0 || ::fstat(fd_, &st) != 0 || st.st_nlink == 0)) {
-            ::close(fd_);
-            fd_ = -1;
+        if (::flock(fd, LOCK_EX) == 0 && ::fstat(fd, &st) == 0 && st.st_nlink > 0) {
+            fd_ = fd;
+            name_ = name;
+        } else {
+            ::close(fd);
         }
     }
     if (::pwrite(fd_, header.constData(), size_t(header.size()), 0) != header.size())

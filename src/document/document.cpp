@@ -6,6 +6,7 @@
 #include "platform/filenames.h"
 
 #include <QFileInfo>
+#include <QLocale>
 
 namespace quenbry {
 
@@ -21,6 +22,7 @@ const QString kOverwriteText =
 const QString kOverwriteTitle = QStringLiteral("Save File");
 const QString kChangedOnDiskText =
     QStringLiteral("The file %1 has been changed on disk since it was opened. Overwrite it?");
+const QString kReadOnlyText = QStringLiteral("The file is read-only. Save it anyway?");
 
 } // namespace
 
@@ -100,7 +102,7 @@ void Document::open() {
 }
 
 void Document::openFile(const QString &path) {
-    FileResult read = readDocumentFile(path);
+    FileResult read = readDocumentFile(path, fileLimit_);
     if (read.ok()) {
         // The name is in place before the change handling of the new text runs.
         fileName_ = path;
@@ -184,8 +186,21 @@ bool Document::mayOverwriteCurrentFile() {
                             MessageIcon::Question) == MessageAnswer::Yes;
 }
 
+void Document::editRefused(qint64 length) {
+    const QLocale locale;
+    showError(QStringLiteral("The edit was not made.\n\nIt would make the page %1 bytes long, more "
+                             "than the %2 the editor can open again.")
+                  .arg(locale.toString(length + 2), locale.formattedDataSize(fileLimit_, 0)));
+}
+
 bool Document::write(const QString &path) {
-    const FileResult result = writeDocumentFile(path, editor_.text());
+    // Root may write any file, but a file that no one may write by its permission bits was
+    // meant to stay as it is: the user says so before it changes, and Enter keeps it.
+    if (writableOnlyAsRoot(path) &&
+        dialogs_.message(host_.dialogOwner(), kReadOnlyText, kTitle, MessageButtons::YesNoDefaultNo,
+                         MessageIcon::Question) != MessageAnswer::Yes)
+        return false;
+    const FileResult result = writeDocumentFile(path, editor_.text(), fileLimit_);
     if (!result.ok()) {
         showError(result.error);
         return false;

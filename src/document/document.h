@@ -64,6 +64,15 @@ public:
         fileHoldsText_ = false;
     }
 
+    // The largest file Open reads and Save writes: kMaxDocumentBytes, smaller in tests. The
+    // text may hold two characters fewer, since a save adds a CR LF.
+    qint64 fileLimit() const { return fileLimit_; }
+    void setFileLimit(qint64 bytes) { fileLimit_ = bytes; }
+    int textLimit() const { return int(fileLimit_ - 2); }
+    // The editor refused an edit that would have made the text `length` characters long; the
+    // user is told why.
+    void editRefused(qint64 length);
+
     // The file's name without its folder, "Untitled" without a file.
     QString displayName() const;
     // "Quenbry HTML Editor (name)", with the display name.
@@ -114,6 +123,7 @@ private:
     QString defaultExt_;
     // The current file as it was read or last written.
     std::optional<FileStamp> stamp_;
+    qint64 fileLimit_ = kMaxDocumentBytes;
     bool modified_ = false;
     // The text is exactly what was last read from or written to the current file.
     bool fileHoldsText_ = false;

@@ -4,6 +4,7 @@
 
 #include "buildinfo.h"
 #include "commands/editcommands.h"
+#include "document/savebackup.h"
 #include "info/aboutbox.h"
 #include "info/help.h"
 #include "platform/twips.h"
@@ -13,6 +14,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QFileInfo>
 #include <QMenu>
 #include <QMenuBar>
 #include <QProxyStyle>
@@ -85,6 +87,9 @@ MainWindow::MainWindow(const Services &services, QWidget *parent)
     history_ = std::make_unique<History>(editor_, static_cast<HistoryHost &>(*this));
     document_ =
         std::make_unique<Document>(editor_, *services_.dialogs, static_cast<DocumentHost &>(*this));
+    // No edit makes the text longer than a file the program can save and open again.
+    editor_.setMaxLength(document_->textLimit());
+    editor_.addObserver(this);
     preview_ = std::make_unique<InstantPreview>(editor_, *document_, client);
     browserPreview_ =
         std::make_unique<BrowserPreview>(*document_, *services_.dialogs, *services_.shell, this);
@@ -108,6 +113,7 @@ MainWindow::MainWindow(const Services &services, QWidget *parent)
 MainWindow::~MainWindow() {
     // The view observes the model, which goes before the window's children do.
     delete editorView_;
+    editor_.removeObserver(this);
 }
 
 void MainWindow::addMenuKeys() {
@@ -369,6 +375,39 @@ void MainWindow::startUp(const QString &fileToOpen) {
     editorView_->setFocus();
     if (!fileToOpen.isEmpty())
         document_->openFile(fileToOpen);
+    offerInterruptedSaves();
+}
+
+void MainWindow::offerInterruptedSaves() {
+    const QString title = QString::fromLatin1(applicationTitle);
+    const auto ask = [&](const QString &text, MessageButtons buttons, MessageIcon icon) {
+        return services_.dialogs->message(this, text, title, buttons, icon);
+    };
+    for (const SaveBackup &backup : interruptedSaves()) {
+        const QString question =
+            QStringLiteral("The save of %1 was interrupted. Restore the previous version from %2?")
+                .arg(backup.targetName(), backup.file);
+        QString error;
+        switch (ask(question, MessageButtons::YesNoCancel, MessageIcon::Question)) {
+        case MessageAnswer::Yes:
+            error = restoreSaveBackup(backup);
+            // The page named on the command line may be that file, torn: the editor shows
+            // what the file now holds.
+            if (error.isEmpty() && !document_->fileName().isEmpty() &&
+                QFileInfo(document_->fileName()).canonicalFilePath() == backup.targetName())
+                document_->openFile(document_->fileName());
+            break;
+        case MessageAnswer::No:
+            if (ask(QStringLiteral("The previous version will be deleted for good. Delete it?"),
+                    MessageButtons::YesNoDefaultNo, MessageIcon::Question) == MessageAnswer::Yes)
+                error = deleteSaveBackup(backup);
+            break;
+        default:
+            break;
+        }
+        if (!error.isEmpty())
+            ask(error, MessageButtons::Ok, MessageIcon::Critical);
+    }
 }
 
 void MainWindow::closeEvent(QCloseEvent *event) {
@@ -450,6 +489,10 @@ void MainWindow::onTextChanged() {
     if (!history_->recordChange())
         return;
     colouring_.colourRegions(editor_);
+}
+
+void MainWindow::editRefused(const EditRefused &refused) {
+    document_->editRefused(refused.length);
 }
 
 void MainWindow::onKeyPress(int &keyAscii) {

@@ -24,14 +24,18 @@ class QMenu;
 
 namespace quenbry {
 
-class MainWindow : public QMainWindow, private HistoryHost, private DocumentHost {
+class MainWindow : public QMainWindow,
+                   private HistoryHost,
+                   private DocumentHost,
+                   private EditorObserver {
     Q_OBJECT
 public:
     explicit MainWindow(const Services &services, QWidget *parent = nullptr);
     ~MainWindow() override;
 
     // The start-up sequence; runs once, when the window is first shown. A file named on the
-    // command line is opened at its end, as File > Open opens the file chosen in its dialog.
+    // command line is opened near its end, as File > Open opens the file chosen in its dialog;
+    // then the backups of saves that were cut short are offered back.
     void startUp(const QString &fileToOpen = {});
 
     // What the process does when a command ends it (Exit, or the close of the window).
@@ -83,6 +87,8 @@ private:
     void disableToolbarUndoButton() override;
     void resetHistory() override { history_->reset(); }
     void endProcess() override;
+    // EditorObserver
+    void editRefused(const EditRefused &refused) override;
 
     void buildMenus();
     void buildToolbar();
@@ -95,6 +101,9 @@ private:
     ImageButton *requiredToolButton(const char *name) const;
     QAbstractButton *requiredHiddenButton(const char *name) const;
 
+    // The end of start-up: each backup that a save cut short left behind, newest first, is
+    // offered back (Yes), deleted after a second question (No), or kept for the next start.
+    void offerInterruptedSaves();
     // Whether the window may close: the close deletes the preview file and saves without asking.
     bool shutDown();
     void layoutEditor();

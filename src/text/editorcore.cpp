@@ -63,17 +63,23 @@ int EditorCore::lastIndexOf(QChar c, int from) const {
     return text_.lastIndexOf(c.unicode(), from);
 }
 
-bool EditorCore::fits(int removeLength, qsizetype insertLength) const {
-    if (insertLength <= maxLength - (length() - removeLength))
+bool EditorCore::fits(int removeLength, qsizetype insertLength) {
+    const qint64 newLength = qint64(length()) - removeLength + insertLength;
+    // An edit that does not lengthen the text is always made, whatever the limit came to be.
+    if (newLength <= std::max({maxLength_, longestPutIn_, length()}))
         return true;
-    // Document files are refused long before this; only an absurd paste can get here.
-    qWarning("The editor cannot hold more than %d characters; the edit was not made.", maxLength);
+    for (EditorObserver *o : observers_)
+        o->editRefused({newLength});
     return false;
 }
 
 void EditorCore::setText(QString text) {
-    if (!fits(length(), text.size()))
+    if (text.size() > kLengthBound) {
+        for (EditorObserver *o : observers_)
+            o->editRefused({text.size()});
         return;
+    }
+    longestPutIn_ = std::max(longestPutIn_, int(text.size()));
     if (text.size() == length() && text == this->text()) {
         // Nothing changes, so nothing is notified but the caret going to the start.
         setSelection(0, 0);
@@ -250,6 +256,11 @@ std::vector<ColourRun> EditorCore::colourRuns() const {
 }
 
 void EditorCore::typeCharacter(int code) {
+    // A character that cannot go in is refused before its key press is heard of: the colouring
+    // would count it as typed.
+    const bool types = code != '\b' && code != 27;
+    if (types && !fits(selLength_, code == '\r' || code == '\n' ? 2 : 1))
+        return;
     int keyAscii = code;
     if (onKeyPress)
         onKeyPress(keyAscii);

@@ -8,6 +8,7 @@
 #include "gapbuffer.h"
 #include "lineindex.h"
 
+#include <algorithm>
 #include <climits>
 #include <optional>
 
@@ -38,6 +39,12 @@ struct SelectionChanged {
     int oldLength = 0;
 };
 
+// An edit was not made: the text would have become `length` characters long, more than the
+// model may hold. Nothing changed.
+struct EditRefused {
+    qint64 length = 0;
+};
+
 // Told of every change after the model has made it and before the notifications
 // (EditorBuffer's onChange, onSelChange) run, so that what they do meets a view in step.
 class EditorObserver {
@@ -46,6 +53,7 @@ public:
     virtual void textReplaced(const TextReplaced &) {}
     virtual void coloursChanged(const ColoursChanged &) {}
     virtual void selectionChanged(const SelectionChanged &) {}
+    virtual void editRefused(const EditRefused &) {}
 };
 
 class EditorCore : public EditorBuffer {
@@ -117,13 +125,20 @@ public:
     void addObserver(EditorObserver *observer);
     void removeObserver(EditorObserver *observer);
 
-    // The most characters the model holds; an edit that would make the text longer is not
-    // made. Half the int range leaves the gap buffers room to grow.
-    static constexpr int maxLength = INT_MAX / 2;
+    // The most characters the model can hold at all: half the int range leaves the gap
+    // buffers room to grow.
+    static constexpr int kLengthBound = INT_MAX / 2;
+    // The program's own limit (what it can save and open again): an edit that would make the
+    // text longer is not made, and the observers are told. A text put in whole (an opened file)
+    // may be longer; edits may then make the text as long as the longest such text, never
+    // longer, so that Undo and Redo always find room for what they bring back.
+    void setMaxLength(int length) { maxLength_ = std::clamp(length, 0, kLengthBound); }
+    int maxLength() const { return maxLength_; }
 
 private:
-    // Whether replacing removeLength characters by insertLength ones stays within maxLength.
-    bool fits(int removeLength, qsizetype insertLength) const;
+    // Whether replacing removeLength characters by insertLength ones stays within the limit;
+    // the observers hear of an edit that does not.
+    bool fits(int removeLength, qsizetype insertLength);
     void replace(int start, int removeLength, const QString &inserted, int caretAfter);
     // Tells the observers, then the notifications, of a replacement already made.
     void notifyReplaced(const TextReplaced &change, int oldStart, int oldLength);
@@ -137,6 +152,8 @@ private:
     LineIndex lines_;
     std::vector<Rgb> palette_;
     Rgb defaultColour_ = rgb(0, 0, 0);
+    int maxLength_ = kLengthBound;
+    int longestPutIn_ = 0; // the longest text put in whole
     int selStart_ = 0;
     int selLength_ = 0;
     std::optional<quint8> pendingColour_;

@@ -5,6 +5,9 @@
 // output; the owner is registered in a private home first, so no message box waits. Runs on
 // the platform the environment names (scripts/bench: offscreen; DISPLAY and
 // QT_QPA_PLATFORM=xcb for a real X server). Prints a table; run by hand on a quiet machine.
+//
+// startup_bench [RUNS] [PAGE_MIB]: with PAGE_MIB, a generated page of that many MiB is named on
+// the command line, so the start-up includes opening it (512 is the largest page Open reads).
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
@@ -15,15 +18,31 @@
 
 namespace {
 
-// The resident set of a running process, in MiB, from /proc.
-double residentMiB(qint64 pid) {
+// A line of a running process's /proc status in MiB: VmRSS (resident now) or VmHWM (its peak).
+double statusMiB(qint64 pid, const QByteArray &key) {
     QFile status(QStringLiteral("/proc/%1/status").arg(pid));
     if (!status.open(QIODevice::ReadOnly))
         return -1;
     for (const QByteArray &line : status.readAll().split('\n'))
-        if (line.startsWith("VmRSS:"))
-            return line.mid(6).trimmed().split(' ').value(0).toDouble() / 1024.0;
+        if (line.startsWith(key + ':'))
+            return line.mid(key.size() + 1).trimmed().split(' ').value(0).toDouble() / 1024.0;
     return -1;
+}
+
+// A page of `mib` MiB of ordinary markup lines.
+QString writePage(const QTemporaryDir &home, int mib) {
+    const QString path = home.filePath(QStringLiteral("page.html"));
+    QFile page(path);
+    if (!page.open(QIODevice::WriteOnly))
+        return {};
+    const QByteArray line = "<p class=\"x\">Hello, world &amp; some text of a page</p>\r\n";
+    const qint64 size = qint64(mib) << 20;
+    QByteArray chunk;
+    while (chunk.size() < (1 << 20))
+        chunk += line;
+    for (qint64 written = 0; written < size;)
+        written += page.write(chunk.constData(), std::min<qint64>(chunk.size(), size - written));
+    return path;
 }
 
 double median(std::vector<double> v) {
@@ -36,6 +55,7 @@ double median(std::vector<double> v) {
 int main(int argc, char **argv) {
     const QString program = QStringLiteral(QUENBRY_PROGRAM);
     const int runs = argc > 1 ? std::max(1, atoi(argv[1])) : 15;
+    const int pageMiB = argc > 2 ? std::max(0, atoi(argv[2])) : 0;
     QTemporaryDir home;
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("HOME"), home.path());
@@ -49,17 +69,19 @@ int main(int argc, char **argv) {
         std::fprintf(stderr, "cannot run %s\n", qPrintable(program));
         return 1;
     }
+    env.insert(QStringLiteral("XDG_STATE_HOME"), home.filePath(QStringLiteral("state")));
     env.insert(QStringLiteral("QUENBRY_STARTUP_PROBE"), QStringLiteral("1"));
+    const QStringList arguments = pageMiB ? QStringList(writePage(home, pageMiB)) : QStringList();
 
-    std::vector<double> ms, mib;
+    std::vector<double> ms, mib, peak;
     for (int i = 0; i < runs; ++i) {
         QProcess p;
         p.setProcessEnvironment(env);
         p.setStandardErrorFile(QProcess::nullDevice());
         QElapsedTimer t;
         t.start();
-        p.start(program, {});
-        while (!p.canReadLine() && p.waitForReadyRead(30000)) {
+        p.start(program, arguments);
+        while (!p.canReadLine() && p.waitForReadyRead(120000)) {
         }
         const double elapsed = t.nsecsElapsed() / 1e6;
         if (p.readLine().trimmed() != "started") {
@@ -67,7 +89,8 @@ int main(int argc, char **argv) {
             return 1;
         }
         ms.push_back(elapsed);
-        mib.push_back(residentMiB(p.processId()));
+        mib.push_back(statusMiB(p.processId(), "VmRSS"));
+        peak.push_back(statusMiB(p.processId(), "VmHWM"));
         p.terminate();
         if (!p.waitForFinished(5000))
             p.kill();
@@ -77,6 +100,8 @@ int main(int argc, char **argv) {
                 qgetenv("QT_QPA_PLATFORM").isEmpty() ? "the default platform"
                                                      : qgetenv("QT_QPA_PLATFORM").constData(),
                 runs);
+    if (pageMiB)
+        std::printf("opening a page of %d MiB named on the command line\n", pageMiB);
     std::printf("%-28s %10s %10s %10s\n", "", "best", "median", "worst");
     std::printf("%-28s %10.1f %10.1f %10.1f\n", "to the end of start-up, ms",
                 *std::min_element(ms.begin(), ms.end()), median(ms),
@@ -84,5 +109,8 @@ int main(int argc, char **argv) {
     std::printf("%-28s %10.1f %10.1f %10.1f\n", "resident memory, MiB",
                 *std::min_element(mib.begin(), mib.end()), median(mib),
                 *std::max_element(mib.begin(), mib.end()));
+    std::printf("%-28s %10.1f %10.1f %10.1f\n", "peak memory, MiB",
+                *std::min_element(peak.begin(), peak.end()), median(peak),
+                *std::max_element(peak.begin(), peak.end()));
     return 0;
 }

@@ -21,6 +21,7 @@
 #include <cstdio>
 #include <cstring>
 #include <optional>
+#include <vector>
 
 namespace {
 
@@ -49,15 +50,26 @@ int registerOwner(int argc, char **argv) {
     return 0;
 }
 
+// The arguments for the command line: what the toolkit left of its part, then "--" and the
+// names after it as they were given.
+QStringList programArguments(int argc, char **argv, const std::vector<const char *> &names) {
+    std::vector<const char *> arguments(argv, argv + argc);
+    arguments.insert(arguments.end(), names.begin(), names.end());
+    return quenbry::argumentsFromBytes(arguments);
+}
+
 // --help and --version are answered on a terminal too, where there may be no display for the
 // toolkit to open: they are read before it opens one. Anything else waits for the toolkit,
 // which takes its own options (-platform, -display) out first.
-std::optional<int> answerWithoutDisplay(int argc, char **argv) {
+std::optional<int> answerWithoutDisplay(int argc, char **argv,
+                                        const std::vector<const char *> &names) {
     if (std::none_of(argv + 1, argv + argc, [](const char *a) { return a[0] == '-'; }))
         return std::nullopt;
-    QCoreApplication app(argc, argv);
+    std::vector<char *> copy(argv, argv + argc);
+    copy.push_back(nullptr);
+    QCoreApplication app(argc, copy.data());
     const quenbry::CommandLine commandLine =
-        quenbry::parseCommandLine(QCoreApplication::arguments());
+        quenbry::parseCommandLine(programArguments(argc, copy.data(), names));
     if (commandLine.action != quenbry::CommandLine::Help &&
         commandLine.action != quenbry::CommandLine::Version)
         return std::nullopt;
@@ -73,11 +85,17 @@ int main(int argc, char **argv) {
     std::signal(SIGXFSZ, SIG_IGN);
     if (argc > 1 && std::strcmp(argv[1], "--register-owner") == 0)
         return registerOwner(argc, argv);
-    if (const std::optional<int> status = answerWithoutDisplay(argc, argv))
+    // The names after "--" are kept from the toolkit, which would take -reverse or -style for
+    // options of its own and remove them.
+    int toolkitArgc = quenbry::toolkitArgumentCount(argc, argv);
+    std::vector<char *> toolkitArgv(argv, argv + toolkitArgc);
+    toolkitArgv.push_back(nullptr);
+    const std::vector<const char *> names(argv + toolkitArgc, argv + argc);
+    if (const std::optional<int> status = answerWithoutDisplay(toolkitArgc, argv, names))
         return *status;
 
     quenbry::prepareWebEngineEnvironment();
-    QApplication app(argc, argv);
+    QApplication app(toolkitArgc, toolkitArgv.data());
     QApplication::setApplicationName(QString::fromLatin1(quenbry::applicationTitle));
     QApplication::setApplicationVersion(QString::fromLatin1(quenbry::applicationVersion));
     // Lets the desktop match our windows to the installed .desktop entry and its icon.
@@ -87,7 +105,8 @@ int main(int argc, char **argv) {
     // the main window ends the process itself.
     QApplication::setQuitOnLastWindowClosed(false);
 
-    const quenbry::CommandLine commandLine = quenbry::parseCommandLine(QApplication::arguments());
+    const quenbry::CommandLine commandLine =
+        quenbry::parseCommandLine(programArguments(toolkitArgc, toolkitArgv.data(), names));
     if (commandLine.action == quenbry::CommandLine::Error) {
         std::fprintf(stderr, "%s: %s\n", argv[0], qPrintable(commandLine.message));
         return 2;

@@ -3,8 +3,10 @@
 #include "documentfile.h"
 
 #include "buildinfo.h"
+#include "platform/filenames.h"
 
 #include <QFileInfo>
+#include <QLocale>
 
 namespace quenbry {
 
@@ -20,6 +22,7 @@ const QString kOverwriteText =
 const QString kOverwriteTitle = QStringLiteral("Save File");
 const QString kChangedOnDiskText =
     QStringLiteral("The file %1 has been changed on disk since it was opened. Overwrite it?");
+const QString kReadOnlyText = QStringLiteral("The file is read-only. Save it anyway?");
 
 } // namespace
 
@@ -29,6 +32,13 @@ Document::Document(EditSession &session, Dialogs &dialogs, DocumentHost &host)
     , dialogs_(dialogs)
     , host_(host) {
     session_.addListener(this);
+    // No edit makes the text longer than a file the program can save and open again.
+    editor_.setMaxLength(textLimit());
+}
+
+void Document::setFileLimit(qint64 bytes) {
+    fileLimit_ = bytes;
+    editor_.setMaxLength(textLimit());
 }
 
 Document::~Document() {
@@ -36,7 +46,7 @@ Document::~Document() {
 }
 
 QString Document::displayName() const {
-    const QString name = QFileInfo(fileName_).fileName();
+    const QString name = displayFileName(QFileInfo(fileName_).fileName());
     return name.isEmpty() ? QStringLiteral("Untitled") : name;
 }
 
@@ -101,7 +111,7 @@ void Document::open() {
 }
 
 void Document::openFile(const QString &path) {
-    FileResult read = readDocumentFile(path);
+    FileResult read = readDocumentFile(path, fileLimit_);
     if (read.ok()) {
         // The name is in place before the change handling of the new text runs.
         fileName_ = path;
@@ -162,8 +172,7 @@ SaveOutcome Document::askForNameAndWrite(const QString &title) {
         const auto chosen = dialogs_.fileDialog(host_.dialogOwner(), request);
         if (!chosen)
             return SaveOutcome::Cancelled;
-        const QFileInfo info(*chosen);
-        if (info.exists() &&
+        if (currentFileStamp(*chosen) &&
             dialogs_.message(host_.dialogOwner(), kOverwriteText, kOverwriteTitle,
                              MessageButtons::YesNo, MessageIcon::Question) != MessageAnswer::Yes) {
             // The dialog comes back with the name the user had chosen.
@@ -182,13 +191,26 @@ bool Document::mayOverwriteCurrentFile() {
     if (!now || !stamp_ || *now == *stamp_)
         return true;
     // Enter keeps the other program's version: overwriting it is the step to think twice about.
-    return dialogs_.message(host_.dialogOwner(), kChangedOnDiskText.arg(fileName_), kTitle,
-                            MessageButtons::YesNoDefaultNo,
+    return dialogs_.message(host_.dialogOwner(), kChangedOnDiskText.arg(displayFileName(fileName_)),
+                            kTitle, MessageButtons::YesNoDefaultNo,
                             MessageIcon::Question) == MessageAnswer::Yes;
 }
 
+void Document::editRefused(qint64 length) {
+    const QLocale locale;
+    showError(QStringLiteral("The edit was not made.\n\nIt would make the page %1 bytes long, more "
+                             "than the %2 the editor can open again.")
+                  .arg(locale.toString(length + 2), locale.formattedDataSize(fileLimit_, 0)));
+}
+
 bool Document::write(const QString &path) {
-    const FileResult result = writeDocumentFile(path, editor_.text());
+    // Root may write any file, but a file that no one may write by its permission bits was
+    // meant to stay as it is: the user says so before it changes, and Enter keeps it.
+    if (writableOnlyAsRoot(path) &&
+        dialogs_.message(host_.dialogOwner(), kReadOnlyText, kTitle, MessageButtons::YesNoDefaultNo,
+                         MessageIcon::Question) != MessageAnswer::Yes)
+        return false;
+    const FileResult result = writeDocumentFile(path, editor_.text(), fileLimit_);
     if (!result.ok()) {
         showError(result.error);
         return false;

@@ -56,6 +56,13 @@ public:
     // when it is complete, and Save when it has written the text.
     bool modified() const { return session_.modified(); }
 
+    // The largest file Open reads and Save writes: kMaxDocumentBytes, smaller in tests. The
+    // text may hold two characters fewer, since a save adds a CR LF.
+    qint64 fileLimit() const { return fileLimit_; }
+    // Also keeps the editor's text within what a save can write: no edit makes it longer.
+    void setFileLimit(qint64 bytes);
+    int textLimit() const { return int(fileLimit_ - 2); }
+
     // The file's name without its folder, "Untitled" without a file.
     QString displayName() const;
     // "Quenbry HTML Editor (name)", with the display name.
@@ -100,16 +107,20 @@ private:
     bool write(const QString &path);
     // EditSessionListener
     void textChanged() override { fileHoldsText_ = false; }
+    // The editor refused an edit that would have made the text `length` characters long; the
+    // user is told why.
+    void editRefused(qint64 length) override;
     void showError(const QString &text);
 
     EditSession &session_;
-    EditorBuffer &editor_;
+    EditorCore &editor_;
     Dialogs &dialogs_;
     DocumentHost &host_;
     QString fileName_;
     QString defaultExt_;
     // The current file as it was read or last written.
     std::optional<FileStamp> stamp_;
+    qint64 fileLimit_ = kMaxDocumentBytes;
     // The text is exactly what was last read from or written to the current file.
     bool fileHoldsText_ = false;
 };

@@ -1,10 +1,11 @@
 #include "documentfile.h"
 
 #include "filecodec.h"
+#include "savebackup.h"
+
+#include "platform/filenames.h"
 
 #include <QCoreApplication>
-#include <QFile>
-#include <QFileInfo>
 #include <QLocale>
 #include <QRandomGenerator>
 
@@ -15,6 +16,7 @@
 #include <fcntl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <sys/xattr.h>
 #include <unistd.h>
 #include <utility>
@@ -35,11 +37,15 @@ QString systemReason(int error) {
 }
 
 FileResult readFailure(const QString &path, const QString &reason) {
-    return {QString(), tr("The file \"%1\" could not be opened.\n\n%2.").arg(path, reason), {}};
+    return {QString(),
+            tr("The file \"%1\" could not be opened.\n\n%2.").arg(displayFileName(path), reason),
+            {}};
 }
 
 FileResult writeFailure(const QString &path, const QString &reason) {
-    return {QString(), tr("The file \"%1\" could not be saved.\n\n%2.").arg(path, reason), {}};
+    return {QString(),
+            tr("The file \"%1\" could not be saved.\n\n%2.").arg(displayFileName(path), reason),
+            {}};
 }
 
 // Why a file of this kind cannot be a document; empty for a regular file. Opening a pipe
@@ -56,10 +62,10 @@ QString notARegularFile(const struct stat &st) {
     return tr("It is a device, not a file");
 }
 
-QString tooLarge(qint64 size) {
+QString tooLarge(qint64 size, qint64 limit) {
     const QLocale locale;
     return tr("It holds %1, more than the %2 the editor can hold")
-        .arg(locale.formattedDataSize(size), locale.formattedDataSize(kMaxDocumentBytes, 0));
+        .arg(locale.formattedDataSize(size), locale.formattedDataSize(limit, 0));
 }
 
 FileStamp stampOf(const struct stat &st) {
@@ -143,32 +149,78 @@ bool beyondSizeLimit(qint64 size) {
            rlim_t(size) > limit.rlim_cur;
 }
 
+// Without a reservation the free room is counted instead: the file takes the blocks it does
+// not have yet, and a file system like ext2 needs about one block in a thousand more for its
+// own bookkeeping (indirect blocks). Root may use the blocks kept for it.
+int roomToGrow(int fd, const struct stat &st, qint64 newSize) {
+    struct statvfs vfs {};
+    if (::fstatvfs(fd, &vfs) != 0 || vfs.f_frsize == 0)
+        return 0; // unknown: the write itself will tell, and the old bytes go back
+    const qint64 block = qint64(vfs.f_frsize);
+    const qint64 growth = (newSize + block - 1) / block * block - qint64(st.st_blocks) * 512;
+    if (growth <= 0)
+        return 0;
+    const qint64 needed = growth + growth / 256 + 4 * block;
+    const qint64 free = qint64(::geteuid() == 0 ? vfs.f_bfree : vfs.f_bavail) * block;
+    return free >= needed ? 0 : ENOSPC;
+}
+
 // The file under its own name, rewritten: it stays the same file for every name and owner.
-// Its room on the disk is reserved first, so that a full disk or a size limit is found before
-// the old text is touched.
+// Its room on the disk is reserved or counted first, and its old bytes are copied to a backup,
+// so that neither a full disk, a size limit nor a crash half-way through costs the old text.
 QString rewriteInPlace(const QByteArray &name, const QByteArray &bytes, FileStamp &stamp) {
     if (beyondSizeLimit(bytes.size()))
         return systemReason(EFBIG);
-    Descriptor file(::open(name.constData(), O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    // Read as well as written: the old bytes go to the backup first.
+    Descriptor file(::open(name.constData(), O_RDWR | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
     struct stat st {};
     if (file.fd < 0 || ::fstat(file.fd, &st) != 0)
         return systemReason(errno);
     if (const QString why = notARegularFile(st); !why.isEmpty())
         return why;
-    if (::fallocate(file.fd, FALLOC_FL_KEEP_SIZE, 0, off_t(bytes.size())) != 0 &&
-        errno != EOPNOTSUPP && errno != ENOSYS && errno != EINVAL)
-        return systemReason(errno);
+    // The file holds its old bytes on every way out below but one; a failed reservation may
+    // still have stamped it modified (ext2 under the ext4 driver does), and a save that
+    // changed nothing must not pass for another program's change at the next Save.
+    const auto unchanged = [&](const QString &why) {
+        const struct timespec times[2] = {st.st_atim, st.st_mtim};
+        ::futimens(file.fd, times);
+        return why;
+    };
+    bool reserved = true;
+    if (::fallocate(file.fd, FALLOC_FL_KEEP_SIZE, 0, off_t(bytes.size())) != 0) {
+        if (errno != EOPNOTSUPP && errno != ENOSYS && errno != EINVAL)
+            return unchanged(systemReason(errno));
+        reserved = false;
+    }
+    SaveBackupWriter backup;
+    if (const QString failure = backup.create(name, file.fd, bytes); !failure.isEmpty())
+        return unchanged(failure);
+    // Counted after the backup, which may have taken its room from the same disk.
+    if (const int error = reserved ? 0 : roomToGrow(file.fd, st, bytes.size())) {
+        backup.remove();
+        return unchanged(systemReason(error));
+    }
     int error = writeAll(file.fd, bytes);
     if (!error && ::ftruncate(file.fd, off_t(bytes.size())) != 0)
         error = errno;
     if (!error)
         error = syncToDisk(file.fd);
-    if (!error && ::fstat(file.fd, &st) != 0)
+    if (error) {
+        // The old bytes go back over the part already written; should that fail too, the
+        // backup stays and the next start offers it.
+        if (backup.restoreInto(file.fd) != 0)
+            return tr("%1. Its previous version is kept in %2")
+                .arg(systemReason(error), backup.path());
+        backup.remove();
+        return unchanged(systemReason(error));
+    }
+    if (::fstat(file.fd, &st) != 0)
         error = errno;
     if (!error)
         error = file.close();
     if (error)
         return systemReason(error);
+    backup.remove();
     stamp = stampOf(st);
     return {};
 }
@@ -333,15 +385,15 @@ constexpr int kMaxLinkDepth = 40;
 
 } // namespace
 
-FileResult readDocumentFile(const QString &path) {
-    const QByteArray name = QFile::encodeName(path);
+FileResult readDocumentFile(const QString &path, qint64 limit) {
+    const QByteArray name = fileNameToBytes(path);
     struct stat st {};
     if (::stat(name.constData(), &st) != 0)
         return readFailure(path, systemReason(errno));
     if (const QString why = notARegularFile(st); !why.isEmpty())
         return readFailure(path, why);
-    if (st.st_size > kMaxDocumentBytes)
-        return readFailure(path, tooLarge(st.st_size));
+    if (st.st_size > limit)
+        return readFailure(path, tooLarge(st.st_size, limit));
     // Not blocking: should a pipe have taken the file's place meanwhile, the open returns.
     Descriptor file(::open(name.constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
     if (file.fd < 0 || ::fstat(file.fd, &st) != 0)
@@ -350,13 +402,13 @@ FileResult readDocumentFile(const QString &path) {
         return readFailure(path, why);
     // One byte more than the file reports, to see its end; files that report no size (those
     // of /proc) grow the buffer as they go, and one that outgrows the limit is refused.
-    QByteArray bytes(std::min<qint64>(st.st_size, kMaxDocumentBytes) + 1, Qt::Uninitialized);
+    QByteArray bytes(std::min<qint64>(st.st_size, limit) + 1, Qt::Uninitialized);
     qint64 used = 0;
     for (;;) {
         if (used == bytes.size()) {
-            if (used > kMaxDocumentBytes)
-                return readFailure(path, tooLarge(used));
-            bytes.resize(std::min<qint64>(kMaxDocumentBytes + 1, used * 2 + 4096));
+            if (used > limit)
+                return readFailure(path, tooLarge(used, limit));
+            bytes.resize(std::min<qint64>(limit + 1, used * 2 + 4096));
         }
         const ssize_t n = ::read(file.fd, bytes.data() + used, size_t(bytes.size() - used));
         if (n < 0 && errno == EINTR)
@@ -371,18 +423,35 @@ FileResult readDocumentFile(const QString &path) {
     return {FileCodec::decode(bytes), QString(), stampOf(st)};
 }
 
-FileResult writeDocumentFile(const QString &path, QStringView text) {
+FileResult writeDocumentFile(const QString &path, QStringView text, qint64 limit) {
     QByteArray bytes = FileCodec::encode(text);
     bytes.append("\r\n");
+    // What the editor saves, it must be able to open again.
+    if (bytes.size() > limit)
+        return writeFailure(path, tr("It would hold %1 bytes, more than the %2 the editor can "
+                                     "open again")
+                                      .arg(QLocale().toString(bytes.size()),
+                                           QLocale().formattedDataSize(limit, 0)));
 
     // Replacing a link by a file would cut the link; the new file belongs where it points.
-    QFileInfo target(path);
-    for (int depth = 0; target.isSymLink(); ++depth) {
+    QByteArray name = fileNameToBytes(path);
+    for (int depth = 0;; ++depth) {
+        struct stat link {};
+        if (::lstat(name.constData(), &link) != 0 || !S_ISLNK(link.st_mode))
+            break;
         if (depth == kMaxLinkDepth)
             return writeFailure(path, tr("Too many levels of symbolic links"));
-        target.setFile(target.symLinkTarget());
+        QByteArray to(PATH_MAX, Qt::Uninitialized);
+        const ssize_t length = ::readlink(name.constData(), to.data(), size_t(to.size()));
+        if (length < 0 || length == to.size())
+            return writeFailure(path, systemReason(length < 0 ? errno : ENAMETOOLONG));
+        to.truncate(length);
+        const qsizetype slash = name.lastIndexOf('/');
+        name = to.startsWith('/') || slash < 0 ? to : name.left(slash + 1) + to;
     }
-    const QByteArray name = QFile::encodeName(target.filePath());
+    const qsizetype slash = name.lastIndexOf('/');
+    const QByteArray folderName =
+        slash < 0 ? QByteArray(".") : name.left(std::max<qsizetype>(slash, 1));
     FileResult result;
     struct stat st {};
     QString failure;
@@ -399,9 +468,9 @@ FileResult writeDocumentFile(const QString &path, QStringView text) {
     } else if (errno != ENOENT) {
         failure = systemReason(errno);
     } else if (struct stat folder{};
-               ::stat(QFile::encodeName(target.path()).constData(), &folder) != 0 &&
-               errno == ENOENT) {
-        failure = tr("The folder \"%1\" does not exist").arg(target.path());
+               ::stat(folderName.constData(), &folder) != 0 && errno == ENOENT) {
+        failure = tr("The folder \"%1\" does not exist")
+                      .arg(displayFileName(fileNameFromBytes(folderName)));
     } else {
         failure = createFile(name, bytes, result.stamp);
     }
@@ -410,9 +479,15 @@ FileResult writeDocumentFile(const QString &path, QStringView text) {
     return result;
 }
 
+bool writableOnlyAsRoot(const QString &path) {
+    struct stat st {};
+    return ::geteuid() == 0 && ::stat(fileNameToBytes(path).constData(), &st) == 0 &&
+           S_ISREG(st.st_mode) && (st.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0;
+}
+
 std::optional<FileStamp> currentFileStamp(const QString &path) {
     struct stat st {};
-    if (::stat(QFile::encodeName(path).constData(), &st) != 0)
+    if (::stat(fileNameToBytes(path).constData(), &st) != 0)
         return std::nullopt;
     return stampOf(st);
 }

@@ -10,9 +10,10 @@
 
 namespace quenbry {
 
-// The largest file Open reads: 512 MiB. The editor holds a character in three bytes (UTF-16
-// and its colour), so such a file takes 1.5 GiB in the editor alone, and its length must stay
-// far below what an int offset can count while the user goes on typing and pasting.
+// The largest file Open reads, and so the largest Save writes: 512 MiB. The editor holds a
+// character in three bytes (UTF-16 and its colour) besides its line index: such a file keeps
+// 2 GiB resident (3.3 GiB at the peak of opening it), and its length must stay far below what
+// an int offset can count.
 constexpr qint64 kMaxDocumentBytes = qint64(512) << 20;
 
 // Which file a name stands for and when and how large it was last written: another program's
@@ -34,16 +35,22 @@ struct FileResult {
 };
 
 // Reads the whole file; on success `text` holds one character per byte. Only a regular file
-// of at most kMaxDocumentBytes is read; a pipe or a device is refused before it is opened.
-FileResult readDocumentFile(const QString &path);
+// of at most `limit` bytes is read; a pipe or a device is refused before it is opened.
+FileResult readDocumentFile(const QString &path, qint64 limit = kMaxDocumentBytes);
 
 // Writes `text` and one CR LF. A symbolic link is written through to its target. An existing
 // file is replaced by a complete new one, renamed over it, that keeps its owner, group,
 // permission bits and extended attributes; where such a replacement would differ from the
 // file (other hard links, an owner that cannot be restored, a folder that takes no new file)
-// the file itself is rewritten, after its room on the disk has been reserved. Only regular
-// files are written.
-FileResult writeDocumentFile(const QString &path, QStringView text);
+// the file itself is rewritten, after its room on the disk has been reserved and its old bytes
+// are safe in a backup (see savebackup.h). Only regular files are written, and none of more
+// than `limit` bytes, which Open would refuse.
+FileResult writeDocumentFile(const QString &path, QStringView text,
+                             qint64 limit = kMaxDocumentBytes);
+
+// The file exists and has no write permission bit at all, yet this process could write it,
+// being root: overwriting it needs the user's word.
+bool writableOnlyAsRoot(const QString &path);
 
 // The file's stamp now (through links); nothing when it cannot be looked at, e.g. because it
 // does not exist.

@@ -30,6 +30,8 @@ template <typename F> void EditSession::tell(F f) {
 }
 
 void EditSession::typeCharacter(int key) {
+    if (!core_.admitsKey(key))
+        return;
     colouring_.colourKeystroke(core_, key);
     if (key != 0)
         core_.typeCharacter(key);
@@ -58,6 +60,10 @@ void EditSession::handleChange() {
 
 void EditSession::selectionChangeNotified() {
     tell([](EditSessionListener &l) { l.selectionChanged(); });
+}
+
+void EditSession::editRefused(const EditRefused &refused) {
+    tell([&](EditSessionListener &l) { l.editRefused(refused.length); });
 }
 
 void EditSession::load(QString text) {

@@ -33,6 +33,9 @@ public:
     // An Undo or a Redo has ended.
     virtual void historyStepped() {}
     virtual void modifiedChanged(bool /*modified*/) {}
+    // An edit was not made: the text would have grown to `length` characters, more than the
+    // model may hold.
+    virtual void editRefused(qint64 /*length*/) {}
 };
 
 class EditSession : public EditorInput, private EditorObserver, private HistoryHost {
@@ -83,6 +86,7 @@ private:
     // EditorObserver
     void textChangeNotified() override;
     void selectionChangeNotified() override;
+    void editRefused(const EditRefused &refused) override;
     // HistoryHost
     void availabilityChanged(bool canUndo, bool canRedo) override;
     void undoRejected() override;

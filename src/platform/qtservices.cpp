@@ -1,7 +1,10 @@
 #include "qtservices.h"
 
+#include "filenames.h"
+
 #include <QClipboard>
 #include <QDesktopServices>
+#include <QFile>
 #include <QFileDialog>
 #include <QGuiApplication>
 #include <QMenu>
@@ -9,9 +12,15 @@
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QProcess>
+#include <QStandardPaths>
 #include <QUrl>
 
+#include <cerrno>
+#include <fcntl.h>
 #include <memory>
+#include <optional>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace quenbry {
 
@@ -131,7 +140,7 @@ QString QtClipboard::text() const {
 }
 
 bool QtShell::openDefault(const QString &path) {
-    return QDesktopServices::openUrl(QUrl::fromLocalFile(path));
+    return QDesktopServices::openUrl(localFileUrl(path));
 }
 
 bool QtShell::startProgram(const QString &path) {
@@ -147,31 +156,76 @@ bool QtShell::showHelp(const QString &page, int, const QString &section) {
 
 namespace {
 
-#ifdef Q_OS_WIN
-constexpr QSettings::Format settingsFormat = QSettings::NativeFormat;
-#else
-constexpr QSettings::Format settingsFormat = QSettings::IniFormat;
-#endif
+// Settings files are a few kilobytes; QSettings reads a whole file into memory at once.
+constexpr qint64 maxSettingsBytes = qint64(16) << 20;
 
-// The settings that hold a key path, with its groups entered.
-std::unique_ptr<QSettings> openKey(QSettings::Scope scope, const QString &keyPath) {
+struct Key {
+    QString file;  // the INI file
+    QString group; // the groups inside it, "" for none
+};
+
+// The file and groups of a key path: the first two parts after "Software" name the file, in
+// the user's configuration folder or the first of the machine's, where QSettings keeps an
+// organisation's application; the rest name its groups. Nothing without an organisation.
+std::optional<Key> locate(QSettings::Scope scope, const QString &keyPath) {
     QStringList parts = keyPath.split(u'\\', Qt::SkipEmptyParts);
     if (!parts.isEmpty() &&
         parts.front().compare(QLatin1String("Software"), Qt::CaseInsensitive) == 0)
         parts.removeFirst();
-    const QString organisation = parts.isEmpty() ? QString() : parts.takeFirst();
-    const QString application = parts.isEmpty() ? QString() : parts.takeFirst();
-    auto settings = std::make_unique<QSettings>(settingsFormat, scope, organisation, application);
-    settings->setFallbacksEnabled(false);
+    if (parts.isEmpty())
+        return std::nullopt;
+    QString name = parts.takeFirst();
     if (!parts.isEmpty())
-        settings->beginGroup(parts.join(u'/'));
+        name += u'/' + parts.takeFirst();
+    QStringList folders = QStandardPaths::standardLocations(QStandardPaths::GenericConfigLocation);
+    // The first is the user's own; the machine's come after it.
+    if (scope == QSettings::SystemScope && !folders.isEmpty())
+        folders.removeFirst();
+    if (folders.isEmpty())
+        return std::nullopt;
+    return Key{folders.front() + u'/' + name + QLatin1String(".ini"), parts.join(u'/')};
+}
+
+enum class FileState { Missing, Regular, Unfit };
+
+// What stands under a settings file's name. Only a regular file of a settings file's size is
+// handed to QSettings: opening a named pipe would wait for a writer that may never come, a
+// device may never end. The check opens it without waiting, in case something else took its
+// name after the first look.
+FileState inspect(const QString &file) {
+    const QByteArray name = QFile::encodeName(file);
+    struct stat st {};
+    if (::stat(name.constData(), &st) != 0)
+        return errno == ENOENT ? FileState::Missing : FileState::Unfit;
+    if (S_ISREG(st.st_mode) && st.st_size <= maxSettingsBytes) {
+        const int fd = ::open(name.constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+        if (fd < 0)
+            return FileState::Unfit; // unreadable, for QSettings as well
+        const bool regular = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+        ::close(fd);
+        if (regular)
+            return FileState::Regular;
+    }
+    qWarning("The settings file %s is not a regular file of a settings file's size; it is left "
+             "alone",
+             qPrintable(file));
+    return FileState::Unfit;
+}
+
+std::unique_ptr<QSettings> openKey(const Key &key) {
+    auto settings = std::make_unique<QSettings>(key.file, QSettings::IniFormat);
+    if (!key.group.isEmpty())
+        settings->beginGroup(key.group);
     return settings;
 }
 
 } // namespace
 
 QVariant QtSettingsStore::value(const QString &keyPath, const QString &name) const {
-    const auto settings = openKey(scope_, keyPath);
+    const std::optional<Key> key = locate(scope_, keyPath);
+    if (!key || inspect(key->file) != FileState::Regular)
+        return {};
+    const auto settings = openKey(*key);
     if (settings->status() != QSettings::NoError || !settings->contains(name))
         return {};
     const QVariant v = settings->value(name);
@@ -182,11 +236,15 @@ QVariant QtSettingsStore::value(const QString &keyPath, const QString &name) con
 }
 
 bool QtSettingsStore::setValue(const QString &keyPath, const QString &name, const QVariant &value) {
-    const auto settings = openKey(scope_, keyPath);
+    const std::optional<Key> key = locate(scope_, keyPath);
+    // QSettings reads its lock file too when another writer seems to hold it.
+    if (!key || inspect(key->file) == FileState::Unfit ||
+        inspect(key->file + QLatin1String(".lock")) == FileState::Unfit)
+        return false;
+    const auto settings = openKey(*key);
     if (!value.isValid())
         settings->remove(name);
-    else if (value.metaType().id() == QMetaType::QString ||
-             settingsFormat == QSettings::NativeFormat)
+    else if (value.metaType().id() == QMetaType::QString)
         settings->setValue(name, value);
     else
         settings->setValue(name, QVariant::fromValue<long>(value.toLongLong()));

@@ -43,11 +43,12 @@ public:
     void popup(QMenu *menu, const QPoint &globalPos) override;
 };
 
-// The settings as QSettings keeps them: the registry on Windows; elsewhere an INI file per
-// organisation and application, under the user's configuration folder
-// (~/.config/QUENBRY/QUENBRY HTML Editor.ini) or the machine's (/etc/xdg/...). The key path's
-// first two parts after "Software" name the file, the rest its groups. The user's store never
-// falls back to the machine's, as the registry's two roots do not.
+// The settings as QSettings keeps them: an INI file per organisation and application, under
+// the user's configuration folder (~/.config/QUENBRY/QUENBRY HTML Editor.ini) or the first of
+// the machine's (/etc/xdg/...), as XDG_CONFIG_HOME and XDG_CONFIG_DIRS say at each access. The
+// key path's first two parts after "Software" name the file, the rest its groups. The user's
+// store never falls back to the machine's, as the registry's two roots do not. Only regular
+// files are read or written: a pipe or a device in a file's place reads as a missing store.
 //
 // An INI file reads back every number as text, so a number is written in QSettings' typed
 // form (@Variant(...) of a long) and reads back as a number; a string value always reads back

@@ -1,6 +1,7 @@
 #include "instantpreview.h"
 
 #include "document/document.h"
+#include "platform/filenames.h"
 #include "text/editorbuffer.h"
 
 #include <QFileInfo>
@@ -42,6 +43,9 @@ void InstantPreview::refresh() {
     if (file_.write(editor_.text())) {
         pane_->showPage(file_.path(),
                         fileName.isEmpty() ? QString() : QFileInfo(fileName).absoluteFilePath());
+    } else if (file_.folderRefused()) {
+        caption +=
+            tr(" (off: %1 is not a private folder of yours)").arg(displayFileName(file_.folder()));
     } else {
         caption += tr(" (not up to date: the preview file cannot be written)");
     }

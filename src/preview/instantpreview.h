@@ -37,7 +37,8 @@ public:
     // paused, if the pane is visible.
     void scheduleRefresh();
     // Rewrites the file and reloads the pane. When the file cannot be written the pane keeps
-    // what it shows, and its caption says that it is out of date.
+    // what it shows, and its caption says that it is out of date, or that the preview is off
+    // while its folder is not the user's own.
     void refresh();
     void deleteFile() { file_.remove(); }
 

@@ -1,16 +1,123 @@
 #include "previewfile.h"
 
 #include "document/filecodec.h"
+#include "platform/filenames.h"
 
+#include <QCoreApplication>
 #include <QDir>
-#include <QFile>
 #include <QStandardPaths>
+
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+#include <utility>
 
 namespace quenbry {
 
+namespace {
+
+constexpr char fileName[] = "temp.html";
+constexpr mode_t folderMode = S_IRWXU;
+constexpr mode_t fileMode = S_IRUSR | S_IWUSR;
+
+QString tr(const char *text) {
+    return QCoreApplication::translate("quenbry::PreviewFile", text);
+}
+
+struct Descriptor {
+    int fd = -1;
+    explicit Descriptor(int f)
+        : fd(f) {}
+    Descriptor(const Descriptor &) = delete;
+    ~Descriptor() {
+        if (fd >= 0)
+            ::close(fd);
+    }
+};
+
+// The folder, opened without following a link; -1 when it is missing (and not to be made), or
+// cannot be used. `refused` tells a folder that is there but not the user's own: another user
+// who could put a link or a file of theirs in it would steer the writes.
+int openFolder(const QByteArray &name, bool create, QString &error, bool &refused) {
+    constexpr int flags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
+    bool made = false;
+    int fd = ::open(name.constData(), flags);
+    if (fd < 0 && errno == ENOENT && create) {
+        made = ::mkdir(name.constData(), folderMode) == 0;
+        if (!made && errno != EEXIST) {
+            error = qt_error_string(errno);
+            return -1;
+        }
+        fd = ::open(name.constData(), flags);
+    }
+    if (fd < 0) {
+        const int reason = errno;
+        struct stat st {};
+        refused = ::lstat(name.constData(), &st) == 0 && S_ISLNK(st.st_mode);
+        error = refused ? tr("the folder is a symbolic link") : qt_error_string(reason);
+        return -1;
+    }
+    Descriptor folder(fd);
+    struct stat st {};
+    if (::fstat(fd, &st) != 0) {
+        error = qt_error_string(errno);
+        return -1;
+    }
+    refused = true;
+    if (st.st_uid != ::geteuid()) {
+        error = tr("the folder belongs to another user");
+        return -1;
+    }
+    // A umask may have taken bits from a folder made here; one found so was made by someone
+    // else, for other users.
+    if ((st.st_mode & 07777) != folderMode && (!made || ::fchmod(fd, folderMode) != 0)) {
+        error = tr("the folder's permissions are not 0700");
+        return -1;
+    }
+    refused = false;
+    return std::exchange(folder.fd, -1);
+}
+
+// The file, opened for writing and the user's alone. Anything else under its name (a link, a
+// pipe, another user's file, one that others may read or that has more names) is unlinked and
+// the file made afresh: writing through it would write elsewhere or for others.
+int openFile(int folder, QString &error) {
+    constexpr int flags = O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
+    Descriptor file(::openat(folder, fileName, flags | O_CREAT, fileMode));
+    struct stat st {};
+    if (file.fd >= 0 && ::fstat(file.fd, &st) == 0 && S_ISREG(st.st_mode) &&
+        st.st_uid == ::geteuid() && (st.st_mode & 07777) == fileMode && st.st_nlink == 1)
+        return std::exchange(file.fd, -1);
+    if (::unlinkat(folder, fileName, 0) != 0 && errno != ENOENT) {
+        error = qt_error_string(errno);
+        return -1;
+    }
+    Descriptor fresh(::openat(folder, fileName, flags | O_CREAT | O_EXCL, fileMode));
+    if (fresh.fd < 0 || ::fchmod(fresh.fd, fileMode) != 0) {
+        error = qt_error_string(errno);
+        return -1;
+    }
+    return std::exchange(fresh.fd, -1);
+}
+
+int writeAll(int fd, const QByteArray &bytes) {
+    for (qsizetype done = 0; done < bytes.size();) {
+        const ssize_t n = ::write(fd, bytes.constData() + done, size_t(bytes.size() - done));
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return n < 0 ? errno : EIO;
+        done += n;
+    }
+    return 0;
+}
+
+} // namespace
+
 PreviewFile::PreviewFile(const QString &folder)
     : folder_(QDir::cleanPath(folder))
-    , path_(folder.isEmpty() ? QString() : folder_ + QStringLiteral("/temp.html")) {}
+    , path_(folder.isEmpty() ? QString() : folder_ + QLatin1Char('/') + QLatin1String(fileName)) {}
 
 QString PreviewFile::defaultFolder() {
     // When the session has no runtime folder, or one that is not the user's alone, Qt makes
@@ -21,6 +128,7 @@ QString PreviewFile::defaultFolder() {
 
 bool PreviewFile::write(QStringView text) {
     QString error;
+    refused_ = false;
     if (tryWrite(text, error)) {
         failing_ = false;
         return true;
@@ -28,45 +136,40 @@ bool PreviewFile::write(QStringView text) {
     // The preview is written after every pause in typing: one line in the log tells what is
     // wrong, a line per pause would bury it.
     if (!failing_)
-        qWarning("The preview file %s could not be written: %s", qPrintable(path_),
+        qWarning("The preview file %s could not be written: %s", qPrintable(displayFileName(path_)),
                  qPrintable(error));
     failing_ = true;
     return false;
 }
 
 bool PreviewFile::tryWrite(QStringView text, QString &error) {
-    constexpr auto folderMode = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner;
-    constexpr auto fileMode = QFile::ReadOwner | QFile::WriteOwner;
     if (folder_.isEmpty()) {
-        error = QStringLiteral("there is no private runtime folder");
+        error = tr("there is no private runtime folder");
         return false;
     }
-    QDir dir(folder_);
-    if (!dir.exists() && !QDir().mkdir(folder_, folderMode) && !dir.exists()) {
-        error = QStringLiteral("the folder cannot be created");
+    const Descriptor folder(openFolder(fileNameToBytes(folder_), true, error, refused_));
+    if (folder.fd < 0)
         return false;
-    }
+    Descriptor file(openFile(folder.fd, error));
+    if (file.fd < 0)
+        return false;
     QByteArray bytes = FileCodec::encode(text);
     bytes.append("\r\n");
-    QFile file(path_);
-    // Created with its private mode in one step, so that it is never readable by others,
-    // not even for a moment.
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate, fileMode) ||
-        file.write(bytes) != bytes.size() || !file.flush()) {
-        error = file.errorString();
-        return false;
-    }
-    file.close();
-    if (file.error() != QFileDevice::NoError) {
-        error = file.errorString();
-        return false;
-    }
-    return true;
+    int failure = ::ftruncate(file.fd, 0) == 0 ? writeAll(file.fd, bytes) : errno;
+    if (::close(std::exchange(file.fd, -1)) != 0 && errno != EINTR && !failure)
+        failure = errno;
+    if (failure)
+        error = qt_error_string(failure);
+    return !failure;
 }
 
 void PreviewFile::remove() {
-    if (!path_.isEmpty())
-        QFile::remove(path_);
+    QString error;
+    bool refused = false;
+    const Descriptor folder(
+        folder_.isEmpty() ? -1 : openFolder(fileNameToBytes(folder_), false, error, refused));
+    if (folder.fd >= 0)
+        ::unlinkat(folder.fd, fileName, 0);
 }
 
 } // namespace quenbry

@@ -9,8 +9,9 @@ namespace quenbry {
 
 class PreviewFile {
 public:
-    // The file "temp.html" in folder; the folder and the file are made private to the user
-    // (0700 and 0600) when they are created.
+    // The file "temp.html" in folder. The folder must be a folder of the user's own with mode
+    // 0700, not a link; it is made so when it is missing. The file is the user's alone (0600,
+    // one name); whatever else stands under its name is taken away, never written through.
     explicit PreviewFile(const QString &folder);
 
     // The per-user runtime folder's "quenbry" folder: every instance of the program run by the
@@ -25,7 +26,10 @@ public:
     // document. A failure is logged once, not each time it happens again; the next write that
     // succeeds ends the failure.
     bool write(QStringView text);
-    // Deletes the file; a file that is already gone is no failure.
+    // The last write found the folder unfit (a link, another user's, open to others) and
+    // wrote nothing.
+    bool folderRefused() const { return refused_; }
+    // Deletes the file, from a fit folder only; a file that is already gone is no failure.
     void remove();
 
 private:
@@ -34,6 +38,7 @@ private:
     QString folder_;
     QString path_;
     bool failing_ = false;
+    bool refused_ = false;
 };
 
 } // namespace quenbry

@@ -2,9 +2,9 @@
 // so that the program does not map, relocate and initialise the engine at every start.
 
 #include "pageview.h"
+#include "platform/filenames.h"
 
 #include <QFile>
-#include <QFileInfo>
 #include <QMimeDatabase>
 #include <QQuickWindow>
 #include <QWebEnginePage>
@@ -14,6 +14,10 @@
 #include <QWebEngineUrlScheme>
 #include <QWebEngineUrlSchemeHandler>
 #include <QWebEngineView>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace quenbry {
 
@@ -41,14 +45,15 @@ public:
         previewFile_ = previewFile;
         titled_ = !documentFile.isEmpty();
         pagePath_ = titled_ ? documentFile : QStringLiteral("/Untitled");
-        QUrl url;
-        url.setScheme(QString::fromLatin1(previewScheme));
-        url.setPath(pagePath_);
-        return url;
+        // The path as the bytes of the file's name: the engine hands back the URL encoded, and
+        // a name that is not UTF-8 would not survive being encoded as text.
+        return QUrl::fromEncoded(previewScheme + ':' +
+                                 fileNameToBytes(pagePath_).toPercentEncoding("/"));
     }
 
     void requestStarted(QWebEngineUrlRequestJob *job) override {
-        const QString path = job->requestUrl().path();
+        const QString path = fileNameFromBytes(
+            QByteArray::fromPercentEncoding(job->requestUrl().path(QUrl::FullyEncoded).toLatin1()));
         QString source;
         QByteArray type;
         if (path == pagePath_) {
@@ -59,8 +64,15 @@ public:
             type = QMimeDatabase().mimeTypeForFile(path).name().toUtf8();
         }
         // Only regular files: a page naming a pipe or a device must not hang the preview.
-        auto *file = new QFile(source, job);
-        if (source.isEmpty() || !QFileInfo(source).isFile() || !file->open(QIODevice::ReadOnly)) {
+        const int fd = source.isEmpty() ? -1
+                                        : ::open(fileNameToBytes(source).constData(),
+                                                 O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+        struct stat st {};
+        auto *file = new QFile(job);
+        if (fd < 0 || ::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode) ||
+            !file->open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+            if (fd >= 0)
+                ::close(fd);
             job->fail(QWebEngineUrlRequestJob::UrlNotFound);
             return;
         }

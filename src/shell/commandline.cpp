@@ -1,9 +1,11 @@
 #include "commandline.h"
 
 #include "buildinfo.h"
+#include "platform/filenames.h"
 
 #include <QCommandLineParser>
-#include <QFileInfo>
+
+#include <cstring>
 
 namespace quenbry {
 
@@ -33,9 +35,21 @@ CommandLine parseCommandLine(const QStringList &arguments) {
     if (files.size() > 1)
         return {CommandLine::Error, {}, QStringLiteral("Give one file at most.")};
     // The current folder is the one the user meant; links are kept as named, as Open keeps them.
-    return {CommandLine::Start,
-            files.isEmpty() ? QString() : QFileInfo(files[0]).absoluteFilePath(),
-            {}};
+    return {CommandLine::Start, files.isEmpty() ? QString() : absoluteFileName(files[0]), {}};
+}
+
+int toolkitArgumentCount(int argc, const char *const *argv) {
+    for (int i = 1; i < argc; ++i)
+        if (std::strcmp(argv[i], "--") == 0)
+            return i;
+    return argc;
+}
+
+QStringList argumentsFromBytes(const std::vector<const char *> &argv) {
+    QStringList arguments;
+    for (const char *argument : argv)
+        arguments << fileNameFromBytes(argument);
+    return arguments;
 }
 
 } // namespace quenbry

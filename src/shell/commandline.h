@@ -1,9 +1,10 @@
 #pragma once
-// The editor's command line, quenbry [--help] [--version] [FILE]: the page to open at the end
-// of start-up, as if it had been chosen in the Open dialog.
+// The editor's command line, quenbry [--help] [--version] [--] [FILE]: the page to open at the
+// end of start-up, as if it had been chosen in the Open dialog.
 
 #include <QString>
 #include <QStringList>
+#include <vector>
 
 namespace quenbry {
 
@@ -14,8 +15,15 @@ struct CommandLine {
     QString message; // what to print instead of starting: the help, the version or the error
 };
 
-// The arguments as QCoreApplication::arguments() gives them: the program first, the toolkit's
-// own options taken out.
+// The program first, the toolkit's own options taken out; "--" ends the options.
 CommandLine parseCommandLine(const QStringList &arguments);
+
+// Where the toolkit's part of argv ends: at "--", after which every argument is a file name that
+// the toolkit must not take for an option of its own (-reverse, -style); at argc without one.
+int toolkitArgumentCount(int argc, const char *const *argv);
+
+// The arguments for parseCommandLine, each decoded as the file name its bytes are (see
+// fileNameFromBytes), so that a name reaches the file system byte for byte.
+QStringList argumentsFromBytes(const std::vector<const char *> &argv);
 
 } // namespace quenbry

@@ -4,6 +4,7 @@
 
 #include "buildinfo.h"
 #include "commands/editcommands.h"
+#include "document/savebackup.h"
 #include "info/aboutbox.h"
 #include "info/help.h"
 #include "platform/twips.h"
@@ -13,6 +14,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QFileInfo>
 #include <QMenu>
 #include <QMenuBar>
 #include <QProxyStyle>
@@ -355,6 +357,39 @@ void MainWindow::startUp(const QString &fileToOpen) {
     editorView_->setFocus();
     if (!fileToOpen.isEmpty())
         document_->openFile(fileToOpen);
+    offerInterruptedSaves();
+}
+
+void MainWindow::offerInterruptedSaves() {
+    const QString title = QString::fromLatin1(applicationTitle);
+    const auto ask = [&](const QString &text, MessageButtons buttons, MessageIcon icon) {
+        return services_.dialogs->message(this, text, title, buttons, icon);
+    };
+    for (const SaveBackup &backup : interruptedSaves()) {
+        const QString question =
+            QStringLiteral("The save of %1 was interrupted. Restore the previous version from %2?")
+                .arg(backup.targetName(), backup.file);
+        QString error;
+        switch (ask(question, MessageButtons::YesNoCancel, MessageIcon::Question)) {
+        case MessageAnswer::Yes:
+            error = restoreSaveBackup(backup);
+            // The page named on the command line may be that file, torn: the editor shows
+            // what the file now holds.
+            if (error.isEmpty() && !document_->fileName().isEmpty() &&
+                QFileInfo(document_->fileName()).canonicalFilePath() == backup.targetName())
+                document_->openFile(document_->fileName());
+            break;
+        case MessageAnswer::No:
+            if (ask(QStringLiteral("The previous version will be deleted for good. Delete it?"),
+                    MessageButtons::YesNoDefaultNo, MessageIcon::Question) == MessageAnswer::Yes)
+                error = deleteSaveBackup(backup);
+            break;
+        default:
+            break;
+        }
+        if (!error.isEmpty())
+            ask(error, MessageButtons::Ok, MessageIcon::Critical);
+    }
 }
 
 void MainWindow::closeEvent(QCloseEvent *event) {

@@ -33,7 +33,8 @@ public:
     ~MainWindow() override;
 
     // The start-up sequence; runs once, when the window is first shown. A file named on the
-    // command line is opened at its end, as File > Open opens the file chosen in its dialog.
+    // command line is opened near its end, as File > Open opens the file chosen in its dialog;
+    // then the backups of saves that were cut short are offered back.
     void startUp(const QString &fileToOpen = {});
 
     // What the process does when a command ends it (Exit, or the close of the window).
@@ -103,6 +104,9 @@ private:
     void setEnabled(Command command, bool enabled, quenbry::Surfaces on = AllSurfaces);
     bool isEnabled(Command command, Surface on) const;
 
+    // The end of start-up: each backup that a save cut short left behind, newest first, is
+    // offered back (Yes), deleted after a second question (No), or kept for the next start.
+    void offerInterruptedSaves();
     // Whether the window may close: the close deletes the preview file and saves without asking.
     bool shutDown();
     void layoutEditor();

@@ -64,17 +64,23 @@ int EditorCore::lastIndexOf(QChar c, int from) const {
     return text_.lastIndexOf(c.unicode(), from);
 }
 
-bool EditorCore::fits(int removeLength, qsizetype insertLength) const {
-    if (insertLength <= maxLength - (length() - removeLength))
+bool EditorCore::fits(int removeLength, qsizetype insertLength) {
+    const qint64 newLength = qint64(length()) - removeLength + insertLength;
+    // An edit that does not lengthen the text is always made, whatever the limit came to be.
+    if (newLength <= std::max({maxLength_, longestPutIn_, length()}))
         return true;
-    // Document files are refused long before this; only an absurd paste can get here.
-    qWarning("The editor cannot hold more than %d characters; the edit was not made.", maxLength);
+    for (EditorObserver *o : observers_)
+        o->editRefused({newLength});
     return false;
 }
 
 void EditorCore::setText(QString text) {
-    if (!fits(length(), text.size()))
+    if (text.size() > kLengthBound) {
+        for (EditorObserver *o : observers_)
+            o->editRefused({text.size()});
         return;
+    }
+    longestPutIn_ = std::max(longestPutIn_, int(text.size()));
     if (text.size() == length() && text == this->text()) {
         // Nothing changes, so nothing is notified but the caret going to the start.
         setSelection(0, 0);
@@ -253,6 +259,11 @@ std::vector<ColourRun> EditorCore::colourRuns() const {
         }
     });
     return runs;
+}
+
+bool EditorCore::admitsKey(int key) {
+    const bool types = key != '\b' && key != 27 && key != 0;
+    return !types || fits(selLength_, key == '\r' || key == '\n' ? 2 : 1);
 }
 
 void EditorCore::typeCharacter(int key) {

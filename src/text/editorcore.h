@@ -8,6 +8,7 @@
 #include "gapbuffer.h"
 #include "lineindex.h"
 
+#include <algorithm>
 #include <climits>
 #include <optional>
 
@@ -38,11 +39,18 @@ struct SelectionChanged {
     int oldLength = 0;
 };
 
+// An edit was not made: the text would have become `length` characters long, more than the
+// model may hold. Nothing changed.
+struct EditRefused {
+    qint64 length = 0;
+};
+
 // Told of every change of the model, in two rounds. First every observer, in the order they
 // were added, brings itself in step with the change; nothing may change the model then. Then,
 // once all of them are in step, every observer hears that the text changed (the editor's Change
 // notification) or that the selection moved (SelChange): what runs then may colour or edit the
-// text, and its changes meet observers that are all in step.
+// text, and its changes meet observers that are all in step. An edit refused for its length
+// changes nothing and is told on its own.
 class EditorObserver {
 public:
     virtual ~EditorObserver() = default;
@@ -51,6 +59,7 @@ public:
     virtual void selectionChanged(const SelectionChanged &) {}
     virtual void textChangeNotified() {}
     virtual void selectionChangeNotified() {}
+    virtual void editRefused(const EditRefused &) {}
 };
 
 class EditorCore : public EditorBuffer, public EditorInput {
@@ -119,13 +128,24 @@ public:
     void addObserver(EditorObserver *observer);
     void removeObserver(EditorObserver *observer);
 
-    // The most characters the model holds; an edit that would make the text longer is not
-    // made. Half the int range leaves the gap buffers room to grow.
-    static constexpr int maxLength = INT_MAX / 2;
+    // The most characters the model can hold at all: half the int range leaves the gap
+    // buffers room to grow.
+    static constexpr int kLengthBound = INT_MAX / 2;
+    // The program's own limit (what it can save and open again): an edit that would make the
+    // text longer is not made, and the observers are told. A text put in whole (an opened file)
+    // may be longer; edits may then make the text as long as the longest such text, never
+    // longer, so that Undo and Redo always find room for what they bring back.
+    void setMaxLength(int length) { maxLength_ = std::clamp(length, 0, kLengthBound); }
+    int maxLength() const { return maxLength_; }
+    // Whether the key would go in: false, with the observers told, for a character that would
+    // make the text too long. Asked before anyone hears of the key, which would otherwise
+    // count a character as typed that never went in.
+    bool admitsKey(int key);
 
 private:
-    // Whether replacing removeLength characters by insertLength ones stays within maxLength.
-    bool fits(int removeLength, qsizetype insertLength) const;
+    // Whether replacing removeLength characters by insertLength ones stays within the limit;
+    // the observers hear of an edit that does not.
+    bool fits(int removeLength, qsizetype insertLength);
     void replace(int start, int removeLength, const QString &inserted, int caretAfter);
     // Tells the observers of a replacement already made, in their two rounds.
     void notifyReplaced(const TextReplaced &change, int oldStart, int oldLength);
@@ -140,6 +160,8 @@ private:
     LineIndex lines_;
     std::vector<Rgb> palette_;
     Rgb defaultColour_ = rgb(0, 0, 0);
+    int maxLength_ = kLengthBound;
+    int longestPutIn_ = 0; // the longest text put in whole
     int selStart_ = 0;
     int selLength_ = 0;
     std::optional<quint8> pendingColour_;

@@ -15,13 +15,19 @@ namespace quenbry {
 
 // ---- Painting -----------------------------------------------------------------------------
 
+bool EditorView::bufferShows(int top, int left) const {
+    const qreal ratio = viewport()->devicePixelRatioF();
+    return bufferTop_ >= 0 && bufferTop_ == top && bufferLeft_ == left &&
+           buffer_.devicePixelRatio() == ratio && buffer_.size() == viewport()->size() * ratio &&
+           int(rowDrawn_.size()) == bufferRows();
+}
+
 void EditorView::paintEvent(QPaintEvent *event) {
     const qreal ratio = viewport()->devicePixelRatioF();
     const QSize size = viewport()->size() * ratio;
     const int top = firstVisibleLine();
-    const int rows = viewport()->height() / lineHeight_ + 2;
-    if (buffer_.size() != size || buffer_.devicePixelRatio() != ratio || bufferTop_ != top ||
-        bufferLeft_ != horizontalScrollBar()->value() || int(rowDrawn_.size()) != rows) {
+    const int rows = bufferRows();
+    if (!bufferShows(top, horizontalScrollBar()->value())) {
         if (buffer_.size() != size)
             buffer_ = QImage(size, QImage::Format_ARGB32_Premultiplied);
         buffer_.setDevicePixelRatio(ratio);
@@ -197,11 +203,14 @@ void EditorView::resizeEvent(QResizeEvent *event) {
 void EditorView::scrollContentsBy(int dx, int dy) {
     // What the buffer holds moves with the text, and only what comes into view is drawn: a
     // turn of the wheel or a caret that pulls the view sideways repaints a strip, not all.
+    // A resize changes the viewport before the scroll it causes, and the buffer keeps its old
+    // size until the next paint: it moves only while it holds what was in sight just before.
     const qreal ratio = buffer_.devicePixelRatio();
     const int rows = int(rowDrawn_.size());
     const int width = viewport()->width(), height = viewport()->height();
-    if (bufferTop_ < 0 || buffer_.isNull() || (dx != 0 && dy != 0) || std::abs(dy) >= rows ||
-        std::abs(dx) >= width || ratio != std::floor(ratio)) {
+    if (!bufferShows(firstVisibleLine() + dy, horizontalScrollBar()->value() + dx) ||
+        (dx != 0 && dy != 0) || std::abs(dy) >= rows || std::abs(dx) >= width ||
+        ratio != std::floor(ratio)) {
         repaintAll();
         return;
     }
@@ -238,7 +247,9 @@ void EditorView::scrollContentsBy(int dx, int dy) {
                 std::memmove(row + shift, row, size_t(keep));
         }
         const QRect strip = dx > 0 ? QRect(0, 0, dx, height) : QRect(width + dx, 0, -dx, height);
-        exposedStrip_ = exposedStrip_.isEmpty() ? strip : exposedStrip_.united(strip);
+        // A strip still waiting to be drawn has just moved along with the rest.
+        const QRect waiting = exposedStrip_.translated(dx, 0) & viewport()->rect();
+        exposedStrip_ = waiting.isEmpty() ? strip : waiting.united(strip);
         bufferLeft_ = horizontalScrollBar()->value();
     }
     viewport()->update();

@@ -128,6 +128,11 @@ private:
     // Draws the part of a piece that falls between x from and to, its origin at origin.
     void drawPiece(QPainter &p, const LineLayouts::Piece &piece, QPointF origin, int top, int from,
                    int to);
+    // The rows the buffer keeps: those in sight and the one partly below them.
+    int bufferRows() const { return viewport()->height() / lineHeight_ + 2; }
+    // Whether buffer_ holds the view at the viewport's present size and pixel density, scrolled
+    // to line top and x left.
+    bool bufferShows(int top, int left) const;
     void flushColourRepaint();
     void restartBlink();
     void dragTo(QPoint point);

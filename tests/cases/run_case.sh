@@ -20,7 +20,9 @@ actual=$base.actual
 tmp=$(mktemp -d) || exit 2
 trap 'rm -rf "$tmp"' EXIT
 
-QT_QPA_PLATFORM=offscreen timeout 120 "$driver" "$case_file" >"$tmp/raw" 2>"$tmp/err"
+# A state folder of the case's own: backups of saves in place never reach the user's.
+XDG_STATE_HOME="$tmp/state" QT_QPA_PLATFORM=offscreen timeout 120 "$driver" "$case_file" \
+    >"$tmp/raw" 2>"$tmp/err"
 status=$?
 if [ $status -ne 0 ]; then
     echo "driver failed with status $status on $case_file" >&2

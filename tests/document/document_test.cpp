@@ -11,6 +11,7 @@
 #include <QProcess>
 #include <QStringDecoder>
 #include <QTemporaryDir>
+#include <functional>
 #include <grp.h>
 #include <gtest/gtest.h>
 #include <sys/mount.h>
@@ -425,6 +426,9 @@ TEST_F(DocumentTest, SaveKeepsTheFileAsOthersSeeIt) {
             std::printf("skipped: no extended attributes here (or no setfattr)\n");
             continue;
         }
+        // The saving user's own state folder, for the backup of a save in place.
+        const QByteArray state = folder.filePath("state").toLocal8Bit();
+        ASSERT_EQ(::mkdir(state, 0700) | ::chown(state, c.savedBy, c.savedBy), 0);
         ASSERT_EQ(::chmod(folder.path().toLocal8Bit(), c.folderMode), 0);
         // Rewritten in place where a new file could not be the same: the same inode.
         const bool inPlace = c.hardLink || c.savedBy != root;
@@ -435,7 +439,8 @@ TEST_F(DocumentTest, SaveKeepsTheFileAsOthersSeeIt) {
             const struct rlimit limit { c.sizeLimit, c.sizeLimit };
             if (::setrlimit(RLIMIT_FSIZE, &limit) || ::setgroups(0, nullptr) ||
                 ::setresgid(c.savedBy, c.savedBy, c.savedBy) ||
-                ::setresuid(c.savedBy, c.savedBy, c.savedBy))
+                ::setresuid(c.savedBy, c.savedBy, c.savedBy) ||
+                ::setenv("XDG_STATE_HOME", state, 1))
                 ::_exit(2);
             const QString error = writeDocumentFile(file, QString(8192, 'x')).error;
             ::_exit(limited ? !error.endsWith("File too large.") : !error.isEmpty());
@@ -447,6 +452,81 @@ TEST_F(DocumentTest, SaveKeepsTheFileAsOthersSeeIt) {
         EXPECT_EQ(readBytes(file), limited ? "old" : QByteArray(8192, 'x') + "\r\n");
         EXPECT_EQ(metadata(name, inPlace), before);
         EXPECT_EQ(QDir(folder.path()).entryList(QDir::Files | QDir::Hidden), names);
+        EXPECT_EQ(QDir(state + "/quenbry").entryList(QDir::Files | QDir::Hidden), QStringList());
+    }
+}
+
+// What the editor saves it opens again: a file of exactly the limit opens, no edit makes the text
+// longer than a file of the limit, and Save writes no file that Open would refuse (one of
+// exactly the limit, with its CR LF, it writes), nor one that references made too large.
+TEST_F(DocumentTest, WhatIsSavedOpensAgain) {
+    constexpr qint64 limit = 100;
+    doc.setFileLimit(limit);
+    const QString file = path("page.html");
+    const QByteArray atLimit(limit, 'a');
+    ASSERT_TRUE(writeBytes(file, atLimit + 'a'));
+    EXPECT_FALSE(readDocumentFile(file, limit).ok());
+    ASSERT_TRUE(writeBytes(file, atLimit));
+    dialogs.queueFileName(file);
+    doc.open();
+    ASSERT_EQ(editor.length(), limit);
+    const struct {
+        std::function<void()> act;
+        const char *message; // what the user is told; the text and file stay as they were
+    } refused[] = {
+        {[&] { editor.typeCharacter('x'); }, "It would make the page 103 bytes long, more than "
+                                             "the 100 bytes the editor can open again."},
+        {[&] { editor.setSelText("xy"); }, "It would make the page 104 bytes long"},
+        {[&] { doc.save(); }, "It would hold 102 bytes, more than the 100 bytes the editor can "
+                              "open again."},
+    };
+    for (const auto &[act, message] : refused) {
+        SCOPED_TRACE(message);
+        dialogs.messages.clear();
+        dialogs.queueAnswer(MessageAnswer::Ok);
+        act();
+        expectOnlyMessage(message, "Quenbry HTML Editor", MessageButtons::Ok);
+        EXPECT_EQ(editor.text().toLatin1(), atLimit);
+        EXPECT_EQ(readBytes(file), atLimit);
+        EXPECT_TRUE(doc.modified());
+    }
+    // Two characters fewer, and the save is the largest file Open reads.
+    editor.setSelStart(0);
+    editor.setSelLength(2);
+    editor.setSelText(QString());
+    ASSERT_EQ(doc.save(), SaveOutcome::Written);
+    EXPECT_EQ(readBytes(file), QByteArray(limit - 2, 'a') + "\r\n");
+    EXPECT_TRUE(readDocumentFile(file, limit).ok());
+    // A character Windows-1252 lacks is saved as a reference, longer than itself.
+    editor.setSelText(QStringLiteral("\u4E2D"));
+    dialogs.messages.clear();
+    dialogs.queueAnswer(MessageAnswer::Ok);
+    EXPECT_EQ(doc.save(), SaveOutcome::Failed);
+    expectOnlyMessage("It would hold 108 bytes", "Quenbry HTML Editor", MessageButtons::Ok);
+    EXPECT_TRUE(doc.modified());
+    EXPECT_EQ(readBytes(file), QByteArray(limit - 2, 'a') + "\r\n");
+}
+
+// As root every file can be written, but one that no one may write by its permission bits is
+// overwritten only when the user says so, and No (the default) writes nothing.
+TEST(ReadOnlyFile, AsRootAsksFirst) {
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "only root can write a read-only file";
+    for (const MessageAnswer answer : {MessageAnswer::No, MessageAnswer::Yes}) {
+        Session s;
+        const QString file = s.path("page.html");
+        ASSERT_TRUE(writeBytes(file, "read-only") && QFile::setPermissions(file, QFile::ReadOwner));
+        s.dialogs.queueFileName(file);
+        s.doc.open();
+        s.editor.setText("mine");
+        s.dialogs.queueAnswer(answer);
+        const bool yes = answer == MessageAnswer::Yes;
+        EXPECT_EQ(s.doc.save(), yes ? SaveOutcome::Written : SaveOutcome::Failed);
+        s.expectOnlyMessage("The file is read-only. Save it anyway?", "Quenbry HTML Editor",
+                            MessageButtons::YesNoDefaultNo);
+        EXPECT_EQ(readBytes(file), yes ? "mine\r\n" : "read-only");
+        EXPECT_EQ(s.doc.modified(), !yes);
+        EXPECT_EQ(std::get<2>(metadata(QFile::encodeName(file), false)), 0400u);
     }
 }
 

@@ -2,6 +2,7 @@
 // editor holds, follows the typing, keeps its scroll position, and finds the page's pictures
 // beside the saved document although the page itself lives in the preview folder.
 
+#include "platform/filenames.h"
 #include "preview/pageview.h"
 #include "preview/webengine.h"
 #include "shell/mainwindow.h"
@@ -16,8 +17,11 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <optional>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace quenbry {
 namespace {
@@ -127,6 +131,20 @@ TEST_F(PreviewWindow, ShowsTheEditorsPageWithThePicturesBesideTheDocument) {
     EXPECT_EQ(pane()->caption(), QStringLiteral("Preview: Untitled"));
     EXPECT_EQ(evaluate(QStringLiteral("document.title")), QStringLiteral("Second"));
     EXPECT_EQ(evaluate(width).toInt(), 0);
+
+    // Saved in a folder whose name is not UTF-8, the page finds the picture beside it there.
+    const QByteArray folder = QFile::encodeName(dir.path()) + "/\xe9";
+    const QByteArray png = bytesOf(path("pic.png"));
+    ASSERT_EQ(::mkdir(folder, 0700), 0);
+    const int fd = ::open(folder + "/pic.png", O_WRONLY | O_CREAT, 0600);
+    ASSERT_TRUE(fd >= 0 && ::write(fd, png.constData(), size_t(png.size())) == png.size());
+    ::close(fd);
+    desktop.dialogs.queueFileName(fileNameFromBytes(folder + "/\xff.html"));
+    window->menuItem(QStringLiteral("mnusaveas"))->trigger();
+    ASSERT_TRUE(loaded.wait(engineTimeoutMs));
+    EXPECT_EQ(evaluate(width).toInt(), 20);
+    for (const char *name : {"/pic.png", "/\xff.html", ""})
+        ::remove(folder + name);
 }
 
 } // namespace

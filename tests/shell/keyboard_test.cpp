@@ -127,6 +127,20 @@ TEST_F(WindowKeys, ShiftF10AndTheMenuKeyOpenTheEditMenuAtTheCaret) {
     EXPECT_EQ(editor().text().size(), editor().length()); // nothing typed
 }
 
+// The program's own limit holds the text (what it can save and open again), and a key that would
+// go beyond it types nothing and tells the user why.
+TEST_F(WindowKeys, AKeyBeyondTheLimitTypesNothingAndSaysWhy) {
+    EXPECT_EQ(editor().maxLength(), kMaxDocumentBytes - 2);
+    editor().setMaxLength(editor().length());
+    const QString before = editor().text();
+    desktop.dialogs.queueAnswer(MessageAnswer::Ok);
+    press(Qt::Key_Less); // refused before the colouring hears of it: no tag begins
+    EXPECT_EQ(editor().text(), before);
+    ASSERT_EQ(desktop.dialogs.messages.size(), 1u);
+    EXPECT_TRUE(desktop.dialogs.messages[0].text.startsWith("The edit was not made."));
+    EXPECT_FALSE(window->session().colouring().typingState().inTag);
+}
+
 TEST_F(WindowKeys, AWidePageOpensAtItsLeftEdge) {
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("wide.html"));

@@ -109,5 +109,30 @@ TEST(EditorObservers, AllAreInStepBeforeAnyHearsOfTheChange) {
     core.removeObserver(&b);
 }
 
+// Edits stop at the program's limit and the observers hear of each one refused; a longer text put
+// in whole stays editable back to its own length, as Undo needs.
+TEST(EditorLimit, RefusesGrowthBeyondItAndSaysSo) {
+    EditorCore core;
+    struct : EditorObserver {
+        std::vector<qint64> refused;
+        void editRefused(const EditRefused &r) override { refused.push_back(r.length); }
+    } rec;
+    core.addObserver(&rec);
+    core.setMaxLength(5);
+    core.setText(QStringLiteral("abcdefg"));
+    core.setSelStart(7);
+    core.pressBackspace();
+    core.typeCharacter('g');
+    EXPECT_EQ(core.text(), "abcdefg");
+    core.typeCharacter('h');
+    core.insertFromUser(QStringLiteral("hi"));
+    core.setSelStart(0);
+    core.setSelLength(1);
+    core.setSelText(QStringLiteral("xy"));
+    EXPECT_EQ(core.text(), "abcdefg");
+    EXPECT_EQ(rec.refused, (std::vector<qint64>{8, 9, 8}));
+    core.removeObserver(&rec);
+}
+
 } // namespace
 } // namespace quenbry

@@ -10,6 +10,23 @@
 #include <QTemporaryDir>
 #include <csignal>
 #include <cstdio>
+#include <ftw.h>
+
+namespace {
+
+// Removes the scratch folder by the bytes of its names, which QDir cannot do for a name that
+// is not UTF-8.
+struct RemoveTree {
+    QByteArray path;
+    ~RemoveTree() {
+        ::nftw(
+            path.constData(),
+            [](const char *name, const struct stat *, int, struct FTW *) { return ::remove(name); },
+            16, FTW_DEPTH | FTW_PHYS);
+    }
+};
+
+} // namespace
 
 int main(int argc, char **argv) {
     qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -24,6 +41,7 @@ int main(int argc, char **argv) {
         std::fprintf(stderr, "cannot create a scratch folder\n");
         return 1;
     }
+    const RemoveTree removeScratch{QFile::encodeName(scratch.path())};
     qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime));
     quenbry::prepareWebEngineEnvironment();
     QApplication app(argc, argv);

@@ -2,6 +2,7 @@
 
 #include "info/ownersettings.h"
 #include "info/splashwindow.h"
+#include "platform/filenames.h"
 #include "platform/imagebutton.h"
 #include "shell/commandline.h"
 #include "shell/commandtable.h"
@@ -25,6 +26,12 @@
 #include <QProgressDialog>
 #include <QTest>
 #include <QTimer>
+
+#include <cerrno>
+#include <fcntl.h>
+#include <optional>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace quenbry {
 
@@ -60,6 +67,20 @@ QString firstDifference(const QJsonValue &expected, const QJsonValue &actual) {
     while (i < e.size() && i < a.size() && e[i] == a[i])
         ++i;
     return QStringLiteral("\n  first difference at offset %1").arg(i);
+}
+
+// A script's paths are file names as the program holds them: U+DC80..U+DCFF stand for the bytes
+// that are not UTF-8, as in a name from the command line.
+QFile *openFile(QFile &file, const QString &path, int flags, QIODevice::OpenMode mode) {
+    const int fd = ::open(fileNameToBytes(path).constData(), flags | O_CLOEXEC, 0666);
+    if (fd >= 0 && !file.open(fd, mode, QFileDevice::AutoCloseHandle))
+        ::close(fd);
+    return file.isOpen() ? &file : nullptr;
+}
+
+bool fileExists(const QString &path) {
+    struct stat st {};
+    return ::stat(fileNameToBytes(path).constData(), &st) == 0;
 }
 
 // Reads the words and JSON values of one script line.
@@ -294,8 +315,9 @@ void ReplayDriver::run(const QString &line) {
                 bytes.append(char(c.unicode()));
             }
         }
-        QFile f(path);
-        if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate) || f.write(bytes) != bytes.size())
+        QFile f;
+        if (!openFile(f, path, O_WRONLY | O_CREAT | O_TRUNC, QIODevice::WriteOnly) ||
+            f.write(bytes) != bytes.size())
             throw ScriptError("write: cannot write the file");
     } else if (cmd == QLatin1String("clipboard")) {
         clipboard_.setText(t.text());
@@ -748,10 +770,10 @@ void ReplayDriver::expectFile(const QString &path, const QJsonValue &expected) {
     if (!expected.isString() && !expected.isNull())
         throw ScriptError("expect file: expected a hex string or null");
     QJsonValue actual(QJsonValue::Null);
-    QFile f(path);
-    if (f.open(QIODevice::ReadOnly))
+    QFile f;
+    if (openFile(f, path, O_RDONLY, QIODevice::ReadOnly))
         actual = QString::fromLatin1(f.readAll().toHex());
-    else if (QFile::exists(path))
+    else if (fileExists(path))
         throw ScriptError("expect file: cannot read " + path.toStdString());
     const QJsonValue want =
         expected.isString() ? QJsonValue(expected.toString().toLower()) : expected;
@@ -790,13 +812,13 @@ void ReplayDriver::expectPdf(const QString &path, const QJsonValue &expected) {
 }
 
 void ReplayDriver::printFile(const QString &path) {
-    QFile f(path);
+    QFile f;
     Json j = Json::object();
     j.set("file", path);
-    if (f.open(QIODevice::ReadOnly)) {
+    if (openFile(f, path, O_RDONLY, QIODevice::ReadOnly)) {
         j.set("exists", true).set("hex", QString::fromLatin1(f.readAll().toHex()));
     } else {
-        j.set("exists", QFile::exists(path)).set("hex", "");
+        j.set("exists", fileExists(path)).set("hex", "");
     }
     out_ << j.serialize() << '\n';
     out_.flush();

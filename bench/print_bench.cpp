@@ -59,6 +59,9 @@ int main(int argc, char **argv) {
         {"realistic 1 MB", bench::realisticPage(1000 * 1000)},
         {"minified 1 MB", bench::minifiedPage(1000 * 1000)},
         {"realistic 10 MB", bench::realisticPage(10 * 1000 * 1000)},
+        // One line of ten million characters: shaped in pieces, it must cost ten times the
+        // 1 MB line, not a hundred.
+        {"minified 10 MB", bench::minifiedPage(10 * 1000 * 1000)},
     };
     std::printf("%-18s %6s %10s %10s %10s %12s %9s %12s\n", "page", "pages", "prepare s", "draw s",
                 "total s", "longest gap", "PDF MB", "peak RSS MB");

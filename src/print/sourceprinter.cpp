@@ -31,6 +31,10 @@ constexpr qint64 kManyPages = 20;
 
 const QColor kFooterColour(128, 128, 128);
 
+// Qt's text layout places rows in 26.6 fixed point, which runs out after about 33 million device
+// pixels: a piece of a line stops taking rows well before, whatever the font's size.
+constexpr qreal kTallestLayout = 1 << 23;
+
 qreal screenDpi() {
     const QScreen *screen = QGuiApplication::primaryScreen();
     return screen ? screen->logicalDotsPerInchY() : 96.0;
@@ -159,8 +163,10 @@ std::unique_ptr<QTextLayout> SourcePrintJob::layOut(int start, int length, bool 
     // Without the cache the shapes go once the rows are made: counting pages needs no more.
     layout->setCacheEnabled(keepShapes);
     layout->beginLayout();
-    qreal y = 0;
-    for (QTextLine row = layout->createLine(); row.isValid(); row = layout->createLine()) {
+    for (qreal y = 0; y < kTallestLayout;) {
+        QTextLine row = layout->createLine();
+        if (!row.isValid())
+            break;
         row.setLeadingIncluded(true);
         row.setLineWidth(pageWidth_);
         row.setPosition(QPointF(0, y));
@@ -211,11 +217,12 @@ bool SourcePrintJob::paginate(QPrinter &printer, PrintProgress *progress) {
             const int cut = pieceEnd(pos, end);
             const auto layout = layOut(pos, cut - pos, false);
             int rows = layout->lineCount();
-            int next = cut;
+            const QTextLine lastRow = layout->lineAt(rows - 1);
+            int next = pos + lastRow.textStart() + lastRow.textLength();
             // The last row of a piece that does not end the line may hold less than a row
             // would: it is shaped again at the start of the next piece, and the rows go on as
             // if the line had been shaped whole.
-            if (cut < end && rows > 1)
+            if (next < end && rows > 1)
                 next = pos + layout->lineAt(--rows).textStart();
             const int block = int(blocks_.size());
             blocks_.push_back({pos, cut - pos, rows});

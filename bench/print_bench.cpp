@@ -1,7 +1,8 @@
 // Printing a coloured page to PDF, as "Print to File" does: how long preparing the pages
 // (shaping and wrapping every line to count them) and drawing them (shaping each page's lines
-// again and writing their glyphs) take, how many pages come out, the longest wait between two looks at the progress (how long the window would
-// go without answering), and the peak memory after each. Prints a table; run by hand.
+// again and writing their glyphs) take, how many pages come out, the longest wait between two
+// looks at the progress (how long the window would go without answering), and the peak memory
+// after each. Prints a table; run by hand.
 
 #include "colouring/syntaxcolouring.h"
 #include "pages.h"

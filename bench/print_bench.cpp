@@ -1,11 +1,12 @@
 // Printing a coloured page to PDF, as "Print to File" does: how long preparing the pages
-// (building the coloured document and laying it out) and drawing them take, how many pages
-// come out, the longest wait between two looks at the progress (how long the window would
-// go without answering), and the peak memory after each. Prints a table; run by hand.
+// (shaping and wrapping every line to count them) and drawing them (shaping each page's lines
+// again and writing their glyphs) take, how many pages come out, the longest wait between two
+// looks at the progress (how long the window would go without answering), and the peak memory
+// after each. Prints a table; run by hand.
 
 #include "colouring/syntaxcolouring.h"
 #include "pages.h"
-#include "preview/sourceprinter.h"
+#include "print/sourceprinter.h"
 #include "text/editorcore.h"
 
 #include <QApplication>
@@ -59,6 +60,9 @@ int main(int argc, char **argv) {
         {"realistic 1 MB", bench::realisticPage(1000 * 1000)},
         {"minified 1 MB", bench::minifiedPage(1000 * 1000)},
         {"realistic 10 MB", bench::realisticPage(10 * 1000 * 1000)},
+        // One line of ten million characters: shaped in pieces, it must cost ten times the
+        // 1 MB line, not a hundred.
+        {"minified 10 MB", bench::minifiedPage(10 * 1000 * 1000)},
     };
     std::printf("%-18s %6s %10s %10s %10s %12s %9s %12s\n", "page", "pages", "prepare s", "draw s",
                 "total s", "longest gap", "PDF MB", "peak RSS MB");

@@ -8,7 +8,7 @@
 #include "info/aboutbox.h"
 #include "info/help.h"
 #include "platform/twips.h"
-#include "preview/sourceprinter.h"
+#include "print/sourceprinter.h"
 #include "template/newpagedialog.h"
 
 #include <QAction>

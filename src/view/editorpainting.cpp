@@ -1,4 +1,5 @@
 #include "editorview.h"
+#include "textpainter.h"
 
 #include <QFontMetricsF>
 #include <QGlyphRun>
@@ -141,49 +142,15 @@ void EditorView::drawPiece(QPainter &p, const LineLayouts::Piece &piece, QPointF
         p.fillRect(QRectF(origin.x() + std::min(x1, x2), top, std::abs(x2 - x1), lineHeight_),
                    palette().color(group, QPalette::Highlight));
     }
-    // The glyphs are drawn run by run in each character's own colour, read from the model as
-    // they are drawn: the shaped text never has to follow a colour change.
+    // The glyphs take each character's colour from the model as they are drawn: the shaped
+    // text never has to follow a colour change.
     const QColor text = palette().color(group, QPalette::Text);
-    const QColor highlighted = palette().color(group, QPalette::HighlightedText);
-    auto drawRun = [&](int from, int to, QColor colour) {
-        if (to <= from)
-            return;
-        p.setPen(colour);
-        const int a = at(from);
-        for (const QGlyphRun &run : layout->glyphRuns(a, at(to) - a))
-            p.drawGlyphRun(origin, run);
-    };
-    int runStart = shownFrom;
-    quint8 runIndex = 0;
-    auto colourOf = [&](quint8 index) {
-        return index == 0 ? text : QColor::fromRgb(model_.paletteColour(index));
-    };
-    auto flush = [&](int end) {
-        // The selected part of a run shows in the highlighted text colour.
-        if (selected && runStart < selEnd && end > selStart) {
-            drawRun(runStart, std::max(runStart, selStart), colourOf(runIndex));
-            drawRun(std::max(runStart, selStart), std::min(end, selEnd), highlighted);
-            drawRun(std::min(end, selEnd), end, colourOf(runIndex));
-        } else {
-            drawRun(runStart, end, colourOf(runIndex));
-        }
-    };
-    bool first = true;
-    model_.forEachColourPiece(shownFrom, std::max(0, shownTo - shownFrom),
-                              [&](const quint8 *c, int count, int offset) {
-                                  for (int i = 0; i < count; ++i) {
-                                      if (first) {
-                                          runIndex = c[i];
-                                          first = false;
-                                      } else if (c[i] != runIndex) {
-                                          flush(offset + i);
-                                          runStart = offset + i;
-                                          runIndex = c[i];
-                                      }
-                                  }
-                              });
-    if (!first)
-        flush(shownTo);
+    TextColours colours{text, palette().color(group, QPalette::HighlightedText)};
+    if (selected) {
+        colours.selectionStart = selStart;
+        colours.selectionEnd = selEnd;
+    }
+    TextPainter(model_, colours).draw(p, origin, *layout, piece.start, shownFrom, shownTo);
     if (pre >= 0 && preLength > 0) {
         // The text being composed, underlined where it stands.
         p.setPen(text);

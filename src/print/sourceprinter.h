@@ -3,24 +3,22 @@
 // character in its own colour on white paper, long lines wrapped at the page's edge, and a
 // footer with the document's name and "page N of M" in a small grey font.
 //
-// The pages are Qt's own. The coloured QTextDocument is laid out on the printer's page, less
-// the footer's room, by its own layout, which moves a line that would cross the foot of a page
-// onto the next one; each page is then drawn from that layout as QTextDocument::print draws it
-// (a translated, clipped view of the laid-out document). QTextDocument::print itself is not
-// called because it has no place for a footer of ours: it adds a bare page number of its own.
-// Drawing page by page is also what lets a long job show its progress and be cancelled. A
-// long text is laid out in parts, each ending where a page ends, as Qt's layout cannot
-// address more than a few thousand pages at a printer's resolution.
+// Each line of the text is shaped on its own, as the editor shapes it, and wrapped at the
+// page's width into rows; a row that does not fit on a page begins the next one. The rows are
+// drawn by the view's TextPainter, the code that draws the editor's lines. A first pass only
+// counts the pages, as every footer names their number; the pages are then drawn one by one,
+// which is also what lets a long job show its progress and be cancelled.
 
-#include "text/editorbuffer.h"
+#include "text/editorcore.h"
 
 #include <QFont>
 #include <QString>
-#include <QTextDocument>
 #include <memory>
+#include <vector>
 
 class QPainter;
 class QPrinter;
+class QTextLayout;
 class QWidget;
 
 namespace quenbry {
@@ -49,8 +47,14 @@ public:
 // job is made, so nothing that happens while it prints can change what it prints.
 class SourcePrintJob {
 public:
+    // A line longer than this is shaped in pieces of about this many characters, the rows of
+    // one piece going on where the previous piece's rows end: one layout of a minified page
+    // would reach past what Qt's fixed-point layout can place, and would hold the shapes of
+    // the whole page at once.
+    static constexpr int pieceLength = 8192;
+
     // The text [start, start + length) of the editor, with its colours.
-    SourcePrintJob(const EditorBuffer &editor, int start, int length, const SourceLook &look,
+    SourcePrintJob(const EditorCore &editor, int start, int length, const SourceLook &look,
                    const QString &documentName);
     ~SourcePrintJob();
 
@@ -59,37 +63,48 @@ public:
     // as it was), and a printer that can abort a job is told to.
     bool print(QPrinter &printer, PrintProgress *progress = nullptr);
     // The pages of the last print.
-    int pageCount() const { return pageCount_; }
+    int pageCount() const { return int(pages_.size()); }
 
 private:
-    // A stretch of the text laid out on pages of its own.
-    struct Part {
-        int start = 0; // in text_
-        int pages = 0;
-        std::unique_ptr<QTextDocument> document;
+    // A stretch of one line shaped as one layout, of which the first rows are printed: the
+    // whole line, or a piece of a long one whose last row the next piece shapes again.
+    struct Block {
+        int start = 0;
+        int length = 0;
+        int rows = 0;
     };
-    bool prepare(QPrinter &printer, PrintProgress *progress);
-    bool layOut(Part &part, int from, int to, QPrinter &printer, PrintProgress *progress);
+    // Where a page begins: a row of a block.
+    struct PageStart {
+        int block = 0;
+        int row = 0;
+    };
+    std::unique_ptr<QTextLayout> layOut(int start, int length, bool keepShapes) const;
+    bool paginate(QPrinter &printer, PrintProgress *progress);
     bool drawPages(QPrinter &printer, PrintProgress *progress);
-    // Page partPage of a part's document, with the footer of the job's page number.
-    void drawPage(QPainter &painter, const QTextDocument &document, int partPage, int number) const;
+    // Draws the rows of page (an index into pages_) through painter.
+    void drawPage(QPainter &painter, int page, std::unique_ptr<QTextLayout> &layout,
+                  int &layoutBlock) const;
+    void drawFooter(QPainter &painter, int number) const;
+    // Where a piece of a line that begins at start and ends at end may end.
+    int pieceEnd(int start, int end) const;
 
-    // The text with every line end made one paragraph separator, and its colours.
-    QString text_;
-    std::vector<ColourRun> runs_;
+    EditorCore text_;
     SourceLook look_;
     QString documentName_;
-    std::vector<Part> parts_;
-    QSizeF pageSize_;
+    // The font as it is on the printer.
+    QFont font_;
+    qreal pageWidth_ = 0;
+    qreal pageHeight_ = 0;
     qreal footerHeight_ = 0;
-    int pageCount_ = 0;
+    std::vector<Block> blocks_;
+    std::vector<PageStart> pages_;
 };
 
 // The Print command: the print dialog, its range preset to Selection when text is selected and
 // to All otherwise; on OK the selection is printed, or the whole text when nothing is
 // selected, whatever range was picked. A cancel, a missing printer or a printer's failure end
 // the command silently. A long job shows its progress with a Cancel button.
-void printSource(QWidget *owner, const EditorBuffer &editor, const SourceLook &look,
+void printSource(QWidget *owner, const EditorCore &editor, const SourceLook &look,
                  const QString &documentName, Dialogs &dialogs);
 
 } // namespace quenbry

@@ -24,6 +24,8 @@ public:
     // window) and hands its value to `result`.
     virtual void runScript(const QString &script,
                            const std::function<void(const QVariant &)> &result) = 0;
+    // The page's title as the engine reports it; "" while a page is loading or has none.
+    virtual QString title() const = 0;
     // After each page load, with false when it failed.
     std::function<void(bool ok)> onLoaded;
 };
@@ -36,5 +38,5 @@ public:
 
 } // namespace quenbry
 
-#define QuenbryPageViewFactory_iid "org.quenbry.PageViewFactory/1"
+#define QuenbryPageViewFactory_iid "org.quenbry.PageViewFactory/2"
 Q_DECLARE_INTERFACE(quenbry::PageViewFactory, QuenbryPageViewFactory_iid)

@@ -81,7 +81,9 @@ public:
         , page_(new QWebEnginePage(profile_)) {
         profile_->installUrlSchemeHandler(previewScheme, &scheme_);
         setPage(page_);
+        connect(page_, &QWebEnginePage::loadStarted, this, [this] { loading_ = true; });
         connect(page_, &QWebEnginePage::loadFinished, this, [this](bool ok) {
+            loading_ = false;
             if (onLoaded)
                 onLoaded(ok);
         });
@@ -94,6 +96,11 @@ public:
     }
 
     QWidget *widget() override { return this; }
+    QString title() const override {
+        // The engine stands a page's address in for a missing title: that is no title.
+        const QString title = page_->title();
+        return loading_ || title == page_->url().toString() ? QString() : title;
+    }
 
     void showPage(const QString &file, const QString &documentFile) override {
         const QUrl url = scheme_.setPage(file, documentFile);
@@ -115,6 +122,7 @@ private:
     QWebEngineProfile *profile_;
     QWebEnginePage *page_;
     PreviewSchemeHandler scheme_;
+    bool loading_ = false;
 };
 
 class WebEnginePlugin : public QObject, public PageViewFactory {

@@ -54,6 +54,9 @@ constexpr qint64 rendererMemoryLimit = 1024LL * 1024 * 1024;
 // The JavaScript heap's own limit (MiB), below the renderer's: a script that outgrows it ends
 // its renderer at once, without waiting for the next look at its memory.
 constexpr int scriptHeapLimitMiB = 512;
+// A renderer that has not answered for this long is stopped: long enough for any page that
+// is working rather than stuck.
+constexpr int rendererSilenceLimitMs = 10'000;
 // A click opens at most one web address in the browser, soon after it: a page's own scripts
 // cannot open the browser on their own, nor once per click over and over.
 constexpr int clickLifetimeMs = 1500;
@@ -265,7 +268,10 @@ public:
 
         page_ = new PreviewPage(profile_, guard_, [this](const QUrl &url) { followLink(url); });
         setPage(page_);
-        connect(page_, &QWebEnginePage::loadStarted, this, [this] { loading_ = true; });
+        connect(page_, &QWebEnginePage::loadStarted, this, [this] {
+            loading_ = true;
+            newEpoch();
+        });
         connect(page_, &QWebEnginePage::loadFinished, this, [this](bool ok) {
             loading_ = false;
             if (onLoaded)
@@ -275,9 +281,10 @@ public:
                 [this](QWebEnginePage::RenderProcessTerminationStatus status, int code) {
                     rendererEnded(status, code);
                 });
-        memoryWatch_.setInterval(250);
-        connect(&memoryWatch_, &QTimer::timeout, this, &WebEnginePageView::watchMemory);
-        memoryWatch_.start();
+        connect(page_, &QWebEnginePage::renderProcessPidChanged, this, [this] { newEpoch(); });
+        rendererWatch_.setInterval(250);
+        connect(&rendererWatch_, &QTimer::timeout, this, &WebEnginePageView::watchRenderer);
+        rendererWatch_.start();
     }
 
     ~WebEnginePageView() override {
@@ -371,7 +378,10 @@ private:
             onLinkClicked(url);
     }
 
-    void watchMemory() {
+    // A renderer is stopped when it outgrows its memory, or when its scripts have not let it
+    // answer for a while: a loop typed half-way would otherwise hold the pane, and every page
+    // loaded after it, for good.
+    void watchRenderer() {
         const qint64 pid = page_->renderProcessPid();
         if (pid <= 0 || stopped_)
             return;
@@ -381,21 +391,45 @@ private:
         const QList<QByteArray> fields = statm.readLine().split(' ');
         const qint64 resident = fields.size() > 1 ? fields[1].toLongLong() * ::getpagesize() : 0;
         if (resident > rendererMemoryLimit) {
-            outgrown_ = true;
-            ::kill(pid_t(pid), SIGKILL);
+            stopRenderer(pid, Stop::Outgrown);
+        } else if (!probe_.isValid()) {
+            probe_.start();
+            page_->runJavaScript(QStringLiteral("0"), QWebEngineScript::ApplicationWorld,
+                                 [this, epoch = epoch_](const QVariant &) {
+                                     if (epoch == epoch_)
+                                         probe_.invalidate();
+                                 });
+        } else if (probe_.elapsed() > rendererSilenceLimitMs) {
+            stopRenderer(pid, Stop::Silent);
         }
+    }
+
+    // A new document or renderer: an unanswered question to the old one says nothing.
+    void newEpoch() {
+        ++epoch_;
+        probe_.invalidate();
+    }
+
+    enum class Stop { None, Outgrown, Silent };
+    void stopRenderer(qint64 pid, Stop why) {
+        stopping_ = why;
+        ::kill(pid_t(pid), SIGKILL);
     }
 
     void rendererEnded(QWebEnginePage::RenderProcessTerminationStatus status, int code) {
         loading_ = false;
-        const bool outgrown = std::exchange(outgrown_, false);
+        newEpoch();
+        const Stop why = std::exchange(stopping_, Stop::None);
         if (status == QWebEnginePage::NormalTerminationStatus)
             return;
         stopped_ = true;
         QString message;
-        if (outgrown)
+        if (why == Stop::Outgrown)
             message = tr("The page used more than %1 MiB of memory and was stopped.")
                           .arg(rendererMemoryLimit >> 20);
+        else if (why == Stop::Silent)
+            message = tr("The page's scripts ran for %1 seconds without a pause and were stopped.")
+                          .arg(rendererSilenceLimitMs / 1000);
         else if (status == QWebEnginePage::CrashedTerminationStatus)
             message = tr("The page crashed the preview (code %1); it may have run out of memory.")
                           .arg(code);
@@ -409,12 +443,14 @@ private:
     PreviewPage *page_ = nullptr;
     PreviewSchemeHandler scheme_;
     RequestGuard guard_;
-    QTimer memoryWatch_;
+    QTimer rendererWatch_;
+    QElapsedTimer probe_; // since an unanswered question to the renderer was asked
+    int epoch_ = 0;
     QElapsedTimer userAction_;
     bool loading_ = false;
     bool remoteBlocked_ = false;
     bool stopped_ = false;
-    bool outgrown_ = false;
+    Stop stopping_ = Stop::None;
 };
 
 // Flags of the engine, read once as it starts: the JavaScript heap's limit, and peer

@@ -206,8 +206,8 @@ TEST_F(PreviewWindow, AWebLinkTheUserClicksOpensInTheBrowserAndThePaneKeepsTheDo
               QStringLiteral("quenbry-preview:doc"));
 }
 
-// A page that takes memory without end is stopped, the pane says why, and the editor's next
-// change shows the page again in a new renderer.
+// A page that takes memory or time without end is stopped, the pane says why, and the
+// editor's next change shows the page again in a new renderer.
 TEST_F(PreviewWindow, ARunawayPageIsStoppedAndTheNextChangeShowsItAgain) {
     struct Case {
         const char *what;
@@ -221,7 +221,9 @@ TEST_F(PreviewWindow, ARunawayPageIsStoppedAndTheNextChangeShowsItAgain) {
          "const a = [];"
          "setInterval(() => a.length < 48 && a.push(new Uint8Array(64 << 20).fill(1)), 5);",
          "more than 1024 MiB"},
-        {"objects", "const a = []; for (;;) a.push({n: a.length, s: 'x' + a.length});", "crashed"},
+        {"objects", "const a = []; for (;;) a.push(new Array(1 << 20).fill(a.length));", "crashed"},
+        // No memory at all, and no end: the page after it would never show.
+        {"loop", "for (;;) {}", "10 seconds without a pause"},
     };
     QSignalSpy loaded(pane(), &PreviewPane::pageLoaded);
     window->menuItem(QStringLiteral("mnuipreview"))->trigger();

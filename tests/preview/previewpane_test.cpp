@@ -176,8 +176,9 @@ TEST_F(PreviewWindow, SaysWhenItRefusesRemoteContentUnlessTheUserAllowsIt) {
 
 TEST_F(PreviewWindow, AWebLinkTheUserClicksOpensInTheBrowserAndThePaneKeepsTheDocument) {
     window->editor()->setText(
-        QStringLiteral("<title>doc</title><style>a { display: block; height: 100vh }</style>"
-                       "<a id=\"l\" href=\"https://example.org/x\">x</a>"));
+        QStringLiteral("<title>doc</title><style>a { display: block; height: 50vh }</style>"
+                       "<a id=\"l\" href=\"https://example.org/x\">x</a>"
+                       "<a target=\"_blank\" href=\"https://example.org/new\">new</a>"));
     QSignalSpy loaded(pane(), &PreviewPane::pageLoaded);
     window->menuItem(QStringLiteral("mnuipreview"))->trigger();
     ASSERT_TRUE(loaded.wait(engineTimeoutMs));
@@ -202,6 +203,10 @@ TEST_F(PreviewWindow, AWebLinkTheUserClicksOpensInTheBrowserAndThePaneKeepsTheDo
     evaluate(QStringLiteral("document.getElementById('l').click(); 0"));
     QTest::qWait(500);
     EXPECT_EQ(opened().size(), 1);
+    // A link to a new window: the browser gets it, and no window opens.
+    QTest::mouseClick(input, Qt::LeftButton, {}, QPoint(20, input->height() - 20));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return opened().size() == 2; }, 10'000));
+    EXPECT_TRUE(opened().value(1).contains(QLatin1String("https://example.org/new")));
     EXPECT_EQ(evaluate(QStringLiteral("location.protocol + document.title")).toString(),
               QStringLiteral("quenbry-preview:doc"));
 }

@@ -29,7 +29,8 @@ public:
     // window) and hands its value to `result`.
     virtual void runScript(const QString &script,
                            const std::function<void(const QVariant &)> &result) = 0;
-    // The page's title as the engine reports it; "" while a page is loading or has none.
+    // The page's title as the engine reports it; "" while a page is loading or has none, and
+    // while its renderer is stopped.
     virtual QString title() const = 0;
     // Whether the page asked for remote content that was refused, since the last load began.
     virtual bool remoteContentBlocked() const = 0;

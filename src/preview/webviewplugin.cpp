@@ -320,9 +320,10 @@ public:
     }
 
     QString title() const override {
-        // The engine stands a page's address in for a missing title: that is no title.
+        // The engine stands a page's address in for a missing title: that is no title. A page
+        // whose renderer was stopped shows nothing, whatever title the engine kept.
         const QString title = page_->title();
-        return loading_ || title == page_->url().toString() ? QString() : title;
+        return loading_ || stopped_ || title == page_->url().toString() ? QString() : title;
     }
 
     bool remoteContentBlocked() const override { return remoteBlocked_; }

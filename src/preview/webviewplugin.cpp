@@ -309,10 +309,7 @@ public:
         stopped_ = false;
     }
 
-    void setRemoteContentAllowed(bool allowed) override {
-        guard_.remoteAllowed = allowed;
-        applySettings();
-    }
+    void setRemoteContentAllowed(bool allowed) override { guard_.remoteAllowed = allowed; }
 
     void runScript(const QString &script,
                    const std::function<void(const QVariant &)> &result) override {
@@ -353,8 +350,10 @@ private:
     void applySettings() {
         using S = QWebEngineSettings;
         QWebEngineSettings *s = profile_->settings();
+        // Local content only: the preview's pages are not, and reach the web (when allowed)
+        // without the universal access the second would give local ones.
         s->setAttribute(S::LocalContentCanAccessFileUrls, false);
-        s->setAttribute(S::LocalContentCanAccessRemoteUrls, guard_.remoteAllowed);
+        s->setAttribute(S::LocalContentCanAccessRemoteUrls, false);
         s->setAttribute(S::DnsPrefetchEnabled, false);
         s->setAttribute(S::HyperlinkAuditingEnabled, false);
         s->setAttribute(S::JavascriptCanOpenWindows, false);

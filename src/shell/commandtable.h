@@ -7,7 +7,8 @@
 namespace quenbry {
 
 struct MenuEntry {
-    enum Flags { Hidden = 1, Checked = 2, Separator = 4, Menu = 8 };
+    // Checked: a check item, checked at start; Checkable: one that starts unchecked.
+    enum Flags { Hidden = 1, Checked = 2, Separator = 4, Menu = 8, Checkable = 16 };
     const char *name;
     const char *caption;
     const char *shortcut; // portable key sequence text, "" for none
@@ -28,7 +29,7 @@ inline constexpr std::array<AlternateKey, 4> alternateKeys{{{"mnuredo", "Ctrl+Sh
                                                             {"mnupaste", "Shift+Ins"}}};
 
 // In menu order; each menu is followed by its items.
-inline constexpr std::array<MenuEntry, 45> menuTable{{
+inline constexpr std::array<MenuEntry, 46> menuTable{{
     {"mnufile", "File", "", MenuEntry::Menu, 0},
     {"mnuname", "New", "Ctrl+N", 0, 1},
     {"mnuopen", "Open", "Ctrl+O", 0, 1},
@@ -39,6 +40,7 @@ inline constexpr std::array<MenuEntry, 45> menuTable{{
     {"mnusep1", "-", "", MenuEntry::Separator, 1},
     {"mnuqpreview", "Quick Preview", "", MenuEntry::Hidden, 1},
     {"mnupre", "Preview in browser", "", 0, 1},
+    {"mnupreviewremote", "Load Remote Content in Preview", "", MenuEntry::Checkable, 1},
     {"mnuprint", "Print", "Ctrl+P", 0, 1},
     {"mnusep2", "-", "", MenuEntry::Separator, 1},
     {"mnuexit", "Exit", "", 0, 1},

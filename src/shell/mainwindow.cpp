@@ -8,6 +8,7 @@
 #include "info/aboutbox.h"
 #include "info/help.h"
 #include "platform/twips.h"
+#include "preview/previewsettings.h"
 #include "preview/sourceprinter.h"
 #include "template/newpagedialog.h"
 
@@ -93,6 +94,8 @@ MainWindow::MainWindow(const Services &services, QWidget *parent)
     preview_ = std::make_unique<InstantPreview>(editor_, *document_, client);
     browserPreview_ =
         std::make_unique<BrowserPreview>(*document_, *services_.dialogs, *services_.shell, this);
+    connect(preview_->pane(), &PreviewPane::linkClicked, this,
+            [this](const QUrl &url) { services_.shell->openUrl(url); });
     route();
 
     // The editor comes first in the tab order, then the toolbar left to right.
@@ -184,10 +187,10 @@ void MainWindow::buildMenus() {
                     keys << QKeySequence(QString::fromLatin1(k.shortcut));
             a->setShortcuts(keys);
         }
-        if (m.flags & MenuEntry::Checked) {
+        if (m.flags & (MenuEntry::Checked | MenuEntry::Checkable))
             a->setCheckable(true);
+        if (m.flags & MenuEntry::Checked)
             a->setChecked(true);
-        }
         if (m.flags & MenuEntry::Hidden)
             a->setVisible(false);
         // Items of the hidden View menu keep working shortcuts: the window owns them too.
@@ -254,6 +257,7 @@ void MainWindow::route() {
         {Item, "mnusave", [](MainWindow &w) { w.save(); }},
         {Item, "mnusaveas", [](MainWindow &w) { w.saveAs(); }},
         {Item, "mnupre", [](MainWindow &w) { w.previewInBrowser(); }},
+        {Item, "mnupreviewremote", [](MainWindow &w) { w.toggleRemoteContent(); }},
         {Item, "mnuprint", [](MainWindow &w) { w.printSource(); }},
         {Item, "mnuexit", [](MainWindow &w) { w.exitProgram(); }},
         {Item, "mnuundo", [](MainWindow &w) { w.undo(); }},
@@ -369,6 +373,9 @@ void MainWindow::startUp(const QString &fileToOpen) {
         requiredItem("mnuundo")->setEnabled(false);
     if (!requiredToolButton("XPButton10")->isEnabled())
         requiredItem("mnuredo")->setEnabled(false);
+    const bool remote = readRemoteContentAllowed(*services_.userSettings);
+    requiredItem("mnupreviewremote")->setChecked(remote);
+    preview_->setRemoteContentAllowed(remote);
     preview_->writeFile();
     history_->reset();
     editor_.setSelStart(0);
@@ -567,6 +574,14 @@ void MainWindow::toggleInstantPreview() {
     placeEditor();
     preview_->setVisible(show);
     requiredItem("mnuipreview")->setChecked(show);
+}
+
+void MainWindow::toggleRemoteContent() {
+    // A click has flipped the check mark already; the preference follows it.
+    const bool allowed = requiredItem("mnupreviewremote")->isChecked();
+    if (!writeRemoteContentAllowed(*services_.userSettings, allowed))
+        qWarning("The preference for remote content in the preview could not be stored");
+    preview_->setRemoteContentAllowed(allowed);
 }
 
 void MainWindow::showHelp(int context) {

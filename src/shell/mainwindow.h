@@ -132,6 +132,7 @@ private:
     void selectAll();
     void selectSkin(int index);
     void toggleInstantPreview();
+    void toggleRemoteContent();
     void showHelp(int context = 0);
     void showAbout();
     void toggleToolButton(const char *viewItem, const char *button);

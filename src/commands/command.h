@@ -15,6 +15,8 @@ enum class Command {
     FtpUpload,
     QuickPreview,
     PreviewInBrowser,
+    // Whether the preview pane may load remote content; remembered per user.
+    PreviewRemoteContent,
     Print,
     Exit,
     Undo,

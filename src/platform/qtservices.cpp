@@ -143,6 +143,14 @@ bool QtShell::openDefault(const QString &path) {
     return QDesktopServices::openUrl(localFileUrl(path));
 }
 
+bool QtShell::openUrl(const QUrl &url) {
+    // Another scheme could name a local file or a program's handler, not a web page.
+    const QString scheme = url.scheme();
+    if (scheme != QLatin1String("http") && scheme != QLatin1String("https"))
+        return false;
+    return QDesktopServices::openUrl(url);
+}
+
 bool QtShell::startProgram(const QString &path) {
     return QProcess::startDetached(path, {});
 }

@@ -34,6 +34,7 @@ private:
 class QtShell : public Shell {
 public:
     bool openDefault(const QString &path) override;
+    bool openUrl(const QUrl &url) override;
     bool startProgram(const QString &path) override;
     bool showHelp(const QString &page, int context, const QString &section) override;
 };

@@ -3,6 +3,7 @@
 // to the desktop, a scripted one (tools/testsupport) answers from a script and records.
 
 #include <QString>
+#include <QUrl>
 #include <QVariant>
 #include <memory>
 #include <optional>
@@ -59,6 +60,8 @@ public:
     virtual ~Shell() = default;
     // Opens a file with the desktop's default program for its type (the browser for a page).
     virtual bool openDefault(const QString &path) = 0;
+    // Opens a web address (http or https only) in the user's browser.
+    virtual bool openUrl(const QUrl &url) = 0;
     // Starts a program by its path, in a window of its own; false when it cannot be started.
     virtual bool startProgram(const QString &path) = 0;
     // Opens the help page in the user's browser: at its index for context 0, otherwise at the

@@ -3,6 +3,7 @@
 #include "document/document.h"
 #include "platform/filenames.h"
 #include "text/editorbuffer.h"
+#include "webengine.h"
 
 #include <QFileInfo>
 
@@ -18,6 +19,23 @@ InstantPreview::InstantPreview(const EditorBuffer &editor, const Document &docum
     timer_.setSingleShot(true);
     timer_.setInterval(refreshDelayMs);
     connect(&timer_, &QTimer::timeout, this, &InstantPreview::refresh);
+    // The note about refused content stays up while the page reloads, so that it does not
+    // flicker at every refresh; a load that asked for none takes it down.
+    connect(pane_, &PreviewPane::remoteContentRefused, this, [this] {
+        remoteRefused_ = true;
+        updateCaption();
+    });
+    connect(pane_, &PreviewPane::pageLoaded, this, [this] {
+        remoteRefused_ = pane_->remoteContentBlocked();
+        updateCaption();
+    });
+}
+
+void InstantPreview::setRemoteContentAllowed(bool allowed) {
+    remoteAllowed_ = allowed;
+    pane_->setRemoteContentAllowed(allowed);
+    if (visible_)
+        refresh();
 }
 
 void InstantPreview::setVisible(bool visible) {
@@ -39,16 +57,26 @@ void InstantPreview::scheduleRefresh() {
 
 void InstantPreview::refresh() {
     const QString fileName = document_.fileName();
-    QString caption = tr("Preview: %1").arg(document_.displayName());
-    if (file_.write(editor_.text())) {
+    upToDate_ = file_.write(editor_.text());
+    if (upToDate_)
         pane_->showPage(file_.path(),
                         fileName.isEmpty() ? QString() : QFileInfo(fileName).absoluteFilePath());
-    } else if (file_.folderRefused()) {
+    updateCaption();
+}
+
+void InstantPreview::updateCaption() {
+    QString caption = tr("Preview: %1").arg(document_.displayName());
+    if (!upToDate_ && file_.folderRefused())
         caption +=
             tr(" (off: %1 is not a private folder of yours)").arg(displayFileName(file_.folder()));
-    } else {
+    else if (!upToDate_)
         caption += tr(" (not up to date: the preview file cannot be written)");
-    }
+    if (remoteRefused_ && !remoteAllowed_)
+        caption += QStringLiteral(" \u2014 ") + tr("Remote content blocked");
+    // Once the engine runs: before, nothing is shown that the sandbox would hold.
+    const QString sandbox = webEngineSandboxNote();
+    if (!sandbox.isEmpty() && pane_->pageView())
+        caption += QStringLiteral(" \u2014 ") + sandbox;
     pane_->setCaption(caption);
 }
 

@@ -42,13 +42,24 @@ public:
     void refresh();
     void deleteFile() { file_.remove(); }
 
+    bool remoteContentAllowed() const { return remoteAllowed_; }
+    // Lets pages load from the web, or stops them; a visible pane is refreshed at once.
+    void setRemoteContentAllowed(bool allowed);
+
 private:
+    // "Preview: NAME", then what the user must know about what the pane shows.
+    void updateCaption();
+
     const EditorBuffer &editor_;
     const Document &document_;
     PreviewFile file_;
     PreviewPane *pane_;
     QTimer timer_;
     bool visible_ = false;
+    bool remoteAllowed_ = false;
+    bool upToDate_ = true;
+    // Whether the shown page asked for remote content that was refused, since its last load.
+    bool remoteRefused_ = false;
 };
 
 } // namespace quenbry

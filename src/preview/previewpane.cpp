@@ -32,8 +32,43 @@ void PreviewPane::setCaption(const QString &caption) {
 }
 
 void PreviewPane::showPage(const QString &page, const QString &documentFile) {
-    if (view_ || createView())
-        view_->showPage(page, documentFile);
+    if (!view_ && !createView())
+        return;
+    if (stopped_) {
+        stopped_->hide();
+        view_->widget()->show();
+    }
+    view_->showPage(page, documentFile);
+}
+
+void PreviewPane::setRemoteContentAllowed(bool allowed) {
+    remoteAllowed_ = allowed;
+    if (view_)
+        view_->setRemoteContentAllowed(allowed);
+}
+
+bool PreviewPane::remoteContentBlocked() const {
+    return view_ && view_->remoteContentBlocked();
+}
+
+QString PreviewPane::stopMessage() const {
+    return stopped_ && !stopped_->isHidden() ? stopped_->text() : QString();
+}
+
+void PreviewPane::showStopped(const QString &message) {
+    qWarning("The preview stopped: %s", qPrintable(message));
+    if (!stopped_) {
+        stopped_ = new QLabel(this);
+        stopped_->setObjectName(QStringLiteral("previewStopped"));
+        stopped_->setWordWrap(true);
+        stopped_->setAlignment(Qt::AlignTop | Qt::AlignLeft);
+        stopped_->setMargin(8);
+        layout()->addWidget(stopped_);
+        static_cast<QVBoxLayout *>(layout())->setStretchFactor(stopped_, 1);
+    }
+    stopped_->setText(message + tr("\n\nThe preview starts again with your next change."));
+    view_->widget()->hide();
+    stopped_->show();
 }
 
 bool PreviewPane::createView() {
@@ -52,8 +87,18 @@ bool PreviewPane::createView() {
         layout->addWidget(failure, 1);
         return false;
     }
+    view_->setRemoteContentAllowed(remoteAllowed_);
     view_->onLoaded = [this](bool ok) {
         emit pageLoaded(ok);
+    };
+    view_->onRemoteContentBlocked = [this] {
+        emit remoteContentRefused();
+    };
+    view_->onLinkClicked = [this](const QUrl &url) {
+        emit linkClicked(url);
+    };
+    view_->onStopped = [this](const QString &message) {
+        showStopped(message);
     };
     layout->addWidget(view_->widget(), 1);
     return true;

@@ -48,6 +48,15 @@ void prepareWebEngineEnvironment() {
         qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
 }
 
+QString webEngineSandboxNote() {
+    const bool off = qEnvironmentVariableIntValue("QTWEBENGINE_DISABLE_SANDBOX") != 0 ||
+                     qgetenv("QTWEBENGINE_CHROMIUM_FLAGS").contains("--no-sandbox");
+    if (!off)
+        return {};
+    return ::geteuid() == 0 ? QStringLiteral("sandbox off (running as root)")
+                            : QStringLiteral("sandbox off");
+}
+
 PageView *createPageView(QWidget *parent, QString &error) {
     static PageViewFactory *factory = nullptr;
     if (!factory) {

@@ -14,6 +14,12 @@ class PageView;
 // sandbox Chromium cannot have is switched off in the environment it reads.
 void prepareWebEngineEnvironment();
 
+// What the user should know about the engine's sandbox: "sandbox off (running as root)", or
+// "sandbox off" when the environment switched it off; "" while it is on. Every page is held to
+// the pane's own rules either way, but a page that broke out of the engine would not be held
+// by the system as well.
+QString webEngineSandboxNote();
+
 // Loads the web engine plugin and creates a page view; null, with the reason in `error`, when
 // the plugin cannot be loaded.
 PageView *createPageView(QWidget *parent, QString &error);

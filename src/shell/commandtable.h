@@ -65,6 +65,8 @@ inline constexpr std::array commandTable{
     CommandRow{CommandRow::Item, "mnupre", QUENBRY_CAPTION("Preview in browser"), Command::PreviewInBrowser, "", "",
                0, nullptr, {"XPButton5", 1680, QUENBRY_CAPTION("Preview in Browser"), ToolIcon::Browser},
                "Command5"},
+    CommandRow{CommandRow::Item, "mnupreviewremote", QUENBRY_CAPTION("Load Remote Content in Preview"),
+               Command::PreviewRemoteContent, "", "", CommandRow::Checkable},
     CommandRow{CommandRow::Item, "mnuprint", QUENBRY_CAPTION("Print"), Command::Print, "Ctrl+P", "", 0, nullptr,
                {"XPButton4", 1320, QUENBRY_CAPTION("Print Source Code"), ToolIcon::Print}, "Command11"},
     CommandRow{CommandRow::Separator, "mnusep2", "-"},

@@ -8,6 +8,7 @@
 #include "info/aboutbox.h"
 #include "info/help.h"
 #include "platform/twips.h"
+#include "preview/previewsettings.h"
 #include "print/sourceprinter.h"
 #include "template/newpagedialog.h"
 
@@ -70,6 +71,8 @@ MainWindow::MainWindow(const Services &services, QWidget *parent)
     preview_ = std::make_unique<InstantPreview>(session_.text(), *document_, client);
     browserPreview_ =
         std::make_unique<BrowserPreview>(*document_, *services_.dialogs, *services_.shell, this);
+    connect(preview_->pane(), &PreviewPane::linkClicked, this,
+            [this](const QUrl &url) { services_.shell->openUrl(url); });
     buildCommands();
     addMenuKeys();
     session_.addListener(this);
@@ -251,6 +254,9 @@ void MainWindow::execute(const CommandRow &row) {
     case Command::PreviewInBrowser:
         previewInBrowser();
         break;
+    case Command::PreviewRemoteContent:
+        toggleRemoteContent();
+        break;
     case Command::Print:
         printSource();
         break;
@@ -351,6 +357,9 @@ void MainWindow::startUp(const QString &fileToOpen) {
     for (Command c : {Command::Undo, Command::Redo})
         if (!isEnabled(c, ToolbarSurface))
             setEnabled(c, false, MenuSurface);
+    const bool remote = readRemoteContentAllowed(*services_.userSettings);
+    items_.value(QStringLiteral("mnupreviewremote"))->setChecked(remote);
+    preview_->setRemoteContentAllowed(remote);
     preview_->writeFile();
     session_.resetHistory();
     session_.text().setSelStart(0);
@@ -535,6 +544,14 @@ void MainWindow::toggleInstantPreview() {
     placeEditor();
     preview_->setVisible(show);
     items_.value(QStringLiteral("mnuipreview"))->setChecked(show);
+}
+
+void MainWindow::toggleRemoteContent() {
+    // A click has flipped the check mark already; the preference follows it.
+    const bool allowed = items_.value(QStringLiteral("mnupreviewremote"))->isChecked();
+    if (!writeRemoteContentAllowed(*services_.userSettings, allowed))
+        qWarning("The preference for remote content in the preview could not be stored");
+    preview_->setRemoteContentAllowed(allowed);
 }
 
 void MainWindow::showHelp(int context) {

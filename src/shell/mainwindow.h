@@ -121,6 +121,7 @@ private:
     void previewInBrowser();
     void toggleInstantPreview();
     void toggleToolButton(const CommandRow &row);
+    void toggleRemoteContent();
     void showHelp(int context = 0);
     void showAbout();
 

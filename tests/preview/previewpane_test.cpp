@@ -28,6 +28,13 @@ namespace {
 
 constexpr int engineTimeoutMs = 120'000;
 
+// As root the engine has no sandbox of its own, and the caption says so.
+QString captionOf(const char *name, const char *note = "") {
+    return QStringLiteral("Preview: %1%2%3")
+        .arg(QLatin1String(name), QString::fromUtf8(note),
+             ::geteuid() == 0 ? QStringLiteral(" — sandbox off (running as root)") : QString());
+}
+
 QByteArray bytesOf(const QString &path) {
     QFile f(path);
     return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
@@ -120,7 +127,7 @@ TEST_F(PreviewWindow, ShowsTheEditorsPageWithThePicturesBesideTheDocument) {
 
     // New, then Cancel in the New Page dialog: the text stays, the document is untitled again,
     // and the pane follows the name although the text did not change.
-    EXPECT_EQ(pane()->caption(), QStringLiteral("Preview: page.html"));
+    EXPECT_EQ(pane()->caption(), captionOf("page.html"));
     desktop.dialogs.queueAnswer(MessageAnswer::No);
     QTimer::singleShot(0, [] {
         if (auto *dialog = qobject_cast<QDialog *>(QApplication::activeModalWidget()))
@@ -128,7 +135,7 @@ TEST_F(PreviewWindow, ShowsTheEditorsPageWithThePicturesBesideTheDocument) {
     });
     window->menuItem(QStringLiteral("mnuname"))->trigger();
     ASSERT_TRUE(loaded.wait(engineTimeoutMs));
-    EXPECT_EQ(pane()->caption(), QStringLiteral("Preview: Untitled"));
+    EXPECT_EQ(pane()->caption(), captionOf("Untitled"));
     EXPECT_EQ(evaluate(QStringLiteral("document.title")), QStringLiteral("Second"));
     EXPECT_EQ(evaluate(width).toInt(), 0);
 
@@ -145,6 +152,119 @@ TEST_F(PreviewWindow, ShowsTheEditorsPageWithThePicturesBesideTheDocument) {
     EXPECT_EQ(evaluate(width).toInt(), 20);
     for (const char *name : {"/pic.png", "/\xff.html", ""})
         ::remove(folder + name);
+}
+
+TEST_F(PreviewWindow, SaysWhenItRefusesRemoteContentUnlessTheUserAllowsIt) {
+    QSignalSpy loaded(pane(), &PreviewPane::pageLoaded);
+    const auto show = [&](const char *page) {
+        window->editor()->setText(QString::fromLatin1(page));
+        if (!window->preview().isVisible())
+            window->menuItem(QStringLiteral("mnuipreview"))->trigger();
+        EXPECT_TRUE(loaded.wait(engineTimeoutMs));
+    };
+    QAction *remote = window->menuItem(QStringLiteral("mnupreviewremote"));
+    const auto stored = [&] {
+        return desktop.userSettings.value(QStringLiteral("Software\\QUENBRY\\QUENBRY HTML "
+                                                         "Editor\\Preferences"),
+                                          QStringLiteral("PreviewRemoteContent"));
+    };
+    ASSERT_FALSE(remote->isChecked());
+    show("<title>p</title><img src=\"http://127.0.0.1:9/p.png\">");
+    EXPECT_EQ(pane()->caption(), captionOf("Untitled", " — Remote content blocked"));
+    // It goes with a page that asks for nothing, and comes with a request made after the load.
+    show("<title>p</title>");
+    EXPECT_EQ(pane()->caption(), captionOf("Untitled"));
+    show("<title>p</title><script>onload = () => setTimeout(() => "
+         "new Image().src = 'http://127.0.0.1:9/late.png', 200)</script>");
+    EXPECT_TRUE(QTest::qWaitFor(
+        [&] { return pane()->caption() == captionOf("Untitled", " — Remote content blocked"); },
+        10'000));
+
+    show("<title>p</title><img src=\"http://127.0.0.1:9/p.png\">");
+    remote->trigger();
+    ASSERT_TRUE(loaded.wait(engineTimeoutMs));
+    EXPECT_EQ(pane()->caption(), captionOf("Untitled"));
+    EXPECT_EQ(stored(), QVariant(qint64(1)));
+    remote->trigger();
+    ASSERT_TRUE(loaded.wait(engineTimeoutMs));
+    EXPECT_EQ(pane()->caption(), captionOf("Untitled", " — Remote content blocked"));
+    EXPECT_EQ(stored(), QVariant(qint64(0)));
+}
+
+TEST_F(PreviewWindow, AWebLinkTheUserClicksOpensInTheBrowserAndThePaneKeepsTheDocument) {
+    window->editor()->setText(
+        QStringLiteral("<title>doc</title><style>a { display: block; height: 50vh }</style>"
+                       "<a id=\"l\" href=\"https://example.org/x\">x</a>"
+                       "<a target=\"_blank\" href=\"https://example.org/new\">new</a>"));
+    QSignalSpy loaded(pane(), &PreviewPane::pageLoaded);
+    window->menuItem(QStringLiteral("mnuipreview"))->trigger();
+    ASSERT_TRUE(loaded.wait(engineTimeoutMs));
+    const auto opened = [&] {
+        QStringList urls;
+        for (const Json &e : desktop.log.events)
+            if (e.serialize().contains(QLatin1String("\"kind\": \"open\"")))
+                urls << e.serialize();
+        return urls;
+    };
+    // The page's own clicks open nothing, not even right after the user's.
+    evaluate(QStringLiteral("document.getElementById('l').click(); 0"));
+    QTest::qWait(500);
+    EXPECT_TRUE(opened().isEmpty());
+
+    QWidget *input = pane()->pageView()->widget()->focusProxy();
+    ASSERT_TRUE(input);
+    QTest::mouseClick(input, Qt::LeftButton, {}, QPoint(20, 20));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return !opened().isEmpty(); }, 10'000));
+    EXPECT_EQ(opened(), QStringList{QStringLiteral(
+                            "{\"kind\": \"open\", \"path\": \"https://example.org/x\"}")});
+    evaluate(QStringLiteral("document.getElementById('l').click(); 0"));
+    QTest::qWait(500);
+    EXPECT_EQ(opened().size(), 1);
+    // A link to a new window: the browser gets it, and no window opens.
+    QTest::mouseClick(input, Qt::LeftButton, {}, QPoint(20, input->height() - 20));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return opened().size() == 2; }, 10'000));
+    EXPECT_TRUE(opened().value(1).contains(QLatin1String("https://example.org/new")));
+    EXPECT_EQ(evaluate(QStringLiteral("location.protocol + document.title")).toString(),
+              QStringLiteral("quenbry-preview:doc"));
+}
+
+// A page that takes memory or time without end is stopped, the pane says why, and the
+// editor's next change shows the page again in a new renderer.
+TEST_F(PreviewWindow, ARunawayPageIsStoppedAndTheNextChangeShowsItAgain) {
+    struct Case {
+        const char *what;
+        const char *script;
+        const char *message;
+    };
+    const Case cases[] = {
+        // Outside the script heap: only the renderer's size gives it away. It stops at 3 GiB,
+        // so that a pane that fails to stop it does not take the machine down with it.
+        {"buffers",
+         "const a = [];"
+         "setInterval(() => a.length < 48 && a.push(new Uint8Array(64 << 20).fill(1)), 5);",
+         "more than 1024 MiB"},
+        {"objects", "const a = []; for (;;) a.push(new Array(1 << 20).fill(a.length));", "crashed"},
+        // No memory at all, and no end: the page after it would never show.
+        {"loop", "for (;;) {}", "10 seconds without a pause"},
+    };
+    QSignalSpy loaded(pane(), &PreviewPane::pageLoaded);
+    window->menuItem(QStringLiteral("mnuipreview"))->trigger();
+    ASSERT_TRUE(loaded.wait(engineTimeoutMs));
+    for (const Case &c : cases) {
+        SCOPED_TRACE(c.what);
+        window->editor()->setText(
+            QStringLiteral("<title>hog</title><script>%1</script>").arg(QLatin1String(c.script)));
+        ASSERT_TRUE(
+            QTest::qWaitFor([&] { return !pane()->stopMessage().isEmpty(); }, engineTimeoutMs));
+        EXPECT_TRUE(pane()->stopMessage().contains(QLatin1String(c.message)))
+            << pane()->stopMessage().toStdString();
+        EXPECT_FALSE(pane()->pageView()->widget()->isVisible());
+
+        window->editor()->setText(QStringLiteral("<title>calm</title>"));
+        EXPECT_TRUE(QTest::qWaitFor(
+            [&] { return pane()->pageView()->title() == QLatin1String("calm"); }, engineTimeoutMs));
+        EXPECT_EQ(pane()->stopMessage(), QString());
+    }
 }
 
 } // namespace

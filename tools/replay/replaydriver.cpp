@@ -4,6 +4,7 @@
 #include "info/splashwindow.h"
 #include "platform/filenames.h"
 #include "platform/imagebutton.h"
+#include "preview/pageview.h"
 #include "shell/commandline.h"
 #include "shell/commandtable.h"
 #include "shell/mainwindow.h"
@@ -703,10 +704,12 @@ Json ReplayDriver::stateValue(const QString &key, const QString &only) {
     }
     if (key == QLatin1String("preview")) {
         const QString path = w.preview().file().path();
+        const PageView *view = w.preview().pane()->pageView();
         return Json::object()
             .set("visible", w.preview().isVisible())
             .set("file", log_.display(path))
-            .set("exists", QFileInfo::exists(path));
+            .set("exists", QFileInfo::exists(path))
+            .set("title", view ? view->title() : QString());
     }
     if (key == QLatin1String("clipboard"))
         return clipboard_.text();

@@ -109,6 +109,11 @@ bool ScriptedShell::openDefault(const QString &path) {
     return true;
 }
 
+bool ScriptedShell::openUrl(const QUrl &url) {
+    log_.events.push_back(Json::object().set("kind", "open").set("path", url.toString()));
+    return true;
+}
+
 bool ScriptedShell::startProgram(const QString &path) {
     log_.events.push_back(Json::object().set("kind", "start").set("program", log_.display(path)));
     return true;

@@ -1,0 +1,166 @@
+// What holding previewed pages to their folder costs, and how far a runaway page gets. Three
+// measures on the real main window with its pane (offscreen):
+//  - one file served by the pane's rules (canonical path, checks, open) beside a plain open;
+//  - showing a page with 300 pictures beside it, every one served by those rules;
+//  - pages that run away (buffers, script heap, a loop without end): how long until the pane
+//    stops them, and the renderer's largest resident set meanwhile, sampled every 20 ms.
+// Prints a table; run by hand on a quiet machine.
+#include "preview/pagefiles.h"
+#include "preview/pageview.h"
+#include "preview/webengine.h"
+#include "shell/mainwindow.h"
+#include "testsupport/scriptedservices.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QFile>
+#include <QImage>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <cstdio>
+#include <functional>
+#include <unistd.h>
+
+using namespace quenbry;
+
+namespace {
+
+qint64 parentOf(qint64 pid) {
+    QFile stat(QStringLiteral("/proc/%1/stat").arg(pid));
+    if (!stat.open(QIODevice::ReadOnly))
+        return 0;
+    const QByteArray s = stat.readAll();
+    return s.mid(s.lastIndexOf(')') + 4).split(' ').value(0).toLongLong();
+}
+
+bool isZygote(qint64 pid) {
+    QFile cmdline(QStringLiteral("/proc/%1/cmdline").arg(pid));
+    return cmdline.open(QIODevice::ReadOnly) && cmdline.readAll().contains("--type=zygote");
+}
+
+// The largest resident set (MiB) among this process's renderers: the engine's zygote forks
+// them, and they keep its command line.
+double rendererMiB() {
+    double largest = 0;
+    for (const QString &entry : QDir(QStringLiteral("/proc")).entryList(QDir::Dirs)) {
+        const qint64 pid = entry.toLongLong();
+        if (pid <= 0 || !isZygote(pid) || !isZygote(parentOf(pid)))
+            continue;
+        qint64 p = pid;
+        while (p > 1 && p != ::getpid())
+            p = parentOf(p);
+        QFile statm(QStringLiteral("/proc/%1/statm").arg(pid));
+        if (p == ::getpid() && statm.open(QIODevice::ReadOnly))
+            largest = std::max(largest, statm.readAll().split(' ').value(1).toDouble() *
+                                            ::getpagesize() / (1 << 20));
+    }
+    return largest;
+}
+
+// Runs the event loop until done() holds or the time is up. Not QTest::qWaitFor: its sleeps
+// between looks hold the engine's requests back, tens of milliseconds each.
+bool waitUntil(const std::function<bool()> &done, int timeoutMs) {
+    QEventLoop loop;
+    QTimer look;
+    QElapsedTimer t;
+    t.start();
+    QObject::connect(&look, &QTimer::timeout, &loop, [&] {
+        if (done() || t.elapsed() >= timeoutMs)
+            loop.quit();
+    });
+    look.start(5);
+    if (!done())
+        loop.exec();
+    return done();
+}
+
+void fileRules(const QString &folder) {
+    constexpr int files = 2000;
+    for (int i = 0; i < files; ++i) {
+        QFile f(QStringLiteral("%1/f%2.txt").arg(folder).arg(i));
+        f.open(QIODevice::WriteOnly);
+        f.write("x");
+    }
+    const QString canonical = pagefiles::folderOf(folder + QStringLiteral("/page.html"));
+    QElapsedTimer t;
+    t.start();
+    for (int i = 0; i < files; ++i) {
+        QString why;
+        pagefiles::openInside(canonical, QStringLiteral("%1/f%2.txt").arg(folder).arg(i), why);
+    }
+    const double rules = t.nsecsElapsed() / 1000.0 / files;
+    t.restart();
+    for (int i = 0; i < files; ++i) {
+        QFile f(QStringLiteral("%1/f%2.txt").arg(folder).arg(i));
+        f.open(QIODevice::ReadOnly);
+    }
+    const double plain = t.nsecsElapsed() / 1000.0 / files;
+    std::printf("%-44s %8.1f us (plain open %.1f us)\n", "one file by the pane's rules", rules,
+                plain);
+}
+
+} // namespace
+
+int main(int argc, char **argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    QTemporaryDir dir;
+    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(dir.path()));
+    prepareWebEngineEnvironment();
+    QApplication app(argc, argv);
+    fileRules(dir.path());
+
+    ScriptedDesktop desktop;
+    MainWindow window(desktop.services());
+    window.startUp();
+    QString page = QStringLiteral("<title>pictures</title>");
+    for (int i = 0; i < 300; ++i) {
+        QImage(40, 30, QImage::Format_RGB32).save(dir.filePath(QStringLiteral("p%1.png").arg(i)));
+        page += QStringLiteral("<img src=\"p%1.png\">").arg(i);
+    }
+    // Saved as page.html beside the pictures, then shown once so that the engine has started.
+    desktop.dialogs.queueFileName(dir.filePath(QStringLiteral("page.html")));
+    window.menuItem(QStringLiteral("mnusaveas"))->trigger();
+    PreviewPane *pane = window.preview().pane();
+    window.menuItem(QStringLiteral("mnuipreview"))->trigger();
+    const auto showing = [&](const QString &title, int timeoutMs) {
+        return waitUntil([&] { return pane->pageView()->title() == title; }, timeoutMs);
+    };
+    window.editor()->setText(QStringLiteral("<title>warm</title>"));
+    showing(QStringLiteral("warm"), 120'000);
+    QElapsedTimer t;
+    t.start();
+    window.editor()->setText(page);
+    const bool shown = showing(QStringLiteral("pictures"), 60'000);
+    std::printf("%-44s %8.0f ms (after the %d ms pause; %s)\n", "a page with 300 pictures",
+                double(t.elapsed()) - InstantPreview::refreshDelayMs,
+                InstantPreview::refreshDelayMs, shown ? "shown" : "NOT SHOWN");
+
+    const struct {
+        const char *what, *script;
+    } hogs[] = {
+        {"runaway: buffers outside the script heap",
+         "const a = []; setInterval(() => a.length < 64 && "
+         "a.push(new Uint8Array(64 << 20).fill(1)), 5);"},
+        {"runaway: the script heap", "const a = []; for (;;) a.push(new Array(1 << 20).fill(1));"},
+        {"runaway: a loop without end", "for (;;) {}"},
+    };
+    for (const auto &hog : hogs) {
+        window.editor()->setText(QStringLiteral("<title>calm</title>"));
+        waitUntil(
+            [&] { return pane->stopMessage().isEmpty() && pane->pageView()->title() == "calm"; },
+            60'000);
+        window.editor()->setText(QStringLiteral("<script>%1</script>").arg(hog.script));
+        t.restart();
+        double peak = 0;
+        while (pane->stopMessage().isEmpty() && t.elapsed() < 60'000) {
+            peak = std::max(peak, rendererMiB());
+            waitUntil([] { return false; }, 20);
+        }
+        std::printf("%-44s %8.1f s, renderer peak %.0f MiB\n", hog.what,
+                    (t.elapsed() - InstantPreview::refreshDelayMs) / 1000.0, peak);
+    }
+    window.deletePreviewFile();
+    return 0;
+}

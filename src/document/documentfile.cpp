@@ -1,6 +1,7 @@
 #include "documentfile.h"
 
 #include "filecodec.h"
+#include "platform/filedescriptor.h"
 #include "savebackup.h"
 
 #include "platform/filenames.h"
@@ -72,22 +73,6 @@ FileStamp stampOf(const struct stat &st) {
     return {quint64(st.st_dev), quint64(st.st_ino), qint64(st.st_mtim.tv_sec),
             qint64(st.st_mtim.tv_nsec), qint64(st.st_size)};
 }
-
-struct Descriptor {
-    int fd = -1;
-    explicit Descriptor(int f)
-        : fd(f) {}
-    Descriptor(const Descriptor &) = delete;
-    ~Descriptor() {
-        if (fd >= 0)
-            ::close(fd);
-    }
-    // Closes now, for the error that some file systems report only here.
-    int close() {
-        const int result = ::close(std::exchange(fd, -1));
-        return result == 0 || errno == EINTR ? 0 : errno;
-    }
-};
 
 // Writes all bytes from the start of the file; an errno on failure.
 int writeAll(int fd, const QByteArray &bytes) {
@@ -172,7 +157,7 @@ QString rewriteInPlace(const QByteArray &name, const QByteArray &bytes, FileStam
     if (beyondSizeLimit(bytes.size()))
         return systemReason(EFBIG);
     // Read as well as written: the old bytes go to the backup first.
-    Descriptor file(::open(name.constData(), O_RDWR | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    FileDescriptor file(::open(name.constData(), O_RDWR | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
     struct stat st {};
     if (file.fd < 0 || ::fstat(file.fd, &st) != 0)
         return systemReason(errno);
@@ -288,7 +273,7 @@ public:
         name_.clear();
         // The rename itself must reach the disk too; a folder that cannot be synced still holds
         // the new file.
-        Descriptor folder(::open(folder_.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+        FileDescriptor folder(::open(folder_.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
         if (folder.fd >= 0)
             ::fsync(folder.fd);
         return 0;
@@ -310,7 +295,7 @@ private:
     QByteArray target_;
     QByteArray folder_;
     QByteArray name_; // empty while the file has no name
-    Descriptor file_{-1};
+    FileDescriptor file_{-1};
 };
 
 // Replaces the existing file `name` by a complete new one renamed over it, with the old one's
@@ -355,7 +340,7 @@ QString createFile(const QByteArray &name, const QByteArray &bytes, FileStamp &s
     constexpr mode_t everyone = S_IRUSR | S_IWUSR | S_IRGRP | S_IWGRP | S_IROTH | S_IWOTH;
     TempFile temp(name);
     const bool viaTemp = temp.create(everyone) == 0;
-    Descriptor direct(
+    FileDescriptor direct(
         viaTemp ? -1 : ::open(name.constData(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, everyone));
     const int fd = viaTemp ? temp.fd() : direct.fd;
     struct stat st {};
@@ -395,7 +380,7 @@ FileResult readDocumentFile(const QString &path, qint64 limit) {
     if (st.st_size > limit)
         return readFailure(path, tooLarge(st.st_size, limit));
     // Not blocking: should a pipe have taken the file's place meanwhile, the open returns.
-    Descriptor file(::open(name.constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+    FileDescriptor file(::open(name.constData(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
     if (file.fd < 0 || ::fstat(file.fd, &st) != 0)
         return readFailure(path, systemReason(errno));
     if (const QString why = notARegularFile(st); !why.isEmpty())

@@ -1,5 +1,6 @@
 #include "savebackup.h"
 
+#include "platform/filedescriptor.h"
 #include "platform/filenames.h"
 
 #include <QCoreApplication>
@@ -38,17 +39,6 @@ constexpr char kPrefix[] = "save-";
 constexpr char kSuffix[] = ".backup";
 constexpr char kPartial[] = ".partial";
 constexpr qint64 kChunk = qint64(1) << 20;
-
-struct Fd {
-    int fd = -1;
-    explicit Fd(int f = -1)
-        : fd(f) {}
-    Fd(const Fd &) = delete;
-    ~Fd() {
-        if (fd >= 0)
-            ::close(fd);
-    }
-};
 
 QByteArray stateFolderBytes() {
     QByteArray base = qgetenv("XDG_STATE_HOME");
@@ -390,7 +380,7 @@ void SaveBackupWriter::remove() {
 std::vector<SaveBackup> interruptedSaves() {
     std::vector<SaveBackup> found;
     QString error;
-    Fd folder(openStateFolder(false, error));
+    FileDescriptor folder(openStateFolder(false, error));
     if (folder.fd < 0)
         return found;
     DIR *listing = ::fdopendir(::dup(folder.fd));
@@ -406,7 +396,7 @@ std::vector<SaveBackup> interruptedSaves() {
         const bool partial = isBackupName(name, kPartial);
         if (!partial && !isBackupName(name, kSuffix))
             continue;
-        Fd backup(openLocked(folder.fd, name.constData(), O_RDONLY));
+        FileDescriptor backup(openLocked(folder.fd, name.constData(), O_RDONLY));
         if (backup.fd < 0)
             continue;
         // Its save never touched the file: the old bytes were still being copied.
@@ -420,10 +410,11 @@ std::vector<SaveBackup> interruptedSaves() {
                      (folderPath + '/' + name).constData());
             continue;
         }
-        Fd target(!isRegularFile(h->target)
-                      ? -1
-                      : ::open(h->target.constData(),
-                               O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC));
+        FileDescriptor target(!isRegularFile(h->target)
+                                  ? -1
+                                  : ::open(h->target.constData(), O_RDONLY | O_NOFOLLOW |
+                                                                      O_NONBLOCK | O_NOCTTY |
+                                                                      O_CLOEXEC));
         if (target.fd >= 0) {
             const std::optional<QByteArray> asNew = hashOfFile(target.fd, h->newSize);
             const std::optional<QByteArray> asOld =
@@ -453,8 +444,8 @@ QString restoreSaveBackup(const SaveBackup &backup) {
     };
     QByteArray folderPath;
     const QByteArray name = splitName(backup.file, folderPath);
-    Fd folder(::open(folderPath.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    Fd source(folder.fd < 0 ? -1 : openLocked(folder.fd, name.constData(), O_RDONLY));
+    FileDescriptor folder(::open(folderPath.constData(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    FileDescriptor source(folder.fd < 0 ? -1 : openLocked(folder.fd, name.constData(), O_RDONLY));
     if (source.fd < 0) {
         // Gone: another editor's start-up dealt with it meanwhile.
         if (errno == ENOENT)
@@ -471,7 +462,7 @@ QString restoreSaveBackup(const SaveBackup &backup) {
     struct stat st {};
     if (::lstat(h->target.constData(), &st) == 0 && !S_ISREG(st.st_mode))
         return failure(tr("It is no longer a regular file"));
-    Fd target(::open(h->target.constData(), flags));
+    FileDescriptor target(::open(h->target.constData(), flags));
     if (target.fd < 0 && errno == ENOENT)
         target.fd = ::open(h->target.constData(), flags | O_CREAT | O_EXCL, 0666);
     if (target.fd < 0 || ::fstat(target.fd, &st) != 0)

@@ -1,6 +1,7 @@
 #include "previewfile.h"
 
 #include "document/filecodec.h"
+#include "platform/filedescriptor.h"
 #include "platform/filenames.h"
 
 #include <QCoreApplication>
@@ -25,17 +26,6 @@ QString tr(const char *text) {
     return QCoreApplication::translate("quenbry::PreviewFile", text);
 }
 
-struct Descriptor {
-    int fd = -1;
-    explicit Descriptor(int f)
-        : fd(f) {}
-    Descriptor(const Descriptor &) = delete;
-    ~Descriptor() {
-        if (fd >= 0)
-            ::close(fd);
-    }
-};
-
 // The folder, opened without following a link; -1 when it is missing (and not to be made), or
 // cannot be used. `refused` tells a folder that is there but not the user's own: another user
 // who could put a link or a file of theirs in it would steer the writes.
@@ -58,7 +48,7 @@ int openFolder(const QByteArray &name, bool create, QString &error, bool &refuse
         error = refused ? tr("the folder is a symbolic link") : qt_error_string(reason);
         return -1;
     }
-    Descriptor folder(fd);
+    FileDescriptor folder(fd);
     struct stat st {};
     if (::fstat(fd, &st) != 0) {
         error = qt_error_string(errno);
@@ -84,7 +74,7 @@ int openFolder(const QByteArray &name, bool create, QString &error, bool &refuse
 // the file made afresh: writing through it would write elsewhere or for others.
 int openFile(int folder, QString &error) {
     constexpr int flags = O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
-    Descriptor file(::openat(folder, fileName, flags | O_CREAT, fileMode));
+    FileDescriptor file(::openat(folder, fileName, flags | O_CREAT, fileMode));
     struct stat st {};
     if (file.fd >= 0 && ::fstat(file.fd, &st) == 0 && S_ISREG(st.st_mode) &&
         st.st_uid == ::geteuid() && (st.st_mode & 07777) == fileMode && st.st_nlink == 1)
@@ -93,7 +83,7 @@ int openFile(int folder, QString &error) {
         error = qt_error_string(errno);
         return -1;
     }
-    Descriptor fresh(::openat(folder, fileName, flags | O_CREAT | O_EXCL, fileMode));
+    FileDescriptor fresh(::openat(folder, fileName, flags | O_CREAT | O_EXCL, fileMode));
     if (fresh.fd < 0 || ::fchmod(fresh.fd, fileMode) != 0) {
         error = qt_error_string(errno);
         return -1;
@@ -147,10 +137,10 @@ bool PreviewFile::tryWrite(QStringView text, QString &error) {
         error = tr("there is no private runtime folder");
         return false;
     }
-    const Descriptor folder(openFolder(fileNameToBytes(folder_), true, error, refused_));
+    const FileDescriptor folder(openFolder(fileNameToBytes(folder_), true, error, refused_));
     if (folder.fd < 0)
         return false;
-    Descriptor file(openFile(folder.fd, error));
+    FileDescriptor file(openFile(folder.fd, error));
     if (file.fd < 0)
         return false;
     QByteArray bytes = FileCodec::encode(text);
@@ -166,7 +156,7 @@ bool PreviewFile::tryWrite(QStringView text, QString &error) {
 void PreviewFile::remove() {
     QString error;
     bool refused = false;
-    const Descriptor folder(
+    const FileDescriptor folder(
         folder_.isEmpty() ? -1 : openFolder(fileNameToBytes(folder_), false, error, refused));
     if (folder.fd >= 0)
         ::unlinkat(folder.fd, fileName, 0);

@@ -5,9 +5,9 @@
 include(GNUInstallDirs)
 
 install(TARGETS quenbry RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
-# The preview pane's web engine plugin, where the program looks for it: lib/quenbry beside
-# bin/, as in the build tree (src/preview).
-install(TARGETS quenbry-webview LIBRARY DESTINATION lib/quenbry)
+# The preview pane's web engine plugin, where the program looks for it: the same path from bin/
+# as in the build tree (src/preview).
+install(TARGETS quenbry-webview LIBRARY DESTINATION ${QUENBRY_PLUGIN_DIR})
 install(FILES data/${QUENBRY_APP_ID}.desktop DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
 install(FILES data/${QUENBRY_APP_ID}.metainfo.xml DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
 install(FILES data/icons/${QUENBRY_APP_ID}.svg

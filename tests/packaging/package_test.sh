@@ -23,7 +23,7 @@ dpkg-deb -x "$deb" "$root"
 # Asked on a terminal without a display, the program still tells its version.
 [ "$(env -u DISPLAY -u WAYLAND_DISPLAY QT_QPA_PLATFORM=xcb "$root/usr/bin/quenbry" --version 2>&1)" = \
   "Quenbry HTML Editor $version" ] || fail "quenbry --version gives no answer without a display"
-[ -f "$root/usr/lib/quenbry/quenbry-webview.so" ] || fail "no preview plugin at usr/lib/quenbry, where the program looks"
+[ -f "$root/usr/lib/$(dpkg-architecture -qDEB_HOST_MULTIARCH)/quenbry/quenbry-webview.so" ] || fail "no preview plugin at usr/lib/MULTIARCH/quenbry, where the program looks"
 set -- "$root"/usr/share/applications/*.desktop
 [ $# -eq 1 ] && [ -f "$1" ] || fail "not one .desktop file in usr/share/applications"
 desktop=$1
@@ -41,6 +41,6 @@ grep -q "<release version=\"$version\"" "$root"/usr/share/metainfo/*.metainfo.xm
 [ ! -e "$help_source" ] || [ -s "$root/usr/share/quenbry/help/index.html" ] ||
   fail "no user guide at usr/share/quenbry/help/index.html"
 dpkg-deb -f "$deb" Depends | grep -q 'libqt6widgets6' || fail "Depends not computed: $(dpkg-deb -f "$deb" Depends)"
-extra=$(cd "$root" && find . ! -type d | grep -vE '^\./usr/(bin/quenbry|lib/quenbry/quenbry-webview\.so|share/(applications|metainfo|icons|quenbry)/.*|share/doc/quenbry/copyright)$' || true)
+extra=$(cd "$root" && find . ! -type d | grep -vE '^\./usr/(bin/quenbry|lib/[^/]+/quenbry/quenbry-webview\.so|share/(applications|metainfo|icons|quenbry)/.*|share/doc/quenbry/copyright)$' || true)
 [ -z "$extra" ] || fail "the package holds more than the program and its data: $extra"
 echo "ok: $(basename "$deb"), Depends: $(dpkg-deb -f "$deb" Depends)"

@@ -35,6 +35,7 @@ plugin=usr/lib/$multiarch/quenbry/quenbry-webview.so
 # Asked on a terminal without a display, the program still tells its version.
 [ "$(env -u DISPLAY -u WAYLAND_DISPLAY QT_QPA_PLATFORM=xcb "$root/usr/bin/quenbry" --version 2>&1)" = \
   "Quenbry HTML Editor $version" ] || fail "quenbry --version gives no answer without a display"
+[ -f "$both/$plugin" ] || fail "quenbry-preview has no plugin at $plugin"
 for f in "$root/usr/bin/quenbry" "$both/$plugin"; do
   readelf -d "$f" | grep -q 'BIND_NOW' || fail "$f: relocations are not bound at start"
   readelf -lW "$f" | grep -q 'GNU_RELRO' || fail "$f: no read-only relocations"

@@ -80,8 +80,15 @@ bool PreviewPane::createView() {
     delete layout->takeAt(1); // the stretch that kept the caption at the top
     if (!view_) {
         engineFailed_ = true;
-        qWarning("The preview cannot be shown: %s", qPrintable(error));
-        auto *failure = new QLabel(tr("The preview cannot be shown: %1").arg(error), this);
+        const QString reason = webEnginePluginInstalled()
+                                   ? tr("The preview cannot be shown: %1").arg(error)
+                                   : tr("The preview needs the package quenbry-preview: "
+                                        "sudo apt install quenbry-preview");
+        qWarning("%s", qPrintable(reason));
+        auto *failure = new QLabel(reason, this);
+        failure->setTextFormat(Qt::PlainText);
+        // The reader may want to copy the command.
+        failure->setTextInteractionFlags(Qt::TextSelectableByMouse);
         failure->setWordWrap(true);
         failure->setAlignment(Qt::AlignTop | Qt::AlignLeft);
         layout->addWidget(failure, 1);

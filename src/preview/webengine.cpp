@@ -3,6 +3,7 @@
 #include "pageview.h"
 
 #include <QCoreApplication>
+#include <QFileInfo>
 #include <QOpenGLContext>
 #include <QPluginLoader>
 
@@ -41,6 +42,11 @@ void shareOpenGLContexts() {
     qt_gl_set_global_share_context(shareContext);
 }
 
+// Beside the program in the build tree, and in an installed tree alike.
+QString pluginPath() {
+    return QCoreApplication::applicationDirPath() + QStringLiteral("/" QUENBRY_WEBVIEW_PLUGIN);
+}
+
 } // namespace
 
 void prepareWebEngineEnvironment() {
@@ -57,13 +63,17 @@ QString webEngineSandboxNote() {
                             : QStringLiteral("sandbox off");
 }
 
+bool webEnginePluginInstalled() {
+    // The loader looks for the file with the system's suffix, and names none when it finds none.
+    const QFileInfo plugin(QPluginLoader(pluginPath()).fileName());
+    return plugin.isFile();
+}
+
 PageView *createPageView(QWidget *parent, QString &error) {
     static PageViewFactory *factory = nullptr;
     if (!factory) {
         shareOpenGLContexts();
-        // Beside the program in the build tree, and in an installed tree alike.
-        QPluginLoader loader(QCoreApplication::applicationDirPath() +
-                             QStringLiteral("/" QUENBRY_WEBVIEW_PLUGIN));
+        QPluginLoader loader(pluginPath());
         factory = qobject_cast<PageViewFactory *>(loader.instance());
         if (!factory) {
             error = loader.errorString();

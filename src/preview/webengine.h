@@ -20,6 +20,10 @@ void prepareWebEngineEnvironment();
 // by the system as well.
 QString webEngineSandboxNote();
 
+// Whether the web engine plugin is where the program looks for it. Distributions may ship it
+// in a package of its own, so that the editor does not pull in the web engine.
+bool webEnginePluginInstalled();
+
 // Loads the web engine plugin and creates a page view; null, with the reason in `error`, when
 // the plugin cannot be loaded.
 PageView *createPageView(QWidget *parent, QString &error);

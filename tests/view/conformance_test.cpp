@@ -102,25 +102,6 @@ TEST_P(Conformance, OffsetsCountCrLfAsTwo) {
     EXPECT_EQ(editor->lastIndexOf(u'\r', 9), 7);
 }
 
-TEST_P(Conformance, EnterTypesCrLfAndBackspaceDeleteTakeItWhole) {
-    editor->setText(QStringLiteral("ab"));
-    editor->setSelStart(1);
-    editor->typeCharacter('\r');
-    EXPECT_EQ(editor->text(), "a\r\nb");
-    EXPECT_EQ(editor->selStart(), 3);
-    editor->typeCharacter('\b');
-    EXPECT_EQ(editor->text(), "ab");
-    EXPECT_EQ(editor->selStart(), 1);
-    editor->typeCharacter('\r');
-    editor->setSelStart(1);
-    editor->pressDelete();
-    EXPECT_EQ(editor->text(), "ab");
-    editor->setSelStart(0);
-    editor->typeCharacter('\b');
-    EXPECT_EQ(editor->text(), "ab");
-    expectViewMatches();
-}
-
 TEST_P(Conformance, SelectionRulesClampAndReject) {
     editor->setText(QStringLiteral("hello"));
     EXPECT_TRUE(editor->setSelStart(99));

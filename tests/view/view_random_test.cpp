@@ -1,9 +1,11 @@
-// The view in random use: typing, lines of thousands of characters, scrolling of every kind,
-// resizes and forced repaints, in any order and often with no paint between them. Built with
+// The view in random use: typing, clicks, lines of thousands of characters, scrolling of every
+// kind, resizes and forced repaints, in any order and often with no paint between them; what a
+// screen reader is told stays the model's. Built with
 // AddressSanitizer, so that a copy outside what the view's buffers hold fails here even where
 // it would not crash.
 #include "shownview.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QScrollBar>
 #include <QWheelEvent>
@@ -29,6 +31,9 @@ TEST(ViewRandom, ResizesScrollsAndEditsKeepTheViewSoundAndInStep) {
         QString shadow = longMarkup(rng, 3000) + "\r\n<p>a</p>\n<p>b</p>\r";
         v.model.setText(shadow);
         QScrollBar *h = v.view.horizontalScrollBar(), *vert = v.view.verticalScrollBar();
+        QAccessibleTextInterface *a11y =
+            QAccessible::queryAccessibleInterface(&v.view)->textInterface();
+        ASSERT_NE(a11y, nullptr);
         // The model replaces the selection with what is typed or put in.
         auto replaceSelection = [&](const QString &text) {
             shadow.replace(v.model.selStart(), v.model.selLength(), text);
@@ -106,13 +111,29 @@ TEST(ViewRandom, ResizesScrollsAndEditsKeepTheViewSoundAndInStep) {
                 v.view.resize(std::clamp(width, 100, 900), 60 + int(rng() % 340));
                 if (rng() % 8 == 0)
                     wheel(Qt::ControlModifier);
+            } else if (rng() % 2) {
+                const QRect r = v.view.viewport()->rect();
+                const QPoint p(int(rng() % r.width()), int(rng() % r.height()));
+                QTest::mouseClick(v.window(), Qt::LeftButton,
+                                  rng() % 4 ? Qt::NoModifier : Qt::ShiftModifier, v.inWindow(p));
+                QTest::qWait(QApplication::doubleClickInterval() / 4);
+            } else if (rng() % 2) {
+                v.view.viewport()->repaint();
             } else {
-                if (rng() % 2)
-                    v.view.viewport()->repaint();
-                else
-                    v.view.viewport()->grab();
+                v.view.viewport()->grab();
             }
             ASSERT_TRUE(v.model.text() == shadow);
+            // A screen reader sees the model's text, selection and caret.
+            const int length = v.model.length();
+            ASSERT_EQ(a11y->characterCount(), length);
+            if (step % 20 == 0) {
+                ASSERT_TRUE(a11y->text(0, length) == shadow);
+            }
+            int s = 0, e = 0;
+            a11y->selection(0, &s, &e);
+            ASSERT_EQ(s, v.model.selLength() ? v.model.selStart() : 0);
+            ASSERT_EQ(e - s, v.model.selLength());
+            ASSERT_EQ(a11y->cursorPosition(), v.view.caret());
             const QRect viewport = v.view.viewport()->rect();
             if (byKey) {
                 ASSERT_TRUE(viewport.contains(v.view.cursorRect(v.view.caret()).center()))

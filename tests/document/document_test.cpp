@@ -83,6 +83,43 @@ TEST(FileCodec, WritesReferencesForWhatTheCodePageCannotHold) {
     EXPECT_EQ(FileCodec::encode(text + 'z'), expected + 'z');
 }
 
+// Bytes not valid in an encoding are refused at the first that is not; detection draws its lines
+// where the rules do; what UTF-8 and UTF-16 cannot hold is written as U+FFFD.
+TEST(FileCodec, RefusesWhatIsNotValidAndDetectsAtTheEdges) {
+    const struct {
+        const char *hex;
+        Encoding as;
+        qsizetype invalidAt;
+    } invalid[] = {
+        {"61c0af", Encoding::Utf8, 1},
+        {"6162eda080", Encoding::Utf8, 2},
+        {"f4908080", Encoding::Utf8, 0},
+        {"616263e282", Encoding::Utf8, 3},
+        {"efbbbf61ff", Encoding::Utf8WithBom, 4},
+        {"fffe610000dc", Encoding::Utf16Le, 4},
+        {"feffd8000061", Encoding::Utf16Be, 2},
+        {"610062", Encoding::Utf16Le, 2},
+    };
+    for (const auto &[hex, as, invalidAt] : invalid) {
+        qsizetype at = -1;
+        EXPECT_FALSE(FileCodec::decode(QByteArray::fromHex(hex), as, &at)) << hex;
+        EXPECT_EQ(at, invalidAt) << hex;
+    }
+    const std::pair<QByteArray, Encoding> detected[] = {
+        {QByteArray(1005, ' ') + "<meta charset=utf-8>", Encoding::Utf8},
+        {QByteArray(1006, ' ') + "<meta charset=utf-8>", Encoding::Windows1252},
+        {"<meta charset=utf-8x>", Encoding::Windows1252},
+        {"<p>charset=utf-8</p>", Encoding::Windows1252},
+        {QByteArray::fromHex("fffe3dd800de"), Encoding::Utf16Le},
+        {QByteArray::fromHex("fffe61"), Encoding::Windows1252},
+    };
+    for (const auto &[bytes, encoding] : detected)
+        EXPECT_EQ(FileCodec::decodeDetected(bytes).encoding, encoding) << bytes.toHex().data();
+    EXPECT_EQ(FileCodec::encode(u"a\xDC00", Encoding::Utf8).toHex(), "61efbfbd");
+    EXPECT_EQ(FileCodec::encode(QString(QChar(0xD800)) + 'a', Encoding::Utf16Be).toHex(),
+              "fefffffd0061");
+}
+
 const QString kPage = QStringLiteral("<html>\r\n<body>\r\n</body>\r\n</html>");
 const QString kUntitled = QStringLiteral("Quenbry HTML Editor (Untitled)");
 
@@ -549,6 +586,9 @@ TEST(ChangedOnDisk, AsksBeforeOverwriting) {
         ASSERT_TRUE(other != Rewrites || writeBytes(file, "rewritten"));
         ASSERT_TRUE(other != SecondEditorSaves || second.doc.save() == SaveOutcome::Written);
         ASSERT_TRUE(other != Deletes || QFile::remove(file));
+        // Coming back to the window asks nothing about a deleted file (the dialogs are strict).
+        if (other == Deletes)
+            s.doc.offerReload();
         const bool asked = other != Deletes, written = other != Rewrites;
         if (asked)
             s.dialogs.queueAnswer(written ? MessageAnswer::Yes : MessageAnswer::No);

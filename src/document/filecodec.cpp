@@ -70,18 +70,31 @@ QByteArrayView byteOrderMark(Encoding encoding) {
     }
 }
 
-// The offset of the first byte that does not begin a well-formed UTF-8 sequence (overlong
-// forms, surrogates and code points beyond U+10FFFF are not), or -1 when there is none.
-qsizetype firstInvalidUtf8(QByteArrayView bytes, bool &multiByte) {
+// Well-formed UTF-8 as text (overlong forms, surrogates and code points beyond U+10FFFF are not
+// well-formed), checked and decoded in one pass: a page of megabytes waits for neither twice.
+// Nothing when a byte does not begin a well-formed sequence, with its offset in invalidAt;
+// multiByte tells whether any sequence was longer than one byte.
+std::optional<QString> decodeUtf8(QByteArrayView bytes, qsizetype &invalidAt, bool &multiByte) {
     const auto *s = reinterpret_cast<const uchar *>(bytes.data());
     const qsizetype n = bytes.size();
-    qsizetype i = 0;
+    // Never more units than bytes: a four-byte sequence is two.
+    QString text(n, Qt::Uninitialized);
+    char16_t *out = reinterpret_cast<char16_t *>(text.data());
+    qsizetype i = 0, o = 0;
     while (i < n) {
 #if defined(__SSE2__)
-        // Most of a page is ASCII, and a page of megabytes is checked before it opens.
-        for (; i + 16 <= n; i += 16) {
+        // Most of a page is ASCII: sixteen bytes at a time, up to the first that is not. The
+        // units are written for all sixteen; those after it are written again (o <= i).
+        const __m128i zero = _mm_setzero_si128();
+        while (i + 16 <= n) {
             const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(s + i));
-            if (_mm_movemask_epi8(v) != 0)
+            _mm_storeu_si128(reinterpret_cast<__m128i *>(out + o), _mm_unpacklo_epi8(v, zero));
+            _mm_storeu_si128(reinterpret_cast<__m128i *>(out + o + 8), _mm_unpackhi_epi8(v, zero));
+            const int high = _mm_movemask_epi8(v);
+            const int ascii = high == 0 ? 16 : __builtin_ctz(unsigned(high));
+            i += ascii;
+            o += ascii;
+            if (ascii < 16)
                 break;
         }
         if (i == n)
@@ -89,6 +102,7 @@ qsizetype firstInvalidUtf8(QByteArrayView bytes, bool &multiByte) {
 #endif
         const uchar lead = s[i];
         if (lead < 0x80) {
+            out[o++] = lead;
             ++i;
             continue;
         }
@@ -96,21 +110,32 @@ qsizetype firstInvalidUtf8(QByteArrayView bytes, bool &multiByte) {
                            : lead >= 0xE0 && lead <= 0xEF ? 3
                            : lead >= 0xF0 && lead <= 0xF4 ? 4
                                                           : 0;
+        invalidAt = i;
         if (length == 0 || i + length > n)
-            return i;
+            return std::nullopt;
         char32_t codePoint = lead & (0x7F >> length);
         for (int k = 1; k < length; ++k) {
             if ((s[i + k] & 0xC0) != 0x80)
-                return i;
+                return std::nullopt;
             codePoint = codePoint << 6 | (s[i + k] & 0x3F);
         }
         if ((length == 3 && (codePoint < 0x800 || (codePoint >= 0xD800 && codePoint < 0xE000))) ||
             (length == 4 && (codePoint < 0x10000 || codePoint > 0x10FFFF)))
-            return i;
+            return std::nullopt;
+        if (QChar::requiresSurrogates(codePoint)) {
+            out[o++] = QChar::highSurrogate(codePoint);
+            out[o++] = QChar::lowSurrogate(codePoint);
+        } else {
+            out[o++] = char16_t(codePoint);
+        }
         multiByte = true;
         i += length;
     }
-    return -1;
+    text.truncate(o);
+    // Text far beyond ASCII takes fewer units than bytes: its room is given back.
+    if (o < n - n / 4)
+        text.squeeze();
+    return text;
 }
 
 // A <meta> tag in the first 1,024 bytes says charset=utf-8: `<meta charset="utf-8">` or
@@ -240,8 +265,12 @@ FileCodec::Decoded FileCodec::decodeDetected(QByteArrayView bytes) {
             return {std::move(*text), e};
     }
     bool multiByte = false;
-    if (firstInvalidUtf8(bytes, multiByte) < 0 && (multiByte || declaresUtf8(bytes)))
-        return {QString::fromUtf8(bytes), Encoding::Utf8};
+    qsizetype invalidAt = 0;
+    if (std::optional<QString> text = decodeUtf8(bytes, invalidAt, multiByte)) {
+        // Pure ASCII reads the same in Windows-1252.
+        const bool utf8 = multiByte || declaresUtf8(bytes);
+        return {std::move(*text), utf8 ? Encoding::Utf8 : Encoding::Windows1252};
+    }
     return {decode(bytes), Encoding::Windows1252};
 }
 
@@ -256,12 +285,11 @@ std::optional<QString> FileCodec::decode(QByteArrayView bytes, Encoding encoding
     case Encoding::Utf8:
     case Encoding::Utf8WithBom: {
         bool multiByte = false;
-        if (const qsizetype bad = firstInvalidUtf8(body, multiByte); bad >= 0) {
-            if (invalidAt)
-                *invalidAt = base + bad;
-            return std::nullopt;
-        }
-        return QString::fromUtf8(body);
+        qsizetype bad = 0;
+        std::optional<QString> text = decodeUtf8(body, bad, multiByte);
+        if (!text && invalidAt)
+            *invalidAt = base + bad;
+        return text;
     }
     case Encoding::Utf16Le:
     case Encoding::Utf16Be:

@@ -145,8 +145,7 @@ Document::OpenOutcome Document::openPath(const QString &path) {
 }
 
 void Document::reopen(Encoding as) {
-    // The prompt's Save may give an untitled document its name.
-    if (!fileName_.isEmpty() && savePrompt(kTitle) && !fileName_.isEmpty())
+    if (!fileName_.isEmpty() && savePrompt(kTitle))
         openFile(fileName_, as);
 }
 

@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <array>
 #include <cctype>
-#include <cstring>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>

@@ -1,5 +1,6 @@
-// Times the document file path on large pages: the code page both ways, a whole-file read, an
-// atomic save (also one that gives the file back its owner and attributes) and a save in place.
+// Times the document file path on large pages: the code page both ways, a whole-file read (also
+// of the text in UTF-8, detected and decoded), an atomic save (also one that gives the file back
+// its owner and attributes) and a save in place.
 // Prints a table; run by hand on a quiet machine.
 #include "document/documentfile.h"
 #include "document/filecodec.h"
@@ -67,6 +68,15 @@ int main() {
             std::printf("%-34s %8lld MB %10.2f\n", label, (long long)mb,
                         bestOf(5, [&] { (void)writeDocumentFile(file, text); }));
             std::snprintf(label, sizeof label, "read whole file (%s)", kind);
+            std::printf("%-34s %8lld MB %10.2f\n", label, (long long)mb,
+                        bestOf(5, [&] { (void)readDocumentFile(file); }));
+            // The same text in UTF-8: checked to its end before it is decoded.
+            const QByteArray utf8 = FileCodec::encode(text, Encoding::Utf8);
+            std::snprintf(label, sizeof label, "UTF-8 decode (%s)", kind);
+            std::printf("%-34s %8lld MB %10.2f\n", label, (long long)mb,
+                        bestOf(5, [&] { (void)FileCodec::decodeDetected(utf8); }));
+            (void)writeDocumentFile(file, text, Encoding::Utf8);
+            std::snprintf(label, sizeof label, "read UTF-8 file (%s)", kind);
             std::printf("%-34s %8lld MB %10.2f\n", label, (long long)mb,
                         bestOf(5, [&] { (void)readDocumentFile(file); }));
         }

@@ -18,6 +18,13 @@ enum class Command {
     // Whether the preview pane may load remote content; remembered per user.
     PreviewRemoteContent,
     Print,
+    // The encoding the next Save writes: the row holds the encoding's name.
+    SetEncoding,
+    // The current file read again in the row's encoding.
+    ReopenWithEncoding,
+    // The row's recent page: "1" is the newest.
+    OpenRecent,
+    ClearRecentPages,
     Exit,
     Undo,
     Redo,

@@ -23,6 +23,10 @@ const QString kOverwriteTitle = QStringLiteral("Save File");
 const QString kChangedOnDiskText =
     QStringLiteral("The file %1 has been changed on disk since it was opened. Overwrite it?");
 const QString kReadOnlyText = QStringLiteral("The file is read-only. Save it anyway?");
+const QString kReloadText =
+    QStringLiteral("The file %1 has been changed on disk by another program. Reload it?");
+const QString kReloadLosesText =
+    QStringLiteral("\n\nThe changes you made since it was opened or saved will be lost.");
 
 } // namespace
 
@@ -81,9 +85,12 @@ void Document::newPage() {
     fileHoldsText_ = false;
     host_.setCaption(QStringLiteral("%1 (Untitled)").arg(kTitle));
     // The page goes in as two recorded changes: nothing can be written to the wrong file by
-    // undoing them, since the new page has no file yet.
-    if (const auto choices = host_.runNewPageDialog())
+    // undoing them, since the new page has no file yet. Its skeleton declares iso-8859-1,
+    // which browsers read as Windows-1252.
+    if (const auto choices = host_.runNewPageDialog()) {
         putPage(editor_, pageText(*choices));
+        setEncodingShown(Encoding::Windows1252);
+    }
     host_.disableCommand(Command::Undo, HiddenButtonSurface | ToolbarSurface);
 }
 
@@ -110,21 +117,71 @@ void Document::open() {
     host_.disableCommand(Command::Undo, HiddenButtonSurface);
 }
 
-void Document::openFile(const QString &path) {
-    FileResult read = readDocumentFile(path, fileLimit_);
+bool Document::openFile(const QString &path, std::optional<Encoding> as) {
+    FileResult read = readDocumentFile(path, fileLimit_, as);
     if (read.ok()) {
-        // The name is in place before the change handling of the new text runs.
+        // The name and encoding are in place before the change handling of the new text runs.
         fileName_ = path;
         stamp_ = read.stamp;
+        declinedStamp_.reset();
+        setEncodingShown(read.encoding);
         // Undo must not reach back into the previous document: it would bring that text back
         // under the new file's name, and a save would write it there.
         session_.load(std::move(read.text));
         fileHoldsText_ = true;
+        host_.fileUsed(path);
     } else {
         showError(read.error);
     }
     refreshTitle();
     host_.disableCommand(Command::Undo, HiddenButtonSurface);
+    return read.ok();
+}
+
+Document::OpenOutcome Document::openPath(const QString &path) {
+    if (!savePrompt(kTitle))
+        return OpenOutcome::Cancelled;
+    return openFile(path) ? OpenOutcome::Opened : OpenOutcome::Failed;
+}
+
+void Document::reopen(Encoding as) {
+    if (!fileName_.isEmpty() && savePrompt(kTitle))
+        openFile(fileName_, as);
+}
+
+void Document::setEncoding(Encoding encoding) {
+    if (encoding == encoding_)
+        return;
+    setEncodingShown(encoding);
+    // The file no longer holds the text as the next save will write it.
+    fileHoldsText_ = false;
+    session_.setModified(true);
+}
+
+void Document::setEncodingShown(Encoding encoding) {
+    encoding_ = encoding;
+    host_.showEncoding(encoding);
+}
+
+void Document::offerReload() {
+    if (fileName_.isEmpty() || !stamp_ || askingToReload_)
+        return;
+    const std::optional<FileStamp> now = currentFileStamp(fileName_);
+    // A deleted file is written again by the next Save.
+    if (!now || *now == *stamp_ || now == declinedStamp_)
+        return;
+    // Whatever the answer, this version is not asked about again.
+    declinedStamp_ = now;
+    const bool losesChanges = !fileHoldsText_;
+    askingToReload_ = true;
+    const MessageAnswer answer = dialogs_.message(
+        host_.dialogOwner(),
+        kReloadText.arg(displayFileName(fileName_)) + (losesChanges ? kReloadLosesText : QString()),
+        kTitle, losesChanges ? MessageButtons::YesNoDefaultNo : MessageButtons::YesNo,
+        MessageIcon::Question);
+    askingToReload_ = false;
+    if (answer == MessageAnswer::Yes)
+        openFile(fileName_);
 }
 
 SaveOutcome Document::save() {
@@ -191,9 +248,13 @@ bool Document::mayOverwriteCurrentFile() {
     if (!now || !stamp_ || *now == *stamp_)
         return true;
     // Enter keeps the other program's version: overwriting it is the step to think twice about.
-    return dialogs_.message(host_.dialogOwner(), kChangedOnDiskText.arg(displayFileName(fileName_)),
-                            kTitle, MessageButtons::YesNoDefaultNo,
-                            MessageIcon::Question) == MessageAnswer::Yes;
+    if (dialogs_.message(host_.dialogOwner(), kChangedOnDiskText.arg(displayFileName(fileName_)),
+                         kTitle, MessageButtons::YesNoDefaultNo,
+                         MessageIcon::Question) == MessageAnswer::Yes)
+        return true;
+    // The user knows of that version now: coming back to the window does not ask to read it.
+    declinedStamp_ = now;
+    return false;
 }
 
 void Document::editRefused(qint64 length) {
@@ -210,13 +271,14 @@ bool Document::write(const QString &path) {
         dialogs_.message(host_.dialogOwner(), kReadOnlyText, kTitle, MessageButtons::YesNoDefaultNo,
                          MessageIcon::Question) != MessageAnswer::Yes)
         return false;
-    const FileResult result = writeDocumentFile(path, editor_.text(), fileLimit_);
+    const FileResult result = writeDocumentFile(path, editor_.text(), encoding_, fileLimit_);
     if (!result.ok()) {
         showError(result.error);
         return false;
     }
     stamp_ = result.stamp;
     fileHoldsText_ = true;
+    host_.fileUsed(path);
     return true;
 }
 

@@ -29,6 +29,10 @@ public:
     virtual void disableCommand(Command command, Surfaces on) = 0;
     // Ends the process at once, without the window's closing path.
     virtual void endProcess() = 0;
+    // The document's encoding is now this one.
+    virtual void showEncoding(Encoding) {}
+    // The file was opened, or the text written to it: it is the newest of the recent pages.
+    virtual void fileUsed(const QString & /*path*/) {}
 };
 
 enum class SaveOutcome {
@@ -48,6 +52,13 @@ public:
 
     // The full path of the document's file; empty for a document without one.
     const QString &fileName() const { return fileName_; }
+    // What Save writes the text in: the encoding the file was read in, Windows-1252 for a new
+    // page, or the one the user chose.
+    Encoding encoding() const { return encoding_; }
+    // Keeps the text and makes the next Save write it in this encoding; the document is
+    // modified by a change of its encoding.
+    void setEncoding(Encoding encoding);
+
     // The extension the file dialogs add to a name typed without one: empty until the
     // first direct Save, "html" after it.
     const QString &defaultExt() const { return defaultExt_; }
@@ -79,8 +90,22 @@ public:
     // Open: save prompt, the Open dialog, the file's text into the editor with a fresh history.
     void open();
     // Open without the prompt and the dialog, as if path had been chosen in it: the file named
-    // on the command line.
-    void openFile(const QString &path);
+    // on the command line. The file's bytes are read in `as`, or in the encoding they are
+    // written in; bytes that are not valid in `as` are refused and nothing changes. True when
+    // the file was read.
+    bool openFile(const QString &path, std::optional<Encoding> as = std::nullopt);
+    // Open with its save prompt but without the dialog: a recent page. Cancelled when the user
+    // cancelled the prompt, false when the file could not be read.
+    enum class OpenOutcome { Opened, Cancelled, Failed };
+    OpenOutcome openPath(const QString &path);
+    // The current file read again in the encoding, through Open's save prompt: for the file
+    // that was taken for another encoding than its own.
+    void reopen(Encoding as);
+    // When the current file has changed on disk since it was opened or saved (and was not
+    // deleted), asks once whether to read it again; the answer holds until the file changes
+    // again. Yes reads it as Open does; No keeps the text, and Save still asks before it
+    // overwrites the other version.
+    void offerReload();
     // Save: writes to the current file at once, or asks for a name when there is none. A file
     // that another program changed since it was opened or saved is overwritten only when the
     // user says so. Clears the modified flag only when the text was written. The window's
@@ -105,6 +130,7 @@ private:
     // overwritten.
     bool mayOverwriteCurrentFile();
     bool write(const QString &path);
+    void setEncodingShown(Encoding encoding);
     // EditSessionListener
     void textChanged() override { fileHoldsText_ = false; }
     // The editor refused an edit that would have made the text `length` characters long; the
@@ -120,6 +146,10 @@ private:
     QString defaultExt_;
     // The current file as it was read or last written.
     std::optional<FileStamp> stamp_;
+    // The other version of the current file that the user chose not to read or overwrite.
+    std::optional<FileStamp> declinedStamp_;
+    Encoding encoding_ = Encoding::Windows1252;
+    bool askingToReload_ = false;
     qint64 fileLimit_ = kMaxDocumentBytes;
     // The text is exactly what was last read from or written to the current file.
     bool fileHoldsText_ = false;

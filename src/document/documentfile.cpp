@@ -370,7 +370,7 @@ constexpr int kMaxLinkDepth = 40;
 
 } // namespace
 
-FileResult readDocumentFile(const QString &path, qint64 limit) {
+FileResult readDocumentFile(const QString &path, qint64 limit, std::optional<Encoding> as) {
     const QByteArray name = fileNameToBytes(path);
     struct stat st {};
     if (::stat(name.constData(), &st) != 0)
@@ -405,12 +405,21 @@ FileResult readDocumentFile(const QString &path, qint64 limit) {
         used += n;
     }
     bytes.truncate(used);
-    return {FileCodec::decode(bytes), QString(), stampOf(st)};
+    if (!as) {
+        FileCodec::Decoded decoded = FileCodec::decodeDetected(bytes);
+        return {std::move(decoded.text), QString(), stampOf(st), decoded.encoding};
+    }
+    qsizetype invalidAt = 0;
+    std::optional<QString> text = FileCodec::decode(bytes, *as, &invalidAt);
+    if (!text)
+        return readFailure(path, tr("The byte at offset %1 is not valid %2")
+                                     .arg(QLocale().toString(invalidAt), encodingName(*as)));
+    return {std::move(*text), QString(), stampOf(st), *as};
 }
 
-FileResult writeDocumentFile(const QString &path, QStringView text, qint64 limit) {
-    QByteArray bytes = FileCodec::encode(text);
-    bytes.append("\r\n");
+FileResult writeDocumentFile(const QString &path, QStringView text, Encoding encoding,
+                             qint64 limit) {
+    const QByteArray bytes = FileCodec::encodeFile(text, encoding);
     // What the editor saves, it must be able to open again.
     if (bytes.size() > limit)
         return writeFailure(path, tr("It would hold %1 bytes, more than the %2 the editor can "

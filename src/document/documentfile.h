@@ -1,7 +1,9 @@
 #pragma once
-// Reading and writing a whole document file: the bytes through FileCodec, a save that never
-// leaves a torn or re-owned file behind, the file's identity for noticing other writers, and
-// error texts for the user.
+// Reading and writing a whole document file: the bytes through FileCodec in the file's encoding, a
+// save that never leaves a torn or re-owned file behind, the file's identity for noticing other
+// writers, and error texts for the user.
+
+#include "filecodec.h"
 
 #include <QString>
 #include <QStringView>
@@ -28,24 +30,28 @@ struct FileStamp {
 };
 
 struct FileResult {
-    QString text;    // what was read (reads only)
-    QString error;   // a sentence or two for the user; empty on success
-    FileStamp stamp; // the file as it was read or written
+    QString text;                              // what was read (reads only)
+    QString error;                             // a sentence or two for the user; empty on success
+    FileStamp stamp;                           // the file as it was read or written
+    Encoding encoding = Encoding::Windows1252; // what was read is written in (reads only)
     bool ok() const { return error.isEmpty(); }
 };
 
-// Reads the whole file; on success `text` holds one character per byte. Only a regular file
-// of at most `limit` bytes is read; a pipe or a device is refused before it is opened.
-FileResult readDocumentFile(const QString &path, qint64 limit = kMaxDocumentBytes);
+// Reads the whole file, in the encoding its bytes are written in, or in `as`: bytes that are not
+// valid in it are refused, with the offset of the first. Only a regular file of at most `limit`
+// bytes is read; a pipe or a device is refused before it is opened.
+FileResult readDocumentFile(const QString &path, qint64 limit = kMaxDocumentBytes,
+                            std::optional<Encoding> as = std::nullopt);
 
-// Writes `text` and one CR LF. A symbolic link is written through to its target. An existing
-// file is replaced by a complete new one, renamed over it, that keeps its owner, group,
+// Writes `text` and one CR LF in the encoding. A symbolic link is written through to its target. An
+// existing file is replaced by a complete new one, renamed over it, that keeps its owner, group,
 // permission bits and extended attributes; where such a replacement would differ from the
 // file (other hard links, an owner that cannot be restored, a folder that takes no new file)
 // the file itself is rewritten, after its room on the disk has been reserved and its old bytes
 // are safe in a backup (see savebackup.h). Only regular files are written, and none of more
 // than `limit` bytes, which Open would refuse.
 FileResult writeDocumentFile(const QString &path, QStringView text,
+                             Encoding encoding = Encoding::Windows1252,
                              qint64 limit = kMaxDocumentBytes);
 
 // The file exists and has no write permission bit at all, yet this process could write it,

@@ -47,7 +47,7 @@ void InstantPreview::setVisible(bool visible) {
 }
 
 void InstantPreview::writeFile() {
-    file_.write(editor_.text());
+    file_.write(editor_.text(), document_.encoding());
 }
 
 void InstantPreview::scheduleRefresh() {
@@ -57,10 +57,12 @@ void InstantPreview::scheduleRefresh() {
 
 void InstantPreview::refresh() {
     const QString fileName = document_.fileName();
-    upToDate_ = file_.write(editor_.text());
+    const Encoding encoding = document_.encoding();
+    upToDate_ = file_.write(editor_.text(), encoding);
     if (upToDate_)
         pane_->showPage(file_.path(),
-                        fileName.isEmpty() ? QString() : QFileInfo(fileName).absoluteFilePath());
+                        fileName.isEmpty() ? QString() : QFileInfo(fileName).absoluteFilePath(),
+                        encodingCharset(encoding));
     updateCaption();
 }
 

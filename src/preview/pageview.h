@@ -20,8 +20,11 @@ public:
     // Shows the local file `page` as if it stood where the document's file is, or reloads it
     // when it is shown already, keeping the scroll position: links relative to the page lead
     // where they lead from the document, and nowhere for an untitled one (documentFile empty).
-    // The page loads nothing outside the document's folder and never leaves the document.
-    virtual void showPage(const QString &page, const QString &documentFile) = 0;
+    // The page's bytes are read in `charset` ("utf-8"), whatever the page declares, as a
+    // browser reads a page its server names the charset of. The page loads nothing outside the
+    // document's folder and never leaves the document.
+    virtual void showPage(const QString &page, const QString &documentFile,
+                          const QByteArray &charset) = 0;
     // Whether the page may load from the web (http, https, ws, wss); it may not by default.
     // Local files outside the folder stay out of reach either way.
     virtual void setRemoteContentAllowed(bool allowed) = 0;
@@ -55,5 +58,5 @@ public:
 
 } // namespace quenbry
 
-#define QuenbryPageViewFactory_iid "org.quenbry.PageViewFactory/2"
+#define QuenbryPageViewFactory_iid "org.quenbry.PageViewFactory/3"
 Q_DECLARE_INTERFACE(quenbry::PageViewFactory, QuenbryPageViewFactory_iid)

@@ -116,10 +116,10 @@ QString PreviewFile::defaultFolder() {
     return runtime.isEmpty() ? QString() : runtime + QStringLiteral("/quenbry");
 }
 
-bool PreviewFile::write(QStringView text) {
+bool PreviewFile::write(QStringView text, Encoding encoding) {
     QString error;
     refused_ = false;
-    if (tryWrite(text, error)) {
+    if (tryWrite(text, encoding, error)) {
         failing_ = false;
         return true;
     }
@@ -132,7 +132,7 @@ bool PreviewFile::write(QStringView text) {
     return false;
 }
 
-bool PreviewFile::tryWrite(QStringView text, QString &error) {
+bool PreviewFile::tryWrite(QStringView text, Encoding encoding, QString &error) {
     if (folder_.isEmpty()) {
         error = tr("there is no private runtime folder");
         return false;
@@ -143,8 +143,7 @@ bool PreviewFile::tryWrite(QStringView text, QString &error) {
     FileDescriptor file(openFile(folder.fd, error));
     if (file.fd < 0)
         return false;
-    QByteArray bytes = FileCodec::encode(text);
-    bytes.append("\r\n");
+    const QByteArray bytes = FileCodec::encodeFile(text, encoding);
     int failure = ::ftruncate(file.fd, 0) == 0 ? writeAll(file.fd, bytes) : errno;
     if (::close(std::exchange(file.fd, -1)) != 0 && errno != EINTR && !failure)
         failure = errno;

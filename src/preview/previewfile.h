@@ -2,6 +2,8 @@
 // The temporary preview file: the editor's page as a saved document would hold it, in a folder
 // of the user's own, for the preview pane to show.
 
+#include "document/filecodec.h"
+
 #include <QString>
 #include <QStringView>
 
@@ -22,10 +24,10 @@ public:
     QString path() const { return path_; }
     QString folder() const { return folder_; }
 
-    // Creates or truncates the file and writes the text and one CR LF in the form of a saved
-    // document. A failure is logged once, not each time it happens again; the next write that
-    // succeeds ends the failure.
-    bool write(QStringView text);
+    // Creates or truncates the file and writes the text and one CR LF in the encoding, as a
+    // saved document holds them. A failure is logged once, not each time it happens again; the next
+    // write that succeeds ends the failure.
+    bool write(QStringView text, Encoding encoding = Encoding::Windows1252);
     // The last write found the folder unfit (a link, another user's, open to others) and
     // wrote nothing.
     bool folderRefused() const { return refused_; }
@@ -33,7 +35,7 @@ public:
     void remove();
 
 private:
-    bool tryWrite(QStringView text, QString &error);
+    bool tryWrite(QStringView text, Encoding encoding, QString &error);
 
     QString folder_;
     QString path_;

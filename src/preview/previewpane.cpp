@@ -31,14 +31,15 @@ void PreviewPane::setCaption(const QString &caption) {
     caption_->setText(caption);
 }
 
-void PreviewPane::showPage(const QString &page, const QString &documentFile) {
+void PreviewPane::showPage(const QString &page, const QString &documentFile,
+                           const QByteArray &charset) {
     if (!view_ && !createView())
         return;
     if (stopped_) {
         stopped_->hide();
         view_->widget()->show();
     }
-    view_->showPage(page, documentFile);
+    view_->showPage(page, documentFile, charset);
 }
 
 void PreviewPane::setRemoteContentAllowed(bool allowed) {

@@ -19,9 +19,9 @@ public:
     QString caption() const;
     void setCaption(const QString &caption);
 
-    // Shows the local file `page` as the document documentFile (empty when untitled), or
-    // reloads it keeping the scroll position; see PageView::showPage.
-    void showPage(const QString &page, const QString &documentFile);
+    // Shows the local file `page`, written in `charset`, as the document documentFile (empty
+    // when untitled), or reloads it keeping the scroll position; see PageView::showPage.
+    void showPage(const QString &page, const QString &documentFile, const QByteArray &charset);
     // Whether pages may load from the web; see PageView::setRemoteContentAllowed.
     void setRemoteContentAllowed(bool allowed);
     // Whether the page shown asked for remote content that was refused.

@@ -45,8 +45,9 @@ namespace {
 Q_LOGGING_CATEGORY(lcPreview, "quenbry.preview", QtWarningMsg)
 
 // The page is served under the document's own path, in a scheme of the preview's own: with the
-// preview file's bytes and the character set they are written in (a page that names none would
-// otherwise be guessed at: a run of accented letters was taken for a Cyrillic code page), and
+// preview file's bytes and the character set they are written in, the document's (a page that
+// names none would otherwise be guessed at: a run of accented letters was taken for a Cyrillic
+// code page; and a UTF-8 page that declares another would be read wrongly), and
 // with its pictures, style sheets and scripts found beside the document, as a browser finds
 // them for the saved file. The preview file's bytes stay exactly those of a saved document.
 const QByteArray previewScheme = QByteArrayLiteral("quenbry-preview");
@@ -96,8 +97,10 @@ public:
     }
 
     // The URL under which `previewFile` is shown; an untitled page gets a name in no folder.
-    QUrl setPage(const QString &previewFile, const QString &documentFile) {
+    QUrl setPage(const QString &previewFile, const QString &documentFile,
+                 const QByteArray &charset) {
         previewFile_ = previewFile;
+        pageType_ = "text/html;charset=" + charset;
         folder_ = pagefiles::folderOf(documentFile);
         pagePath_ = documentFile.isEmpty() ? QStringLiteral("/Untitled") : documentFile;
         // The path as the bytes of the file's name: the engine hands back the URL encoded, and
@@ -125,7 +128,7 @@ public:
                     ::close(fd);
                 job->fail(QWebEngineUrlRequestJob::UrlNotFound);
             } else {
-                job->reply(QByteArrayLiteral("text/html;charset=windows-1252"), file);
+                job->reply(pageType_, file);
             }
             return;
         }
@@ -144,6 +147,7 @@ public:
 
 private:
     QString previewFile_, pagePath_, folder_;
+    QByteArray pageType_;
 };
 
 // Every request of the page and its frames passes here, whatever asked for it: the web only
@@ -307,8 +311,9 @@ public:
 
     QWidget *widget() override { return this; }
 
-    void showPage(const QString &file, const QString &documentFile) override {
-        const QUrl url = scheme_.setPage(file, documentFile);
+    void showPage(const QString &file, const QString &documentFile,
+                  const QByteArray &charset) override {
+        const QUrl url = scheme_.setPage(file, documentFile, charset);
         page_->document = url;
         remoteBlocked_ = false;
         // A reload keeps the scroll position, also when reloads follow each other quickly; a

@@ -27,7 +27,9 @@ inline constexpr int toolButtonSize = 375; // twips
 
 struct CommandRow {
     enum Kind { Menu, Item, Separator };
-    enum Flags { Hidden = 1, Checkable = 2, Checked = 4 };
+    // Nested: the row is a submenu of the menu above it, or belongs to the submenu above it.
+    // Radio: a checkable item whose check its submenu's other Radio items give up.
+    enum Flags { Hidden = 1, Checkable = 2, Checked = 4, Nested = 8, Radio = 16 };
 
     Kind kind;
     const char *name;    // the menu item's object name (also the menu's, for a menu)
@@ -38,13 +40,27 @@ struct CommandRow {
     // the menu shows only the shortcut.
     const char *alternateKey = "";
     unsigned flags = 0;
-    // The Tags item's markup; the toolbar button a View item shows and hides.
+    // The Tags item's markup; the toolbar button a View item shows and hides; an encoding's
+    // name; a recent page's number.
     const char *argument = nullptr;
     ToolButton toolButton = {};
     const char *hiddenButton = nullptr; // never shown; scripts click it
 };
 
 #define QUENBRY_CAPTION(text) QT_TRANSLATE_NOOP("CommandTable", text)
+
+// A recent page's item: its caption ("&1 page.html") is the window's to give, and it is hidden
+// while the list holds no page for it.
+constexpr CommandRow recentPageRow(const char *name, const char *number) {
+    return {CommandRow::Item,
+            name,
+            "",
+            Command::OpenRecent,
+            "",
+            "",
+            CommandRow::Nested | CommandRow::Hidden,
+            number};
+}
 
 // clang-format off
 inline constexpr std::array commandTable{
@@ -57,6 +73,30 @@ inline constexpr std::array commandTable{
     CommandRow{CommandRow::Item, "mnusave", QUENBRY_CAPTION("Save"), Command::Save, "Ctrl+S", "", 0, nullptr,
                {"XPButton2", 480, QUENBRY_CAPTION("Save"), ToolIcon::Save}, "Command7"},
     CommandRow{CommandRow::Item, "mnusaveas", QUENBRY_CAPTION("Save As"), Command::SaveAs},
+    CommandRow{CommandRow::Menu, "mnuencoding", QUENBRY_CAPTION("Encoding"), Command::None, "", "",
+               CommandRow::Nested},
+    CommandRow{CommandRow::Item, "mnuencwindows1252", QUENBRY_CAPTION("Western (Windows-1252)"), Command::SetEncoding,
+               "", "", CommandRow::Nested | CommandRow::Radio | CommandRow::Checked, "Windows-1252"},
+    CommandRow{CommandRow::Item, "mnuencutf8", QUENBRY_CAPTION("Unicode (UTF-8)"), Command::SetEncoding, "", "",
+               CommandRow::Nested | CommandRow::Radio, "UTF-8"},
+    CommandRow{CommandRow::Item, "mnuencutf8bom", QUENBRY_CAPTION("Unicode (UTF-8 with BOM)"), Command::SetEncoding,
+               "", "", CommandRow::Nested | CommandRow::Radio, "UTF-8 with BOM"},
+    CommandRow{CommandRow::Item, "mnuencutf16le", QUENBRY_CAPTION("Unicode (UTF-16 LE)"), Command::SetEncoding, "",
+               "", CommandRow::Nested | CommandRow::Radio, "UTF-16 LE"},
+    CommandRow{CommandRow::Item, "mnuencutf16be", QUENBRY_CAPTION("Unicode (UTF-16 BE)"), Command::SetEncoding, "",
+               "", CommandRow::Nested | CommandRow::Radio, "UTF-16 BE"},
+    CommandRow{CommandRow::Menu, "mnureopenas", QUENBRY_CAPTION("Reopen with Encoding"), Command::None, "", "",
+               CommandRow::Nested},
+    CommandRow{CommandRow::Item, "mnureopenwindows1252", QUENBRY_CAPTION("Western (Windows-1252)"),
+               Command::ReopenWithEncoding, "", "", CommandRow::Nested, "Windows-1252"},
+    CommandRow{CommandRow::Item, "mnureopenutf8", QUENBRY_CAPTION("Unicode (UTF-8)"), Command::ReopenWithEncoding, "",
+               "", CommandRow::Nested, "UTF-8"},
+    CommandRow{CommandRow::Item, "mnureopenutf8bom", QUENBRY_CAPTION("Unicode (UTF-8 with BOM)"),
+               Command::ReopenWithEncoding, "", "", CommandRow::Nested, "UTF-8 with BOM"},
+    CommandRow{CommandRow::Item, "mnureopenutf16le", QUENBRY_CAPTION("Unicode (UTF-16 LE)"),
+               Command::ReopenWithEncoding, "", "", CommandRow::Nested, "UTF-16 LE"},
+    CommandRow{CommandRow::Item, "mnureopenutf16be", QUENBRY_CAPTION("Unicode (UTF-16 BE)"),
+               Command::ReopenWithEncoding, "", "", CommandRow::Nested, "UTF-16 BE"},
     CommandRow{CommandRow::Item, "mnuftp", QUENBRY_CAPTION("FTP Upload"), Command::FtpUpload, "Ctrl+U", "",
                CommandRow::Hidden},
     CommandRow{CommandRow::Separator, "mnusep1", "-"},
@@ -69,6 +109,20 @@ inline constexpr std::array commandTable{
                Command::PreviewRemoteContent, "", "", CommandRow::Checkable},
     CommandRow{CommandRow::Item, "mnuprint", QUENBRY_CAPTION("Print"), Command::Print, "Ctrl+P", "", 0, nullptr,
                {"XPButton4", 1320, QUENBRY_CAPTION("Print Source Code"), ToolIcon::Print}, "Command11"},
+    CommandRow{CommandRow::Menu, "mnurecent", QUENBRY_CAPTION("Recent Pages"), Command::None, "", "",
+               CommandRow::Nested},
+    recentPageRow("mnurecent1", "1"),
+    recentPageRow("mnurecent2", "2"),
+    recentPageRow("mnurecent3", "3"),
+    recentPageRow("mnurecent4", "4"),
+    recentPageRow("mnurecent5", "5"),
+    recentPageRow("mnurecent6", "6"),
+    recentPageRow("mnurecent7", "7"),
+    recentPageRow("mnurecent8", "8"),
+    recentPageRow("mnurecent9", "9"),
+    CommandRow{CommandRow::Separator, "mnurecentsep", "-", Command::None, "", "", CommandRow::Nested},
+    CommandRow{CommandRow::Item, "mnurecentclear", QUENBRY_CAPTION("Clear List"), Command::ClearRecentPages, "", "",
+               CommandRow::Nested},
     CommandRow{CommandRow::Separator, "mnusep2", "-"},
     CommandRow{CommandRow::Item, "mnuexit", QUENBRY_CAPTION("Exit"), Command::Exit},
     CommandRow{CommandRow::Menu, "mnuedit", QUENBRY_CAPTION("Edit")},

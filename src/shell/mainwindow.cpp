@@ -7,19 +7,23 @@
 #include "document/savebackup.h"
 #include "info/aboutbox.h"
 #include "info/help.h"
+#include "platform/filenames.h"
 #include "platform/twips.h"
 #include "preview/previewsettings.h"
 #include "print/sourceprinter.h"
 #include "template/newpagedialog.h"
 
 #include <QAction>
+#include <QActionGroup>
 #include <QApplication>
 #include <QCloseEvent>
 #include <QFileInfo>
+#include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
 #include <QProxyStyle>
 #include <QPushButton>
+#include <QTimer>
 
 namespace quenbry {
 
@@ -73,6 +77,11 @@ MainWindow::MainWindow(const Services &services, QWidget *parent)
         std::make_unique<BrowserPreview>(*document_, *services_.dialogs, *services_.shell, this);
     connect(preview_->pane(), &PreviewPane::linkClicked, this,
             [this](const QUrl &url) { services_.shell->openUrl(url); });
+    recent_ = std::make_unique<RecentPages>(*services_.userSettings);
+    // The status bar: in the strip the layout rule leaves below the editor, never over it.
+    encodingField_ = new QLabel(encodingName(document_->encoding()), client);
+    encodingField_->setObjectName(QStringLiteral("lblEncoding"));
+    encodingField_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     buildCommands();
     addMenuKeys();
     session_.addListener(this);
@@ -122,7 +131,7 @@ void MainWindow::addMenuKeys() {
         return nullptr;
     });
     for (const CommandRow &row : commandTable) {
-        if (row.kind != CommandRow::Menu || (row.flags & CommandRow::Hidden))
+        if (row.kind != CommandRow::Menu || (row.flags & (CommandRow::Hidden | CommandRow::Nested)))
             continue;
         QMenu *menu = menus_.value(QLatin1String(row.name));
         const QChar letter = menu->title().at(0).toUpper();
@@ -133,15 +142,19 @@ void MainWindow::addMenuKeys() {
 
 void MainWindow::buildCommands() {
     QList<QKeySequence> reserved;
-    QMenu *menu = nullptr;
+    QMenu *menu = nullptr, *submenu = nullptr;
     for (const CommandRow &row : commandTable) {
+        const bool nested = row.flags & CommandRow::Nested;
         switch (row.kind) {
         case CommandRow::Menu:
-            menu = addMenu(row, nullptr);
+            if (nested)
+                submenu = addMenu(row, menu);
+            else
+                menu = addMenu(row, nullptr);
             continue;
         case CommandRow::Separator:
         case CommandRow::Item:
-            addItem(row, menu);
+            addItem(row, nested ? submenu : menu);
             break;
         }
         if (row.toolButton.name)
@@ -167,6 +180,13 @@ void MainWindow::buildCommands() {
     }
     setEnabled(Command::Undo, false, HiddenButtonSurface);
     setEnabled(Command::Redo, false, HiddenButtonSurface);
+    // A recent page's item tells its full path.
+    menus_.value(QStringLiteral("mnurecent"))->setToolTipsVisible(true);
+    // Another instance may have changed the recent pages since this one last looked.
+    connect(menus_.value(QStringLiteral("mnufile")), &QMenu::aboutToShow, this, [this] {
+        recent_->reload();
+        updateRecentPages();
+    });
 }
 
 QMenu *MainWindow::addMenu(const CommandRow &row, QMenu *parent) {
@@ -195,12 +215,19 @@ void MainWindow::addItem(const CommandRow &row, QMenu *menu) {
         if (*key)
             keys << QKeySequence(QString::fromLatin1(key));
     a->setShortcuts(keys);
-    a->setCheckable(row.flags & CommandRow::Checkable);
+    a->setCheckable(row.flags & (CommandRow::Checkable | CommandRow::Radio));
     a->setChecked(row.flags & CommandRow::Checked);
+    if (row.flags & CommandRow::Radio) {
+        auto *group = menu->findChild<QActionGroup *>(QString(), Qt::FindDirectChildrenOnly);
+        (group ? group : new QActionGroup(menu))->addAction(a);
+    }
     a->setVisible(!(row.flags & CommandRow::Hidden));
     // Items of the hidden View menu keep working shortcuts: the window owns them too.
     addAction(a);
     items_.insert(name, a);
+    if ((row.command == Command::SetEncoding || row.command == Command::ReopenWithEncoding) &&
+        !encodingFromName(QString::fromLatin1(row.argument)))
+        qFatal("The command table names no encoding \"%s\"", row.argument);
     if (row.kind == CommandRow::Item) {
         connect(a, &QAction::triggered, this, [this, &row] { execute(row); });
         surfaces_[row.command].item = a;
@@ -259,6 +286,19 @@ void MainWindow::execute(const CommandRow &row) {
         break;
     case Command::Print:
         printSource();
+        break;
+    case Command::SetEncoding:
+        document_->setEncoding(*encodingFromName(QString::fromLatin1(row.argument)));
+        break;
+    case Command::ReopenWithEncoding:
+        document_->reopen(*encodingFromName(QString::fromLatin1(row.argument)));
+        break;
+    case Command::OpenRecent:
+        openRecentPage(row);
+        break;
+    case Command::ClearRecentPages:
+        recent_->clear();
+        updateRecentPages();
         break;
     case Command::Exit:
         document_->exit();
@@ -364,6 +404,8 @@ void MainWindow::startUp(const QString &fileToOpen) {
     session_.resetHistory();
     session_.text().setSelStart(0);
     editorView_->setFocus();
+    updateFileCommands();
+    updateRecentPages();
     if (!fileToOpen.isEmpty())
         document_->openFile(fileToOpen);
     offerInterruptedSaves();
@@ -421,6 +463,20 @@ bool MainWindow::shutDown() {
     return false;
 }
 
+void MainWindow::changeEvent(QEvent *event) {
+    QMainWindow::changeEvent(event);
+    // After the event: a question asked inside it would hold up the activation itself.
+    if (event->type() == QEvent::ActivationChange && isActiveWindow() && loaded_)
+        QTimer::singleShot(0, this, &MainWindow::offerReload);
+}
+
+void MainWindow::offerReload() {
+    // A modal window (a question, a file dialog) is the user's business first; the window is
+    // activated again when it closes.
+    if (isActiveWindow() && !QApplication::activeModalWidget() && !ended_)
+        document_->offerReload();
+}
+
 void MainWindow::endProcess() {
     ended_ = true;
     hide();
@@ -468,6 +524,10 @@ void MainWindow::placeEditor() {
                              twipsToPixels(editorTwips_.width()),
                              twipsToPixels(editorTwips_.height()));
     const QRect e = editorView_->geometry();
+    const int below = e.top() + e.height();
+    encodingField_->setGeometry(e.left(), below, e.width(),
+                                std::max(0, std::min(encodingField_->sizeHint().height(),
+                                                     centralWidget()->height() - below)));
     const int left = e.left() + e.width();
     preview_->pane()->setGeometry(left, e.top(), std::max(0, centralWidget()->width() - left),
                                   e.height());
@@ -567,6 +627,7 @@ const SkinConfiguration *MainWindow::skinConfiguration() const {
 
 void MainWindow::setCaption(const QString &caption) {
     setWindowTitle(caption);
+    updateFileCommands();
     // The title changes with the document's name, and so do the pane's caption and the folder
     // its relative links lead to: after a Save As, and after a New whose dialog was cancelled,
     // which leaves the text as it was.
@@ -576,6 +637,63 @@ void MainWindow::setCaption(const QString &caption) {
 
 std::optional<TemplateSettings> MainWindow::runNewPageDialog() {
     return NewPageDialog::ask(this, skinConfiguration(), *services_.dialogs);
+}
+
+void MainWindow::showEncoding(Encoding encoding) {
+    const QString name = encodingName(encoding);
+    encodingField_->setText(name);
+    for (const CommandRow &row : commandTable)
+        if (row.command == Command::SetEncoding && name == QLatin1String(row.argument))
+            items_.value(QLatin1String(row.name))->setChecked(true);
+    // The preview reads the page in the encoding its file is written in.
+    preview_->scheduleRefresh();
+}
+
+void MainWindow::fileUsed(const QString &path) {
+    recent_->add(path);
+    updateRecentPages();
+}
+
+void MainWindow::updateFileCommands() {
+    const bool hasFile = !document_->fileName().isEmpty();
+    menus_.value(QStringLiteral("mnureopenas"))->menuAction()->setEnabled(hasFile);
+    // Each item too: a disabled submenu does not stop a shortcut or a script.
+    for (const CommandRow &row : commandTable)
+        if (row.command == Command::ReopenWithEncoding)
+            items_.value(QLatin1String(row.name))->setEnabled(hasFile);
+}
+
+void MainWindow::updateRecentPages() {
+    const QStringList &paths = recent_->paths();
+    for (const CommandRow &row : commandTable) {
+        if (row.command != Command::OpenRecent)
+            continue;
+        QAction *item = items_.value(QLatin1String(row.name));
+        const qsizetype index = QByteArray(row.argument).toInt() - 1;
+        item->setVisible(index < paths.size());
+        if (index >= paths.size())
+            continue;
+        const QString path = displayFileName(paths[index]);
+        // A name's own & is no access key.
+        item->setText(QStringLiteral("&%1 %2").arg(
+            QString::number(index + 1), displayFileName(QFileInfo(paths[index]).fileName())
+                                            .replace(QStringLiteral("&"), QStringLiteral("&&"))));
+        item->setToolTip(path);
+        item->setStatusTip(path);
+    }
+    menus_.value(QStringLiteral("mnurecent"))->menuAction()->setEnabled(!paths.isEmpty());
+    items_.value(QStringLiteral("mnurecentclear"))->setEnabled(!paths.isEmpty());
+}
+
+void MainWindow::openRecentPage(const CommandRow &row) {
+    const QString path = recent_->paths().value(QByteArray(row.argument).toInt() - 1);
+    if (path.isEmpty())
+        return;
+    // Open has told the user why the file could not be read; a file that is gone leaves the list.
+    if (document_->openPath(path) == Document::OpenOutcome::Failed && !currentFileStamp(path)) {
+        recent_->remove(path);
+        updateRecentPages();
+    }
 }
 
 void MainWindow::disableCommand(Command command, quenbry::Surfaces on) {

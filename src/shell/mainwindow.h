@@ -7,6 +7,7 @@
 #include "appearance/mainskin.h"
 #include "commandtable.h"
 #include "document/document.h"
+#include "document/recentpages.h"
 #include "editing/editsession.h"
 #include "platform/imagebutton.h"
 #include "platform/services.h"
@@ -22,6 +23,7 @@
 
 class QAbstractButton;
 class QAction;
+class QLabel;
 class QMenu;
 
 namespace quenbry {
@@ -56,6 +58,9 @@ public:
     bool modified() const { return session_.modified(); }
     const Document &document() const { return *document_; }
     const InstantPreview &preview() const { return *preview_; }
+    const RecentPages &recentPages() const { return *recent_; }
+    // The status bar's field that names the document's encoding.
+    const QLabel *encodingField() const { return encodingField_; }
     // The current skin configuration, for the dialogs that take over the window's skin.
     const SkinConfiguration *skinConfiguration() const;
 
@@ -70,6 +75,8 @@ public:
 protected:
     void resizeEvent(QResizeEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
+    // The user came back from another program: the file may have changed meanwhile.
+    void changeEvent(QEvent *event) override;
 
 private:
     // The widgets of one command: its menu item, toolbar button and hidden button, each null
@@ -93,6 +100,8 @@ private:
     std::optional<TemplateSettings> runNewPageDialog() override;
     void disableCommand(Command command, quenbry::Surfaces on) override;
     void endProcess() override;
+    void showEncoding(Encoding encoding) override;
+    void fileUsed(const QString &path) override;
 
     void buildCommands();
     QMenu *addMenu(const CommandRow &row, QMenu *parent);
@@ -114,6 +123,13 @@ private:
     void placeEditor();
 
     void updateClipboardCommands();
+    // Reopen with Encoding needs a file; Recent Pages, pages.
+    void updateFileCommands();
+    void updateRecentPages();
+    void openRecentPage(const CommandRow &row);
+    // Asks about a file changed on disk, unless a modal window is up or the window is not
+    // active any more.
+    void offerReload();
     void showEditMenu(QPoint globalPos);
 
     // Commands.
@@ -142,6 +158,8 @@ private:
     std::unique_ptr<Document> document_;
     std::unique_ptr<InstantPreview> preview_;
     std::unique_ptr<BrowserPreview> browserPreview_;
+    std::unique_ptr<RecentPages> recent_;
+    QLabel *encodingField_ = nullptr;
     bool ended_ = false;
     bool loaded_ = false;
     QSize requestedTwips_;

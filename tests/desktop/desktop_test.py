@@ -257,12 +257,36 @@ def day(home):
         lambda r, g, b: r < 60 and g > 200 and b < 60) > 5000, timeout=60)
 
     # Preview in Browser hands the saved file to the default browser, which renders it.
-    file_menu(main, *["Down"] * 5, "Return")
+    file_menu(main, *["Down"] * 7, "Return")
     dom = wait_for("the browser's page", lambda: file_bytes(home / "dom.html"), timeout=60)
     expect("the file handed to the browser", (home / "browser-record").read_text(),
            f"{saved}\n")
     if b"<title>Quenbry day</title>" not in dom:
         raise Failure(f"the browser's page has no title: {dom[:200]!r}")
+
+    # A UTF-8 page: a letter typed into it is saved in UTF-8, as the rest of the file is.
+    u8 = home / "utf8.html"
+    u8.write_bytes("<p>café</p>".encode())
+    file_menu(main, "Down", "Down", "Return")
+    answer_file_dialog("Open", u8)
+    wait_for("the UTF-8 page", lambda: window("Quenbry HTML Editor (utf8.html)"))
+    key("ctrl+End")
+    type_text("é")
+    key("ctrl+s")
+    wait_for("the saved UTF-8 page", lambda: file_bytes(u8) == "<p>café</p>é\r\n".encode())
+    # Another program rewrites it while the user is away; coming back asks to reload it, and
+    # Enter (Yes, nothing having changed since the save) does.
+    elsewhere = start(["xmessage", "elsewhere"])
+    run("xdotool", "windowactivate", "--sync", wait_for("xmessage", lambda: window("xmessage")))
+    u8.write_bytes("<p>naïve</p>".encode())
+    run("xdotool", "windowactivate", "--sync", main)
+    wait_for("the question to reload", lambda: window("Quenbry HTML Editor"))
+    screenshot("reload-question")
+    key("Return")
+    wait_for("the reloaded page", lambda: editor_text() == "<p>naïve</p>")
+    elsewhere.terminate()
+    key("ctrl+s")
+    wait_for("the reloaded page saved", lambda: file_bytes(u8) == "<p>naïve</p>\r\n".encode())
 
     # File > Open of a Windows-1252 page, an edit and Save: every byte comes back.
     cp = home / "cp1252.html"

@@ -83,6 +83,34 @@ TEST(FileCodec, WritesReferencesForWhatTheCodePageCannotHold) {
     EXPECT_EQ(FileCodec::encode(text + 'z'), expected + 'z');
 }
 
+// Bytes not valid in an encoding are refused at the first that is not (UTF-8 overlong, a
+// surrogate, beyond U+10FFFF, cut short; a lone UTF-16 surrogate); detection draws its lines where
+// the rules do (a UTF-8 page that declares another charset is UTF-8); what UTF-8 cannot hold is
+// written as U+FFFD.
+TEST(FileCodec, RefusesWhatIsNotValidAndDetectsAtTheEdges) {
+    const std::tuple<const char *, Encoding, qsizetype> invalid[] = {
+        {"61c0af", Encoding::Utf8, 1},
+        {"6162eda080", Encoding::Utf8, 2},
+        {"f4908080", Encoding::Utf8, 0},
+        {"efbbbf616263e282", Encoding::Utf8WithBom, 6},
+        {"fffe610000dc", Encoding::Utf16Le, 4}};
+    for (const auto &[hex, as, invalidAt] : invalid) {
+        qsizetype at = -1;
+        EXPECT_FALSE(FileCodec::decode(QByteArray::fromHex(hex), as, &at)) << hex;
+        EXPECT_EQ(at, invalidAt) << hex;
+    }
+    const std::pair<QByteArray, Encoding> detected[] = {
+        {QByteArray(1005, ' ') + "<META CHARSET=UTF-8>", Encoding::Utf8},
+        {QByteArray(1006, ' ') + "<meta charset=utf-8>", Encoding::Windows1252},
+        {"<meta charset=\"windows-1252\">\xC3\xA9", Encoding::Utf8},
+        {"<p>charset=utf-8</p>", Encoding::Windows1252},
+        {QByteArray::fromHex("fffe3dd800de"), Encoding::Utf16Le},
+        {QByteArray::fromHex("fffe61"), Encoding::Windows1252}};
+    for (const auto &[bytes, encoding] : detected)
+        EXPECT_EQ(FileCodec::decodeDetected(bytes).encoding, encoding) << bytes.toHex().data();
+    EXPECT_EQ(FileCodec::encode(u"a\xDC00", Encoding::Utf8).toHex(), "61efbfbd");
+}
+
 const QString kPage = QStringLiteral("<html>\r\n<body>\r\n</body>\r\n</html>");
 const QString kUntitled = QStringLiteral("Quenbry HTML Editor (Untitled)");
 
@@ -549,6 +577,9 @@ TEST(ChangedOnDisk, AsksBeforeOverwriting) {
         ASSERT_TRUE(other != Rewrites || writeBytes(file, "rewritten"));
         ASSERT_TRUE(other != SecondEditorSaves || second.doc.save() == SaveOutcome::Written);
         ASSERT_TRUE(other != Deletes || QFile::remove(file));
+        // Coming back to the window asks nothing about a deleted file (the dialogs are strict).
+        if (other == Deletes)
+            s.doc.offerReload();
         const bool asked = other != Deletes, written = other != Rewrites;
         if (asked)
             s.dialogs.queueAnswer(written ? MessageAnswer::Yes : MessageAnswer::No);

@@ -46,7 +46,7 @@ QString colourName(Rgb c) {
 const QStringList stateKeys{"text",      "selStart", "selLength", "colours",  "typing",
                             "title",     "fileName", "modified",  "trapUndo", "undoStack",
                             "redoStack", "commands", "window",    "editor",   "preview",
-                            "clipboard", "ended",    "events"};
+                            "status",    "recent",   "clipboard", "ended",    "events"};
 
 QJsonValue toQJson(const Json &j) {
     return QJsonDocument::fromJson(("[" + j.serialize() + "]").toUtf8()).array().at(0);
@@ -320,6 +320,14 @@ void ReplayDriver::run(const QString &line) {
         if (!openFile(f, path, O_WRONLY | O_CREAT | O_TRUNC, QIODevice::WriteOnly) ||
             f.write(bytes) != bytes.size())
             throw ScriptError("write: cannot write the file");
+    } else if (cmd == QLatin1String("activate")) {
+        t.end();
+        // Away to another program and back: what the window does on its return runs too.
+        MainWindow &w = window();
+        QApplication::setActiveWindow(nullptr);
+        QCoreApplication::processEvents();
+        QApplication::setActiveWindow(&w);
+        QCoreApplication::processEvents();
     } else if (cmd == QLatin1String("clipboard")) {
         clipboard_.setText(t.text());
         t.end();
@@ -710,6 +718,14 @@ Json ReplayDriver::stateValue(const QString &key, const QString &only) {
             .set("file", log_.display(path))
             .set("exists", QFileInfo::exists(path))
             .set("title", view ? view->title() : QString());
+    }
+    if (key == QLatin1String("status"))
+        return Json::object().set("encoding", w.encodingField()->text());
+    if (key == QLatin1String("recent")) {
+        Json recent = Json::array();
+        for (const QString &path : w.recentPages().paths())
+            recent.append(log_.display(path));
+        return recent;
     }
     if (key == QLatin1String("clipboard"))
         return clipboard_.text();

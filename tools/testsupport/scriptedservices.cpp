@@ -43,7 +43,11 @@ MessageAnswer ScriptedDialogs::message(QWidget *, const QString &text, const QSt
     static const char *iconNames[] = {"none", "question", "critical", "information"};
     messages.push_back({text, title, buttons, icon});
     Json e = Json::object();
-    e.set("kind", "message").set("title", title).set("text", text);
+    // A path in the text is shown as every path is: relative to the base when inside it.
+    QString shown = text;
+    e.set("kind", "message")
+        .set("title", title)
+        .set("text", shown.replace(log_.base.absolutePath() + u'/', QString()));
     e.set("buttons", buttonNames[int(buttons)]).set("icon", iconNames[int(icon)]);
     MessageAnswer answer = buttons == MessageButtons::Ok               ? MessageAnswer::Ok
                            : buttons == MessageButtons::YesNoDefaultNo ? MessageAnswer::No

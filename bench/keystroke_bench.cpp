@@ -9,8 +9,13 @@
 // an editor defers to the event loop is counted as well. Each page gets a fresh editor, and the
 // process's peak resident memory is reset before it, so that each page's peak is its own. A last
 // table types the same keys into the 100 KB and 1 MB pages with the live preview pane closed
-// and open.
+// and open. Then, on the 10 MB page and the minified 1 MB one, the find bar: the first match of
+// a word near the end, counting a common word, keys typed into the find field, Replace All of
+// more than 100,000 matches with its Undo and Redo, Go to Line to the last line, and keys typed
+// with the line numbers shown and hidden.
 
+#include "find/lineplace.h"
+#include "findui/findbar.h"
 #include "pages.h"
 #include "platform/twips.h"
 #include "preview/webengine.h"
@@ -22,10 +27,13 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QClipboard>
 #include <QDeadlineTimer>
 #include <QFile>
 #include <QKeyEvent>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QTemporaryDir>
 
 #include <malloc.h>
@@ -40,6 +48,7 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <tuple>
 #include <vector>
 
 using namespace quenbry;
@@ -81,6 +90,8 @@ struct Page {
     int size;
     // Typed into once more with the preview pane closed and open.
     bool withPane = false;
+    // Searched with the find bar, replacing all matches of this pattern (over 100,000).
+    const char *findPattern = nullptr;
     QString make() const {
         return minified ? bench::minifiedPage(size) : bench::realisticPage(size);
     }
@@ -231,6 +242,7 @@ public:
 
     EditorCore *editor() { return window_->editor(); }
     EditorView *view() { return window_->editorView(); }
+    MainWindow &window() { return *window_; }
 
     // Opens the file with the window's Open command.
     double open(const QString &path) {
@@ -395,6 +407,138 @@ private:
     QsciLexerHTML lexer_;
 };
 
+// ---- The find bar, Go to Line and the line numbers ---------------------------------------
+
+struct FindResult {
+    double firstMs = 0, firstAfterEditMs = 0;
+    int counted = 0;
+    double countMs = 0, longestSliceMs = 0;
+    Timings field, fieldCpu;
+    int replaced = 0;
+    double replaceAllMs = 0, undoMs = 0, redoMs = 0;
+    double replaceAllCpu = 0, undoCpu = 0, redoCpu = 0;
+    bool restored = false, found = false;
+    double gotoMs = 0;
+    Timings hidden, shown, hiddenCpu, shownCpu;
+};
+
+void typeInto(QWidget *target, const QString &text) {
+    for (QChar c : text)
+        sendKey(target, 0, Qt::NoModifier, QString(c));
+}
+
+// Runs the posted events until the count is done; the longest single pass of the event loop.
+double waitForCount(MainWindow &w, double &longest) {
+    const auto t = Clock::now();
+    while (w.finder().matchCount() < 0) {
+        const auto pass = Clock::now();
+        QCoreApplication::processEvents();
+        longest = std::max(longest, msSince(pass));
+    }
+    return msSince(t);
+}
+
+FindResult findOn(const QString &path, const Page &page, const std::vector<Key> &keys,
+                  const Options &opt) {
+    FindResult r;
+    {
+        OurSide side;
+        side.open(path);
+        MainWindow &w = side.window();
+        EditorCore *ed = side.editor();
+        QWidget *vp = side.view()->viewport();
+        // A word that occurs once, 200 characters before the end.
+        const int marker = ed->length() - 200 + 1;
+        ed->setSelStart(marker - 1);
+        ed->setSelText(QStringLiteral(" zebrafish "));
+        // Keys into the field, the search starting at the top: words that occur all over the
+        // page, and Backspaces.
+        ed->setSelStart(0);
+        w.menuItem(QStringLiteral("mnufind"))->trigger();
+        QLineEdit *field = w.findBar()->findField();
+        QCoreApplication::processEvents(); // the bar is shown before the user types
+        w.repaint();
+        for (int round = 0; round < 8; ++round) {
+            for (QChar c : QStringLiteral("preview window\b\b\b\b\b\b\b\b\b\b\b\b\b\b")) {
+                const double cpu = threadCpuMs();
+                if (c == u'\b')
+                    r.field.ms.push_back(frame(vp, [&] { sendKey(field, Qt::Key_Backspace); }));
+                else
+                    r.field.ms.push_back(
+                        frame(vp, [&] { sendKey(field, 0, Qt::NoModifier, QString(c)); }));
+                r.fieldCpu.ms.push_back(threadCpuMs() - cpu);
+            }
+        }
+        typeInto(field, QStringLiteral("zebrafish"));
+        QAction *next = w.menuItem(QStringLiteral("mnufindnext"));
+        ed->setSelStart(0);
+        r.firstMs = frame(vp, [&] { next->trigger(); });
+        ed->setSelStart(0);
+        side.view()->setFocus();
+        sendKey(side.view(), Key{U'x'});
+        ed->setSelStart(0);
+        r.firstAfterEditMs = frame(vp, [&] { next->trigger(); });
+        r.found = ed->selStart() == marker + 1; // the x typed at the top moved it on
+
+        field->selectAll();
+        sendKey(field, Qt::Key_Backspace);
+        typeInto(field, QStringLiteral("th"));
+        QCoreApplication::processEvents();
+        sendKey(field, 0, Qt::NoModifier, QStringLiteral("e"));
+        r.countMs = waitForCount(w, r.longestSliceMs);
+        r.counted = w.finder().matchCount();
+
+        w.menuItem(QStringLiteral("mnureplace"))->trigger();
+        w.findBar()->regex()->setChecked(true);
+        field->selectAll();
+        sendKey(field, Qt::Key_Backspace);
+        typeInto(field, QString::fromLatin1(page.findPattern));
+        typeInto(w.findBar()->replaceField(), QStringLiteral("X"));
+        double ignored = 0;
+        waitForCount(w, ignored);
+        r.replaced = w.finder().matchCount();
+        const QString before = ed->text();
+        auto *replaceAll = w.findBar()->findChild<QPushButton *>(QStringLiteral("cmdReplaceAll"));
+        double cpu = threadCpuMs();
+        r.replaceAllMs = frame(vp, [&] { replaceAll->click(); });
+        r.replaceAllCpu = threadCpuMs() - cpu;
+        cpu = threadCpuMs();
+        r.undoMs = frame(vp, [&] { w.menuItem(QStringLiteral("mnuundo"))->trigger(); });
+        r.undoCpu = threadCpuMs() - cpu;
+        r.restored = ed->text() == before;
+        cpu = threadCpuMs();
+        r.redoMs = frame(vp, [&] { w.menuItem(QStringLiteral("mnuredo"))->trigger(); });
+        r.redoCpu = threadCpuMs() - cpu;
+        w.findBar()->close();
+
+        ed->setSelStart(0);
+        QCoreApplication::processEvents();
+        r.gotoMs = frame(vp, [&] {
+            // What Go to Line does once its dialog says where: the caret there, in sight.
+            const LinePlace place = linePlace(*ed, QString::number(ed->lineCount()));
+            ed->selectFromUser(place.offset, 0);
+        });
+    }
+
+    // The same keys into two windows, one with line numbers.
+    OurSide plain, numbered;
+    numbered.window().editorView()->setLineNumbersShown(true);
+    plain.openForTyping(path);
+    numbered.openForTyping(path);
+    const auto start = Clock::now();
+    for (const Key &k : keys) {
+        for (auto [side, wall, cpu] : {std::tuple{&plain, &r.hidden, &r.hiddenCpu},
+                                       std::tuple{&numbered, &r.shown, &r.shownCpu}}) {
+            const double c = threadCpuMs();
+            wall->ms.push_back(side->type(k));
+            cpu->ms.push_back(threadCpuMs() - c);
+        }
+        if (msSince(start) > opt.budgetSeconds * 2000)
+            break;
+    }
+    return r;
+}
+
 // ---- Reporting -------------------------------------------------------------------------
 
 double ratio(double ours, double peer) {
@@ -439,9 +583,12 @@ int main(int argc, char **argv) {
 
     // The 50 MB page comes last: what it leaves behind would weigh on the pages after it.
     const Page allPages[] = {
-        {"realistic 100 KB", false, 100'000, true}, {"realistic 1 MB", false, 1'000'000, true},
-        {"realistic 10 MB", false, 10'000'000},     {"minified 100 KB", true, 100'000},
-        {"minified 1 MB", true, 1'000'000},         {"realistic 50 MB", false, 50'000'000},
+        {"realistic 100 KB", false, 100'000, true},
+        {"realistic 1 MB", false, 1'000'000, true},
+        {"realistic 10 MB", false, 10'000'000, false, "\\b(?:the|page|menu|tag)\\b"},
+        {"minified 100 KB", true, 100'000},
+        {"minified 1 MB", true, 1'000'000, false, "[ae]"},
+        {"realistic 50 MB", false, 50'000'000},
     };
     std::vector<const Page *> pages;
     for (const Page &p : allPages)
@@ -567,6 +714,38 @@ int main(int argc, char **argv) {
                         v.percentile(0.99), ratio(v.percentile(0.99), c.percentile(0.99)), c.max(),
                         v.max(), ratio(v.max(), c.max()),
                         lengthOk ? "" : "  [TEXT LENGTH MISMATCH]");
+        }
+    }
+
+    std::vector<const Page *> findPages;
+    for (const Page *p : pages)
+        if (p->findPattern)
+            findPages.push_back(p);
+    if (!findPages.empty()) {
+        std::printf("\nFind (ms): first = the first match of a word near the end, from the top, "
+                    "on a text searched before and just after an edit; count = all matches of "
+                    "\"the\", longest = the longest the event loop waited for the count; field = "
+                    "keys typed into the find field, p50 p99 max; replace = Replace All, Undo, "
+                    "Redo; goto = to the last line; gutter = p99 of keys typed with the line "
+                    "numbers hidden and shown; cpu = this thread's processor time\n\n");
+        for (const Page *p : findPages) {
+            std::fprintf(stderr, "ours, find: %s\n", p->name);
+            writePage(p);
+            const FindResult r = findOn(path, *p, keys, opt);
+            std::printf("%-17s first %.1f %.1f | count %d in %.1f, longest %.1f | field %.2f %.2f "
+                        "%.2f (cpu p99 %.2f) | replace %d in %.0f, %.0f, %.0f (cpu %.0f, %.0f, "
+                        "%.0f)%s | goto %.2f | gutter %.2f %.2f (ratio %.2f; cpu %.2f %.2f, ratio "
+                        "%.2f)%s\n",
+                        p->name, r.firstMs, r.firstAfterEditMs, r.counted, r.countMs,
+                        r.longestSliceMs, r.field.percentile(0.5), r.field.percentile(0.99),
+                        r.field.max(), r.fieldCpu.percentile(0.99), r.replaced, r.replaceAllMs,
+                        r.undoMs, r.redoMs, r.replaceAllCpu, r.undoCpu, r.redoCpu,
+                        r.restored ? "" : " [UNDO DID NOT RESTORE THE TEXT]", r.gotoMs,
+                        r.hidden.percentile(0.99), r.shown.percentile(0.99),
+                        ratio(r.shown.percentile(0.99), r.hidden.percentile(0.99)),
+                        r.hiddenCpu.percentile(0.99), r.shownCpu.percentile(0.99),
+                        ratio(r.shownCpu.percentile(0.99), r.hiddenCpu.percentile(0.99)),
+                        r.found ? "" : "  [MATCH NOT FOUND]");
         }
     }
 

@@ -33,6 +33,14 @@ enum class Command {
     Paste,
     SelectAll,
     Skin,
+    // The find bar, without and with its replace field; stepping through its matches.
+    Find,
+    FindNext,
+    FindPrevious,
+    Replace,
+    GoToLine,
+    // The line-number gutter, shown or hidden; remembered per user.
+    LineNumbers,
     // A View item that shows or hides a toolbar button: the row names the button.
     ToolbarIcon,
     InstantPreview,

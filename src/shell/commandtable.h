@@ -29,7 +29,8 @@ struct CommandRow {
     enum Kind { Menu, Item, Separator };
     // Nested: the row is a submenu of the menu above it, or belongs to the submenu above it.
     // Radio: a checkable item whose check its submenu's other Radio items give up.
-    enum Flags { Hidden = 1, Checkable = 2, Checked = 4, Nested = 8, Radio = 16 };
+    // MenuBarOnly: an Edit item that the editor's right-click pop-up leaves out.
+    enum Flags { Hidden = 1, Checkable = 2, Checked = 4, Nested = 8, Radio = 16, MenuBarOnly = 32 };
 
     Kind kind;
     const char *name;    // the menu item's object name (also the menu's, for a menu)
@@ -140,6 +141,18 @@ inline constexpr std::array commandTable{
     CommandRow{CommandRow::Item, "mnuselectall", QUENBRY_CAPTION("Select all"), Command::SelectAll, "Ctrl+A"},
     // The skin choice of index 3, which selects no skin.
     CommandRow{CommandRow::Item, "mnuview(3)", QUENBRY_CAPTION("Skin"), Command::Skin, "", "", CommandRow::Hidden},
+    // Searching: in the menu bar, after the editing commands; the pop-up keeps to those.
+    CommandRow{CommandRow::Separator, "mnusep4", "-", Command::None, "", "", CommandRow::MenuBarOnly},
+    CommandRow{CommandRow::Item, "mnufind", QUENBRY_CAPTION("Find..."), Command::Find, "Ctrl+F", "",
+               CommandRow::MenuBarOnly},
+    CommandRow{CommandRow::Item, "mnufindnext", QUENBRY_CAPTION("Find Next"), Command::FindNext, "F3", "",
+               CommandRow::MenuBarOnly},
+    CommandRow{CommandRow::Item, "mnufindprevious", QUENBRY_CAPTION("Find Previous"), Command::FindPrevious,
+               "Shift+F3", "", CommandRow::MenuBarOnly},
+    CommandRow{CommandRow::Item, "mnureplace", QUENBRY_CAPTION("Replace..."), Command::Replace, "Ctrl+H", "",
+               CommandRow::MenuBarOnly},
+    CommandRow{CommandRow::Item, "mnugoto", QUENBRY_CAPTION("Go to Line..."), Command::GoToLine, "Ctrl+G", "",
+               CommandRow::MenuBarOnly},
     CommandRow{CommandRow::Menu, "mnuviewmain", QUENBRY_CAPTION("View"), Command::None, "", "", CommandRow::Hidden},
     CommandRow{CommandRow::Item, "mnuvnew", QUENBRY_CAPTION("New Icon"), Command::ToolbarIcon, "", "",
                CommandRow::Checkable | CommandRow::Checked, "XPButton1"},
@@ -168,6 +181,10 @@ inline constexpr std::array commandTable{
                CommandRow::Checkable | CommandRow::Checked, "XPButton7"},
     CommandRow{CommandRow::Item, "mnuvredo", QUENBRY_CAPTION("Redo Icon"), Command::ToolbarIcon, "", "",
                CommandRow::Checkable | CommandRow::Checked, "XPButton10"},
+    // The View menu that desktop users look in; the one above is the older, hidden one.
+    CommandRow{CommandRow::Menu, "mnudisplay", QUENBRY_CAPTION("View")},
+    CommandRow{CommandRow::Item, "mnulinenumbers", QUENBRY_CAPTION("Line Numbers"), Command::LineNumbers, "", "",
+               CommandRow::Checkable},
     CommandRow{CommandRow::Menu, "mnutags", QUENBRY_CAPTION("Tags")},
     CommandRow{CommandRow::Item, "mnumarquee", QUENBRY_CAPTION("Marquee"), Command::InsertTag, "", "", 0,
                "<marquee></marquee>"},

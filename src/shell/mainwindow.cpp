@@ -5,12 +5,15 @@
 #include "buildinfo.h"
 #include "commands/editcommands.h"
 #include "document/savebackup.h"
+#include "findui/findbar.h"
+#include "findui/gotolinedialog.h"
 #include "info/aboutbox.h"
 #include "info/help.h"
 #include "platform/filenames.h"
 #include "platform/twips.h"
 #include "preview/previewsettings.h"
 #include "print/sourceprinter.h"
+#include "status/statusline.h"
 #include "template/newpagedialog.h"
 
 #include <QAction>
@@ -53,6 +56,14 @@ public:
     }
 };
 
+const QString lineNumbersValueName = QStringLiteral("LineNumbers");
+
+// The user's choices live beside the preview's, as the numbers 1 and 0.
+bool readPreference(const SettingsStore &store, const QString &name) {
+    bool number = false;
+    return store.value(previewSettingsKeyPath, name).toLongLong(&number) == 1 && number;
+}
+
 } // namespace
 
 MainWindow::MainWindow(const Services &services, QWidget *parent)
@@ -78,10 +89,16 @@ MainWindow::MainWindow(const Services &services, QWidget *parent)
     connect(preview_->pane(), &PreviewPane::linkClicked, this,
             [this](const QUrl &url) { services_.shell->openUrl(url); });
     recent_ = std::make_unique<RecentPages>(*services_.userSettings);
-    // The status bar: in the strip the layout rule leaves below the editor, never over it.
-    encodingField_ = new QLabel(encodingName(document_->encoding()), client);
-    encodingField_->setObjectName(QStringLiteral("lblEncoding"));
-    encodingField_->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    finder_ = std::make_unique<Finder>(session_);
+    findBar_ = new FindBar(*finder_, client);
+    connect(findBar_, &FindBar::placeChanged, this, &MainWindow::findBarPlaced);
+    connect(finder_.get(), &Finder::patternChanged, this, [this] {
+        if (!findBar_->isHidden())
+            editorView_->repaintAll();
+    });
+    statusLine_ = new StatusLine(
+        session_, [this] { return editorView_->caret(); }, client);
+    statusLine_->setEncoding(encodingName(document_->encoding()));
     buildCommands();
     addMenuKeys();
     session_.addListener(this);
@@ -95,7 +112,10 @@ MainWindow::MainWindow(const Services &services, QWidget *parent)
 
 MainWindow::~MainWindow() {
     session_.removeListener(this);
-    // The view observes the session's text, which goes before the window's children do.
+    // The view, the status bar and the find bar follow the session and its finder, which go
+    // before the window's children do.
+    delete statusLine_;
+    delete findBar_;
     delete editorView_;
 }
 
@@ -325,6 +345,24 @@ void MainWindow::execute(const CommandRow &row) {
         // The hidden Skin item is element 3 of its menu array, which selects no skin.
         skin_->skinCommand(3);
         break;
+    case Command::Find:
+        findBar_->open(false);
+        break;
+    case Command::Replace:
+        findBar_->open(true);
+        break;
+    case Command::FindNext:
+        findStep(true);
+        break;
+    case Command::FindPrevious:
+        findStep(false);
+        break;
+    case Command::GoToLine:
+        goToLine();
+        break;
+    case Command::LineNumbers:
+        toggleLineNumbers();
+        break;
     case Command::ToolbarIcon:
         toggleToolButton(row);
         break;
@@ -400,6 +438,9 @@ void MainWindow::startUp(const QString &fileToOpen) {
     const bool remote = readRemoteContentAllowed(*services_.userSettings);
     items_.value(QStringLiteral("mnupreviewremote"))->setChecked(remote);
     preview_->setRemoteContentAllowed(remote);
+    const bool lineNumbers = readPreference(*services_.userSettings, lineNumbersValueName);
+    items_.value(QStringLiteral("mnulinenumbers"))->setChecked(lineNumbers);
+    editorView_->setLineNumbersShown(lineNumbers);
     preview_->writeFile();
     session_.resetHistory();
     session_.text().setSelStart(0);
@@ -515,7 +556,13 @@ void MainWindow::layoutEditor() {
     // A visible pane keeps its strip: the editor must not grow over it.
     const int margin = preview_->isVisible() ? editorMarginBesidePane : editorMargin;
     editorTwips_.setWidth(std::max(0, outer.width() - margin));
-    editorTwips_.setHeight(std::max(0, outer.height() - 1400));
+    ruleHeight_ = std::max(0, outer.height() - 1400);
+    fitEditorHeight();
+}
+
+void MainWindow::fitEditorHeight() {
+    const int bar = findBar_->isHidden() ? 0 : pixelsToTwips(findBar_->sizeHint().height());
+    editorTwips_.setHeight(std::max(0, ruleHeight_ - bar));
     placeEditor();
 }
 
@@ -524,13 +571,16 @@ void MainWindow::placeEditor() {
                              twipsToPixels(editorTwips_.width()),
                              twipsToPixels(editorTwips_.height()));
     const QRect e = editorView_->geometry();
-    const int below = e.top() + e.height();
-    encodingField_->setGeometry(e.left(), below, e.width(),
-                                std::max(0, std::min(encodingField_->sizeHint().height(),
-                                                     centralWidget()->height() - below)));
     const int left = e.left() + e.width();
     preview_->pane()->setGeometry(left, e.top(), std::max(0, centralWidget()->width() - left),
                                   e.height());
+    const int width = centralWidget()->width();
+    const int ruleBottom = twipsToPixels(editorTwips_.top() + ruleHeight_);
+    if (!findBar_->isHidden())
+        findBar_->setGeometry(0, e.top() + e.height(), width,
+                              std::max(0, ruleBottom - e.top() - e.height()));
+    statusLine_->setGeometry(0, ruleBottom, width,
+                             std::max(0, centralWidget()->height() - ruleBottom));
 }
 
 // ---- What the edit session tells ------------------------------------------------------
@@ -579,7 +629,19 @@ void MainWindow::historyStepped() {
 }
 
 void MainWindow::showEditMenu(QPoint globalPos) {
+    // The pop-up offers the editing commands alone: the search commands of the same menu step
+    // aside while it is open.
+    std::vector<QAction *> aside;
+    for (const CommandRow &row : commandTable) {
+        QAction *a = items_.value(QLatin1String(row.name));
+        if ((row.flags & CommandRow::MenuBarOnly) && a->isVisible()) {
+            a->setVisible(false);
+            aside.push_back(a);
+        }
+    }
     services_.popup->popup(menus_.value(QStringLiteral("mnuedit")), globalPos);
+    for (QAction *a : aside)
+        a->setVisible(true);
 }
 
 // ---- Commands ---------------------------------------------------------------------------
@@ -614,6 +676,48 @@ void MainWindow::toggleRemoteContent() {
     preview_->setRemoteContentAllowed(allowed);
 }
 
+void MainWindow::findStep(bool forward) {
+    // With nothing to look for yet, the keys open the bar to ask for it.
+    if (!finder_->pattern().isUsable()) {
+        findBar_->open(false);
+        return;
+    }
+    if (forward)
+        finder_->findNext();
+    else
+        finder_->findPrevious();
+}
+
+void MainWindow::goToLine() {
+    const std::optional<int> offset = GoToLineDialog::ask(this, session_.text());
+    if (offset) {
+        session_.text().selectFromUser(*offset, 0);
+        editorView_->setFocus();
+    }
+}
+
+void MainWindow::toggleLineNumbers() {
+    // A click has flipped the check mark already; the gutter and the preference follow it.
+    const bool shown = items_.value(QStringLiteral("mnulinenumbers"))->isChecked();
+    editorView_->setLineNumbersShown(shown);
+    if (!services_.userSettings->setValue(previewSettingsKeyPath, lineNumbersValueName,
+                                          QVariant(qint64(shown ? 1 : 0))))
+        qWarning("The preference for line numbers could not be stored");
+}
+
+void MainWindow::findBarPlaced() {
+    fitEditorHeight();
+    finder_->setCounting(!findBar_->isHidden());
+    if (findBar_->isHidden()) {
+        editorView_->setHighlighter({});
+        editorView_->setFocus();
+    } else {
+        editorView_->setHighlighter([this](int from, int to, std::vector<TextRange> &out) {
+            finder_->matchesIn(from, to, out);
+        });
+    }
+}
+
 void MainWindow::showHelp(int context) {
     quenbry::showHelp(*services_.shell, context);
 }
@@ -641,7 +745,7 @@ std::optional<TemplateSettings> MainWindow::runNewPageDialog() {
 
 void MainWindow::showEncoding(Encoding encoding) {
     const QString name = encodingName(encoding);
-    encodingField_->setText(name);
+    statusLine_->setEncoding(name);
     for (const CommandRow &row : commandTable)
         if (row.command == Command::SetEncoding && name == QLatin1String(row.argument))
             items_.value(QLatin1String(row.name))->setChecked(true);

@@ -9,6 +9,7 @@
 #include "document/document.h"
 #include "document/recentpages.h"
 #include "editing/editsession.h"
+#include "find/finder.h"
 #include "platform/imagebutton.h"
 #include "platform/services.h"
 #include "preview/browserpreview.h"
@@ -27,6 +28,9 @@ class QLabel;
 class QMenu;
 
 namespace quenbry {
+
+class FindBar;
+class StatusLine;
 
 class MainWindow : public QMainWindow, private EditSessionListener, private DocumentHost {
     Q_OBJECT
@@ -59,8 +63,10 @@ public:
     const Document &document() const { return *document_; }
     const InstantPreview &preview() const { return *preview_; }
     const RecentPages &recentPages() const { return *recent_; }
-    // The status bar's field that names the document's encoding.
-    const QLabel *encodingField() const { return encodingField_; }
+    // The find bar below the editor (fraFind) and its search, and the status bar.
+    FindBar *findBar() const { return findBar_; }
+    const Finder &finder() const { return *finder_; }
+    StatusLine *statusLine() const { return statusLine_; }
     // The current skin configuration, for the dialogs that take over the window's skin.
     const SkinConfiguration *skinConfiguration() const;
 
@@ -119,7 +125,10 @@ private:
     // Whether the window may close: the close deletes the preview file and saves without asking.
     bool shutDown();
     void layoutEditor();
-    // Puts the editor where editorTwips_ says and the preview pane in the strip at its right.
+    // The editor's height: what the layout rule gives, less the find bar's while it shows.
+    void fitEditorHeight();
+    // Puts the editor where editorTwips_ says, the preview pane in the strip at its right, the
+    // find bar below them and the status bar in the strip the layout rule leaves at the bottom.
     void placeEditor();
 
     void updateClipboardCommands();
@@ -138,6 +147,11 @@ private:
     void toggleInstantPreview();
     void toggleToolButton(const CommandRow &row);
     void toggleRemoteContent();
+    void findStep(bool forward);
+    void goToLine();
+    void toggleLineNumbers();
+    // The find bar was shown or hidden, or changed its height.
+    void findBarPlaced();
     void showHelp(int context = 0);
     void showAbout();
 
@@ -159,11 +173,15 @@ private:
     std::unique_ptr<InstantPreview> preview_;
     std::unique_ptr<BrowserPreview> browserPreview_;
     std::unique_ptr<RecentPages> recent_;
-    QLabel *encodingField_ = nullptr;
+    std::unique_ptr<Finder> finder_;
+    FindBar *findBar_ = nullptr;
+    StatusLine *statusLine_ = nullptr;
     bool ended_ = false;
     bool loaded_ = false;
     QSize requestedTwips_;
     QRect editorTwips_{0, 480, 10935, 6735};
+    // The editor's height by the layout rule, whatever the find bar takes of it.
+    int ruleHeight_ = 6735;
 };
 
 } // namespace quenbry

@@ -28,6 +28,10 @@ QStringView EditorCore::peek(int start, int length, QString &scratch) const {
     return scratch;
 }
 
+QStringView EditorCore::wholeText() {
+    return QStringView(text_.gathered(), length());
+}
+
 int EditorCore::indexOf(QChar c, int from) const {
     // Qt's search looks at many characters at once; the colouring's pass over a page of
     // megabytes is mostly this search.
@@ -195,6 +199,50 @@ void EditorCore::replace(int start, int removeLength, const QString &inserted, i
     notifyReplaced(
         {start, removeLength, int(inserted.size()), lines.firstLine, lines.removed, lines.inserted},
         oldStart, oldLength);
+}
+
+bool EditorCore::replaceRanges(const std::vector<RangeReplacement> &ranges, int selStart,
+                               int selLength) {
+    if (ranges.empty())
+        return true;
+    const int first = ranges.front().start;
+    const int removed = ranges.back().start + ranges.back().length - first;
+    qsizetype inserted = removed;
+    for (const RangeReplacement &r : ranges)
+        inserted += r.text.size() - r.length;
+    if (!fits(removed, inserted))
+        return false;
+    QString span;
+    span.reserve(inserted);
+    std::vector<quint8> colours;
+    colours.reserve(size_t(inserted));
+    QString scratch;
+    int pos = first;
+    for (const RangeReplacement &r : ranges) {
+        span += peek(pos, r.start - pos, scratch);
+        colours_.forEachPiece(pos, r.start - pos, [&](const quint8 *p, int count, int) {
+            colours.insert(colours.end(), p, p + count);
+        });
+        const quint8 colour = r.length > 0   ? colours_.at(r.start)
+                              : r.start > 0  ? colours_.at(r.start - 1)
+                              : length() > 0 ? colours_.at(0)
+                                             : 0;
+        span += r.text;
+        colours.insert(colours.end(), size_t(r.text.size()), colour);
+        pos = r.start + r.length;
+    }
+    lastEdit_ = TextEdit{first, mid(first, removed), int(inserted)};
+    text_.replace(first, removed, reinterpret_cast<const char16_t *>(span.constData()),
+                  int(inserted));
+    colours_.replace(first, removed, colours.data(), int(inserted));
+    const LineIndex::Change lines = lines_.update(text_, first, removed, int(inserted));
+    const int oldStart = selStart_, oldLength = selLength_;
+    selStart_ = std::clamp(selStart, 0, length());
+    selLength_ = std::clamp(selLength, 0, length() - selStart_);
+    pendingColour_.reset();
+    notifyReplaced({first, removed, int(inserted), lines.firstLine, lines.removed, lines.inserted},
+                   oldStart, oldLength);
+    return true;
 }
 
 quint8 EditorCore::insertionColour() const {

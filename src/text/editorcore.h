@@ -45,6 +45,13 @@ struct EditRefused {
     qint64 length = 0;
 };
 
+// One range of the text and what takes its place.
+struct RangeReplacement {
+    int start = 0;
+    int length = 0;
+    QString text;
+};
+
 // Told of every change of the model, in two rounds. First every observer, in the order they
 // were added, brings itself in step with the change; nothing may change the model then. Then,
 // once all of them are in step, every observer hears that the text changed (the editor's Change
@@ -77,6 +84,11 @@ public:
     int indexOf(QStringView s, int from) const override;
     int lastIndexOf(QChar c, int from) const override;
     void setText(QString text) override;
+    // The whole text in one piece, valid until the next edit. Searching a page this way costs
+    // no copy of it: the storage's gap moves to the end, and the next edit elsewhere moves it
+    // back once. Views that peek() handed out before are stale then: nobody may be reading one
+    // (a colouring pass is done before the session's listeners hear of an edit).
+    QStringView wholeText();
 
     int selStart() const override { return selStart_; }
     bool setSelStart(int start) override;
@@ -84,6 +96,13 @@ public:
     bool setSelLength(int length) override;
     QString selText() const override { return mid(selStart_, selLength_); }
     void setSelText(const QString &text) override;
+    // Replaces every range (in order, none overlapping) as ONE edit: the observers hear of one
+    // replacement from the first range's start to the last one's end, so the history records
+    // one entry and the colouring passes once. The characters between the ranges keep their
+    // colours; each new text takes the colour in force where its range starts. The selection
+    // becomes [selStart, selStart + selLength) of the new text.
+    // False, with the observers told, when the text would grow past its limit.
+    bool replaceRanges(const std::vector<RangeReplacement> &ranges, int selStart, int selLength);
 
     void setSelectionColour(Rgb colour) override;
     void setColour(int start, int length, Rgb colour) override;

@@ -129,6 +129,13 @@ public:
         return nullptr;
     }
 
+    // Everything in one piece: the gap moves to the end, where the next edit elsewhere finds it
+    // and moves it back.
+    const T *gathered() {
+        moveGap(size());
+        return buf_.data();
+    }
+
     void copyOut(int pos, int n, T *out) const {
         assert(pos >= 0 && n >= 0 && pos + n <= size());
         forEachPiece(pos, n, [&](const T *p, int count, int offset) {

@@ -1,4 +1,5 @@
 #include "editorview.h"
+#include "linenumbers.h"
 #include "textpainter.h"
 
 #include <QFontMetricsF>
@@ -134,6 +135,8 @@ void EditorView::drawPiece(QPainter &p, const LineLayouts::Piece &piece, QPointF
     const int shownTo =
         std::min(piece.start + piece.length,
                  offsetOf(tl.xToCursor(to - origin.x(), QTextLine::CursorBetweenCharacters)) + 1);
+    if (highlighter_)
+        drawHighlights(p, tl, origin.x(), top, at, shownFrom, shownTo);
     const int selStart = std::max(model_.selStart(), piece.start);
     const int selEnd = std::min(model_.selStart() + model_.selLength(), piece.start + piece.length);
     const bool selected = !selectionHidden_ && selEnd > selStart;
@@ -165,6 +168,7 @@ void EditorView::drawPiece(QPainter &p, const LineLayouts::Piece &piece, QPointF
 void EditorView::resizeEvent(QResizeEvent *event) {
     QAbstractScrollArea::resizeEvent(event);
     syncScrollBars();
+    placeGutter();
 }
 
 void EditorView::scrollContentsBy(int dx, int dy) {
@@ -179,6 +183,8 @@ void EditorView::scrollContentsBy(int dx, int dy) {
         (dx != 0 && dy != 0) || std::abs(dy) >= rows || std::abs(dx) >= width ||
         ratio != std::floor(ratio)) {
         repaintAll();
+        if (gutter_ && dy != 0)
+            gutter_->update();
         return;
     }
     const int r = int(ratio);
@@ -203,6 +209,8 @@ void EditorView::scrollContentsBy(int dx, int dy) {
         }
         rowDrawn_.swap(drawn);
         bufferTop_ = firstVisibleLine();
+        if (gutter_)
+            gutter_->update();
     } else if (dx != 0) {
         const int shift = dx * r * 4;
         const qsizetype keep = qsizetype(buffer_.width()) * 4 - std::abs(shift);

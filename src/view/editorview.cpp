@@ -1,5 +1,6 @@
 #include "editorview.h"
 #include "editoraccessibility.h"
+#include "linenumbers.h"
 #include "text/textmotion.h"
 
 #include <QAccessible>
@@ -174,10 +175,15 @@ void EditorView::textReplaced(const TextReplaced &change) {
         colourDirtStart_ = map(colourDirtStart_);
         colourDirtEnd_ = map(colourDirtEnd_);
     }
-    if (change.linesRemoved == change.linesInserted)
+    if (change.linesRemoved == change.linesInserted) {
         repaintLines(change.firstLine, change.firstLine + change.linesInserted);
-    else
+    } else {
         repaintFromLine(change.firstLine);
+        if (gutter_) {
+            placeGutter();
+            gutter_->update();
+        }
+    }
     // The vertical range follows at once (the caret may be about to move onto a new line);
     // the horizontal one, which may have to look at every line, once the edits are done.
     QScrollBar *v = verticalScrollBar();
@@ -240,6 +246,8 @@ void EditorView::selectionChanged(const SelectionChanged &change) {
 
 void EditorView::afterCaretMoved() {
     ensureCaretVisible();
+    if (gutter_)
+        gutter_->setCaretLine(model_.lineOf(caret_));
     restartBlink();
     if (hasFocus())
         QGuiApplication::inputMethod()->update(Qt::ImCursorRectangle | Qt::ImCursorPosition |
@@ -331,9 +339,12 @@ void EditorView::changeEvent(QEvent *event) {
     QAbstractScrollArea::changeEvent(event);
     if (event->type() == QEvent::FontChange) {
         updateMetrics();
+        placeGutter();
     } else if (event->type() == QEvent::PaletteChange) {
         model_.setDefaultTextColour(palette().color(QPalette::Text).rgb());
         repaintAll();
+        if (gutter_)
+            gutter_->update();
     } else if (event->type() == QEvent::StyleChange) {
         repaintAll();
     }

@@ -15,8 +15,11 @@
 #include <QElapsedTimer>
 #include <QImage>
 #include <QKeySequence>
+#include <functional>
 
 namespace quenbry {
+
+class LineNumberGutter;
 
 class EditorView : public QAbstractScrollArea, private EditorObserver {
     Q_OBJECT
@@ -63,6 +66,15 @@ public:
     // Lets go of everything drawn so far and draws the view afresh.
     void repaintAll();
 
+    // Line numbers in a gutter at the left, inside the view: the text area narrows.
+    void setLineNumbersShown(bool shown);
+    bool lineNumbersShown() const { return gutter_ != nullptr; }
+    // Ranges of the text to show highlighted behind their characters (the matches of a
+    // search), asked for those that meet [from, to) of what is drawn; none when empty. The
+    // characters keep their own colours.
+    using Highlighter = std::function<void(int from, int to, std::vector<TextRange> &out)>;
+    void setHighlighter(Highlighter highlighter);
+
 signals:
     // The right button came up over the text, or the keyboard asked for the context menu
     // (Shift+F10, the Menu key): where the menu belongs, in global coordinates.
@@ -88,6 +100,8 @@ protected:
     void timerEvent(QTimerEvent *event) override;
 
 private:
+    friend class LineNumberGutter;
+
     // EditorObserver
     void textReplaced(const TextReplaced &change) override;
     void coloursChanged(const ColoursChanged &change) override;
@@ -138,6 +152,10 @@ private:
     void dragTo(QPoint point);
     void notifyAccessibility(AccessibleChange kind, int start = 0, int removed = 0,
                              int inserted = 0);
+    // The gutter's width and place; after a change of the line count, the font or the size.
+    void placeGutter();
+    void drawHighlights(QPainter &p, const QTextLine &line, qreal originX, int top,
+                        const std::function<int(int)> &position, int from, int to);
 
     // The space around the text, as a text document leaves it.
     static constexpr int kMargin = 4;
@@ -181,6 +199,9 @@ private:
     // Input method composition at the caret, and the caret's place in it.
     QString preedit_;
     int preeditCursor_ = 0;
+    LineNumberGutter *gutter_ = nullptr;
+    Highlighter highlighter_;
+    std::vector<TextRange> highlights_;
 };
 
 } // namespace quenbry

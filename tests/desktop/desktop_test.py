@@ -299,6 +299,41 @@ def day(home):
     key("ctrl+s")
     wait_for("the saved Windows-1252 page", lambda: file_bytes(cp) == CP1252 + b"z\r\n")
 
+    # Find: typing selects the first match after the caret and marks the one before it in yellow
+    # behind the text; Enter goes on; Escape gives the keys back to the editor with the match
+    # selected.
+    key("ctrl+Home")
+    type_text("p>")
+    key("ctrl+f")
+    type_text("p>")
+    x, y, w, h = geometry(main)
+    wait_for("the other match marked in yellow", lambda: count_pixels(
+        screenshot("find-bar"), (x, y, w, h),
+        lambda r, g, b: r > 240 and 220 < g < 250 and b < 160) > 20)
+    key("Return", "Escape")
+    type_text("q>")
+    wait_for("the text typed over the match", lambda: editor_text().endswith("</q>z"))
+    key("ctrl+End")
+    # Replace: Alt+P reaches the replace field, Alt+A replaces every match as one change.
+    key("ctrl+h")
+    type_text("q>")
+    key("alt+p")
+    type_text("r>")
+    key("alt+a")
+    screenshot("replaced")
+    key("Escape")
+    wait_for("the text after Replace All", lambda: editor_text().endswith("</r>z"))
+    # Go to Line: the caret on line 1, column 5.
+    key("ctrl+g")
+    wait_for("the Go to Line dialog", lambda: window("Go to Line"))
+    type_text("1:5")
+    key("Return")
+    wait_for("the dialog to close", lambda: not window("Go to Line"))
+    type_text("!")
+    wait_for("the text typed at line 1, column 5", lambda: editor_text().startswith("p><p!>"))
+    key("ctrl+End")
+    edited = b"p><p!>" + CP1252[3:-4] + b"</r>z"
+
     # Exit with a change asks first; Cancel keeps the program running.
     type_text("w")
     file_menu(main, "Up", "Return")
@@ -317,7 +352,7 @@ def day(home):
         quenbry.wait(timeout=20)
     except subprocess.TimeoutExpired:
         raise Failure("the process still runs after the close box")
-    expect("the file after the close", file_bytes(cp), CP1252 + b"zw\r\n")
+    expect("the file after the close", file_bytes(cp), edited + b"w\r\n")
     if window("Quenbry HTML Editor (cp1252.html)") or runtime_file.exists():
         raise Failure("the window or the temporary preview file outlived the close")
 

@@ -1,8 +1,10 @@
 // Keys as a desktop delivers them to the main window (through its QWindow: focus, shortcuts,
 // Tab handling and menus run as they do for a person), where the faults met on a real desktop
 // were: Shift+Left, Tab, Alt with a letter, F10, Shift+F10 and the Menu key, and the scroll
-// bar after opening a wide page.
+// bar after opening a wide page; and where a click leaves the caret by the status bar's count.
+#include "preview/previewsettings.h"
 #include "shell/mainwindow.h"
+#include "status/statusline.h"
 #include "testsupport/scriptedservices.h"
 
 #include <QApplication>
@@ -158,6 +160,24 @@ TEST_F(WindowKeys, AWidePageOpensAtItsLeftEdge) {
     // The bar reaches the end of the widest line, though most of it was never shaped.
     const int lineEnd = 4 + int(std::ceil(view->layouts().lineWidth(1))) + 4 + 1;
     EXPECT_NEAR(bar->maximum() + view->viewport()->width(), lineEnd, 1);
+}
+
+// The status bar counts a CR LF, an LF and a CR alike as one line end; the line numbers narrow
+// the text, not the editor, and the user's settings keep the choice.
+TEST_F(WindowKeys, AClickShowsItsLineAndColumnWhateverTheLineEndsAndTheGutter) {
+    EditorView *view = window->editorView();
+    const QRect place = view->geometry();
+    window->menuItem(QStringLiteral("mnulinenumbers"))->trigger();
+    EXPECT_EQ(desktop.userSettings.value(previewSettingsKeyPath, QStringLiteral("LineNumbers")),
+              QVariant(qint64(1)));
+    EXPECT_EQ(view->geometry(), place);
+    for (const auto &[page, d] : {std::pair{"ab\r\ncd\r\n", 5}, {"ab\ncd\n", 4}, {"ab\rcd", 4}}) {
+        editor().setText(page);
+        QApplication::processEvents();
+        QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, view->cursorRect(d).center());
+        const StatusLine::State &s = window->statusLine()->state();
+        EXPECT_EQ(std::pair(s.line, s.column), std::pair(2, 2)) << page;
+    }
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 #include "replaydriver.h"
 
+#include "findui/findbar.h"
 #include "info/ownersettings.h"
 #include "info/splashwindow.h"
 #include "platform/filenames.h"
@@ -8,10 +9,12 @@
 #include "shell/commandline.h"
 #include "shell/commandtable.h"
 #include "shell/mainwindow.h"
+#include "status/statusline.h"
 #include "testsupport/colourletters.h"
 
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QComboBox>
 #include <QDialog>
 #include <QFile>
@@ -43,10 +46,27 @@ QString colourName(Rgb c) {
 }
 
 // The state's top-level keys, in the order a dump prints them.
-const QStringList stateKeys{"text",      "selStart", "selLength", "colours",  "typing",
-                            "title",     "fileName", "modified",  "trapUndo", "undoStack",
-                            "redoStack", "commands", "window",    "editor",   "preview",
-                            "status",    "recent",   "clipboard", "ended",    "events"};
+const QStringList stateKeys{
+    "text",     "selStart", "selLength", "colours",     "typing", "title",     "fileName",
+    "modified", "trapUndo", "undoStack", "redoStack",   "commands", "window",  "editor",
+    "preview",  "find",     "status",    "lineNumbers", "recent", "clipboard", "ended",
+    "events"};
+
+const char *lineEndsName(LineEnds ends) {
+    switch (ends) {
+    case LineEnds::CrLf:
+        return "CRLF";
+    case LineEnds::Lf:
+        return "LF";
+    case LineEnds::Cr:
+        return "CR";
+    case LineEnds::Mixed:
+        return "mixed";
+    case LineEnds::None:
+        break;
+    }
+    return "none";
+}
 
 QJsonValue toQJson(const Json &j) {
     return QJsonDocument::fromJson(("[" + j.serialize() + "]").toUtf8()).array().at(0);
@@ -366,6 +386,9 @@ void ReplayDriver::run(const QString &line) {
         const QString name = t.word();
         t.end();
         clickButton(name);
+    } else if (cmd == QLatin1String("field")) {
+        const QString name = t.word();
+        setField(name, t.json());
     } else if (cmd == QLatin1String("rightclick")) {
         t.end();
         releaseMouse(Qt::RightButton, true);
@@ -509,11 +532,60 @@ void ReplayDriver::clickButton(const QString &name) {
             b->click();
         return;
     }
-    QAbstractButton *b = w.hiddenButton(name);
-    if (!b)
-        throw ScriptError("button: no such button");
-    if (b->isEnabled())
-        b->click();
+    if (QAbstractButton *b = w.hiddenButton(name)) {
+        if (b->isEnabled())
+            b->click();
+        return;
+    }
+    // The window's other buttons (the find bar's), as a person clicks them: only when shown.
+    for (QAbstractButton *b : w.findChildren<QAbstractButton *>(name)) {
+        if (b->window() != &w)
+            continue;
+        if (b->isVisible() && b->isEnabled())
+            b->click();
+        return;
+    }
+    throw ScriptError("button: no such button");
+}
+
+void ReplayDriver::setField(const QString &name, const QJsonValue &value) {
+    MainWindow &w = window();
+    QWidget *field = nullptr;
+    for (QWidget *candidate : w.findChildren<QWidget *>(name))
+        if (candidate->window() == &w && candidate != w.editorView())
+            field = candidate;
+    if (!field)
+        throw ScriptError("field: the main window has no field " + name.toStdString());
+    if (!field->isVisible() || !field->isEnabled())
+        throw ScriptError("field: " + name.toStdString() + " is hidden or disabled");
+    if (auto *edit = qobject_cast<QLineEdit *>(field)) {
+        if (!value.isString())
+            throw ScriptError("field: a line edit takes a JSON string");
+        // As a user replaces a field's text: all of it selected, then the new one typed over it.
+        edit->setFocus();
+        edit->selectAll();
+        const QString text = value.toString();
+        if (text.isEmpty() && !edit->text().isEmpty())
+            QTest::keyClick(edit, Qt::Key_Backspace);
+        for (QChar c : text) {
+            QKeyEvent press(QEvent::KeyPress, 0, Qt::NoModifier, QString(c));
+            QKeyEvent release(QEvent::KeyRelease, 0, Qt::NoModifier, QString(c));
+            QApplication::sendEvent(edit, &press);
+            QApplication::sendEvent(edit, &release);
+        }
+    } else if (auto *box = qobject_cast<QCheckBox *>(field)) {
+        if (!value.isBool())
+            throw ScriptError("field: a check box takes true or false");
+        if (box->isChecked() != value.toBool())
+            box->click();
+    } else if (auto *combo = qobject_cast<QComboBox *>(field)) {
+        const int index = combo->findText(value.toString());
+        if (!value.isString() || index < 0)
+            throw ScriptError("field: the combo box has no such entry");
+        combo->setCurrentIndex(index);
+    } else {
+        throw ScriptError("field: " + name.toStdString() + " is not a field");
+    }
 }
 
 void ReplayDriver::releaseMouse(Qt::MouseButton button, bool press) {
@@ -719,8 +791,30 @@ Json ReplayDriver::stateValue(const QString &key, const QString &only) {
             .set("exists", QFileInfo::exists(path))
             .set("title", view ? view->title() : QString());
     }
-    if (key == QLatin1String("status"))
-        return Json::object().set("encoding", w.encodingField()->text());
+    if (key == QLatin1String("find")) {
+        const FindBar *bar = w.findBar();
+        return Json::object()
+            .set("visible", bar->isVisible())
+            .set("replaceVisible", bar->isVisible() && bar->replaceShown())
+            .set("text", bar->findField()->text())
+            .set("replace", bar->replaceField()->text())
+            .set("matchCase", bar->matchCase()->isChecked())
+            .set("wholeWord", bar->wholeWord()->isChecked())
+            .set("regex", bar->regex()->isChecked())
+            .set("status", bar->status())
+            .set("matches", w.finder().matchCount());
+    }
+    if (key == QLatin1String("status")) {
+        const StatusLine::State &s = w.statusLine()->state();
+        return Json::object()
+            .set("line", s.line)
+            .set("column", s.column)
+            .set("selected", s.selected)
+            .set("lineEnds", lineEndsName(s.lineEnds))
+            .set("encoding", s.encoding);
+    }
+    if (key == QLatin1String("lineNumbers"))
+        return w.editorView()->lineNumbersShown();
     if (key == QLatin1String("recent")) {
         Json recent = Json::array();
         for (const QString &path : w.recentPages().paths())

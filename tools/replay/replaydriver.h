@@ -45,6 +45,7 @@ private:
     void pressKey(const QString &key);
     void clickMenu(const QString &name);
     void clickButton(const QString &name);
+    void setField(const QString &name, const QJsonValue &value);
     void releaseMouse(Qt::MouseButton button, bool press);
     void handleOwnWindow(QWidget *dialog);
     // One top-level key of the state; for `commands`, only the entry `only` when it is given.

@@ -55,6 +55,9 @@ for f in scalable/apps/"$icon".svg 48x48/apps/"$icon".png; do
 done
 # validate-tree also finds the .desktop file that the metainfo names as its launchable.
 appstreamcli validate-tree --no-net "$root" || fail "appstreamcli rejects the metainfo"
+# Even the pedantic notes (an upper-case letter in the id, a missing translation tag) count.
+notes=$(appstreamcli validate --pedantic --no-net "$root"/usr/share/metainfo/*.metainfo.xml 2>&1) &&
+  ! echo "$notes" | grep -E '^[EWIP]: ' || fail "appstreamcli validate --pedantic: $notes"
 [ ! -e "$help_source" ] || [ -s "$root/usr/share/quenbry/help/index.html" ] ||
   fail "no user guide at usr/share/quenbry/help/index.html"
 

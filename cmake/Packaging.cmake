@@ -100,7 +100,9 @@ their line ends kept exactly as they are.
 
 The live preview pane beside the text comes with the package quenbry-preview;
 previewing a page in the web browser needs nothing more.")
-set(CPACK_DEBIAN_QUENBRY_PACKAGE_RECOMMENDS quenbry-preview)
+# The German catalogue is built into the program; Qt's own, for the file and print dialogs and
+# the message boxes' buttons, comes with the distribution's Qt translations.
+set(CPACK_DEBIAN_QUENBRY_PACKAGE_RECOMMENDS "quenbry-preview, qt6-translations-l10n")
 
 set(CPACK_DEBIAN_PREVIEW_PACKAGE_NAME quenbry-preview)
 set(CPACK_DEBIAN_PREVIEW_DESCRIPTION "live preview pane for the Quenbry HTML editor

@@ -7,6 +7,7 @@ BUILD="$ROOT/build"
 PACKAGES=(
   cmake ninja-build g++ pkg-config python3
   qt6-base-dev qt6-webengine-dev libgl-dev fonts-dejavu-core
+  qt6-tools-dev qt6-l10n-tools qt6-translations-l10n
   libgtest-dev libgmock-dev libbenchmark-dev attr
   clang libclang-rt-14-dev libqscintilla2-qt6-dev
   xvfb xauth xdotool openbox imagemagick poppler-utils

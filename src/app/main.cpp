@@ -12,6 +12,7 @@
 #include "preview/webengine.h"
 #include "shell/commandline.h"
 #include "shell/mainwindow.h"
+#include "translations/translations.h"
 
 #include <QApplication>
 #include <QDirIterator>
@@ -68,6 +69,7 @@ std::optional<int> answerWithoutDisplay(int argc, char **argv,
     std::vector<char *> copy(argv, argv + argc);
     copy.push_back(nullptr);
     QCoreApplication app(argc, copy.data());
+    quenbry::installTranslations();
     const quenbry::CommandLine commandLine =
         quenbry::parseCommandLine(programArguments(argc, copy.data(), names));
     if (commandLine.action != quenbry::CommandLine::Help &&
@@ -96,6 +98,8 @@ int main(int argc, char **argv) {
 
     quenbry::prepareWebEngineEnvironment();
     QApplication app(toolkitArgc, toolkitArgv.data());
+    // Before any window or message: every text the user sees is in their language.
+    quenbry::installTranslations();
     QApplication::setApplicationName(QString::fromLatin1(quenbry::applicationTitle));
     QApplication::setApplicationVersion(QString::fromLatin1(quenbry::applicationVersion));
     // Lets the desktop match our windows to the installed .desktop entry and its icon.

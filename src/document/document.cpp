@@ -13,20 +13,23 @@ namespace quenbry {
 namespace {
 
 const QString kTitle = QString::fromLatin1(applicationTitle);
-const QString kSavePromptText = QStringLiteral("Do you want to save your file?");
+// The texts are translated where they are shown: these are read before main() installs the
+// translators.
+const char *const kSavePromptText = QT_TRANSLATE_NOOP("Document", "Do you want to save your file?");
 // The save prompt of New and Exit carries this odd title, Open's the program's name. Users
-// know the prompt by it and it is kept on purpose, exactly as it is.
+// know the prompt by it and it is kept on purpose, exactly as it is, in every language.
 const QString kNewExitPromptTitle = QStringLiteral("DozudUzaz Evodav");
-const QString kOverwriteText =
-    QStringLiteral("Do you want to overwrite the current file with this version?");
-const QString kOverwriteTitle = QStringLiteral("Save File");
-const QString kChangedOnDiskText =
-    QStringLiteral("The file %1 has been changed on disk since it was opened. Overwrite it?");
-const QString kReadOnlyText = QStringLiteral("The file is read-only. Save it anyway?");
-const QString kReloadText =
-    QStringLiteral("The file %1 has been changed on disk by another program. Reload it?");
-const QString kReloadLosesText =
-    QStringLiteral("\n\nThe changes you made since it was opened or saved will be lost.");
+const char *const kOverwriteText =
+    QT_TRANSLATE_NOOP("Document", "Do you want to overwrite the current file with this version?");
+const char *const kOverwriteTitle = QT_TRANSLATE_NOOP("Document", "Save File");
+const char *const kChangedOnDiskText = QT_TRANSLATE_NOOP(
+    "Document", "The file %1 has been changed on disk since it was opened. Overwrite it?");
+const char *const kReadOnlyText =
+    QT_TRANSLATE_NOOP("Document", "The file is read-only. Save it anyway?");
+const char *const kReloadText = QT_TRANSLATE_NOOP(
+    "Document", "The file %1 has been changed on disk by another program. Reload it?");
+const char *const kReloadLosesText = QT_TRANSLATE_NOOP(
+    "Document", "\n\nThe changes you made since it was opened or saved will be lost.");
 
 } // namespace
 
@@ -51,7 +54,7 @@ Document::~Document() {
 
 QString Document::displayName() const {
     const QString name = displayFileName(QFileInfo(fileName_).fileName());
-    return name.isEmpty() ? QStringLiteral("Untitled") : name;
+    return name.isEmpty() ? tr("Untitled") : name;
 }
 
 QString Document::caption() const {
@@ -65,7 +68,7 @@ void Document::refreshTitle() {
 bool Document::savePrompt(const QString &title) {
     if (!modified())
         return true;
-    switch (dialogs_.message(host_.dialogOwner(), kSavePromptText, title,
+    switch (dialogs_.message(host_.dialogOwner(), tr(kSavePromptText), title,
                              MessageButtons::YesNoCancel, MessageIcon::Question)) {
     case MessageAnswer::Yes:
         // A save that wrote nothing must not let the command throw the text away.
@@ -83,7 +86,7 @@ void Document::newPage() {
     fileName_.clear();
     stamp_.reset();
     fileHoldsText_ = false;
-    host_.setCaption(QStringLiteral("%1 (Untitled)").arg(kTitle));
+    host_.setCaption(tr("%1 (Untitled)").arg(kTitle));
     // The page goes in as two recorded changes: nothing can be written to the wrong file by
     // undoing them, since the new page has no file yet. Its skeleton declares iso-8859-1,
     // which browsers read as Windows-1252.
@@ -105,8 +108,8 @@ void Document::open() {
         return;
     FileDialogRequest request;
     request.mode = FileDialogRequest::Open;
-    request.title = QStringLiteral("Open");
-    request.filter = QLatin1String(kFilter);
+    request.title = tr("Open");
+    request.filter = tr(kFilter);
     request.fileName = fileName_;
     request.defaultExt = defaultExt_;
     if (const auto chosen = dialogs_.fileDialog(host_.dialogOwner(), request)) {
@@ -176,7 +179,8 @@ void Document::offerReload() {
     askingToReload_ = true;
     const MessageAnswer answer = dialogs_.message(
         host_.dialogOwner(),
-        kReloadText.arg(displayFileName(fileName_)) + (losesChanges ? kReloadLosesText : QString()),
+        tr(kReloadText).arg(displayFileName(fileName_)) +
+            (losesChanges ? tr(kReloadLosesText) : QString()),
         kTitle, losesChanges ? MessageButtons::YesNoDefaultNo : MessageButtons::YesNo,
         MessageIcon::Question);
     askingToReload_ = false;
@@ -192,7 +196,7 @@ SaveOutcome Document::save() {
         if (outcome == SaveOutcome::Written)
             defaultExt_ = QStringLiteral("html");
     } else {
-        outcome = askForNameAndWrite(QStringLiteral("Save"));
+        outcome = askForNameAndWrite(tr("Save"));
     }
     if (outcome == SaveOutcome::Written)
         session_.setModified(false);
@@ -201,7 +205,7 @@ SaveOutcome Document::save() {
 }
 
 SaveOutcome Document::saveAs() {
-    const SaveOutcome outcome = askForNameAndWrite(QStringLiteral("Save As"));
+    const SaveOutcome outcome = askForNameAndWrite(tr("Save As"));
     refreshTitle();
     return outcome;
 }
@@ -222,7 +226,7 @@ SaveOutcome Document::askForNameAndWrite(const QString &title) {
     FileDialogRequest request;
     request.mode = FileDialogRequest::Save;
     request.title = title;
-    request.filter = QLatin1String(kFilter);
+    request.filter = tr(kFilter);
     request.fileName = fileName_;
     for (;;) {
         request.defaultExt = defaultExt_;
@@ -230,7 +234,7 @@ SaveOutcome Document::askForNameAndWrite(const QString &title) {
         if (!chosen)
             return SaveOutcome::Cancelled;
         if (currentFileStamp(*chosen) &&
-            dialogs_.message(host_.dialogOwner(), kOverwriteText, kOverwriteTitle,
+            dialogs_.message(host_.dialogOwner(), tr(kOverwriteText), tr(kOverwriteTitle),
                              MessageButtons::YesNo, MessageIcon::Question) != MessageAnswer::Yes) {
             // The dialog comes back with the name the user had chosen.
             request.fileName = *chosen;
@@ -248,9 +252,9 @@ bool Document::mayOverwriteCurrentFile() {
     if (!now || !stamp_ || *now == *stamp_)
         return true;
     // Enter keeps the other program's version: overwriting it is the step to think twice about.
-    if (dialogs_.message(host_.dialogOwner(), kChangedOnDiskText.arg(displayFileName(fileName_)),
-                         kTitle, MessageButtons::YesNoDefaultNo,
-                         MessageIcon::Question) == MessageAnswer::Yes)
+    if (dialogs_.message(
+            host_.dialogOwner(), tr(kChangedOnDiskText).arg(displayFileName(fileName_)), kTitle,
+            MessageButtons::YesNoDefaultNo, MessageIcon::Question) == MessageAnswer::Yes)
         return true;
     // The user knows of that version now: coming back to the window does not ask to read it.
     declinedStamp_ = now;
@@ -259,17 +263,17 @@ bool Document::mayOverwriteCurrentFile() {
 
 void Document::editRefused(qint64 length) {
     const QLocale locale;
-    showError(QStringLiteral("The edit was not made.\n\nIt would make the page %1 bytes long, more "
-                             "than the %2 the editor can open again.")
+    showError(tr("The edit was not made.\n\nIt would make the page %1 bytes long, more "
+                 "than the %2 the editor can open again.")
                   .arg(locale.toString(length + 2), locale.formattedDataSize(fileLimit_, 0)));
 }
 
 bool Document::write(const QString &path) {
     // Root may write any file, but a file that no one may write by its permission bits was
     // meant to stay as it is: the user says so before it changes, and Enter keeps it.
-    if (writableOnlyAsRoot(path) &&
-        dialogs_.message(host_.dialogOwner(), kReadOnlyText, kTitle, MessageButtons::YesNoDefaultNo,
-                         MessageIcon::Question) != MessageAnswer::Yes)
+    if (writableOnlyAsRoot(path) && dialogs_.message(host_.dialogOwner(), tr(kReadOnlyText), kTitle,
+                                                     MessageButtons::YesNoDefaultNo,
+                                                     MessageIcon::Question) != MessageAnswer::Yes)
         return false;
     const FileResult result = writeDocumentFile(path, editor_.text(), encoding_, fileLimit_);
     if (!result.ok()) {

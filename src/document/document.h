@@ -8,6 +8,7 @@
 #include "platform/services.h"
 #include "template/pagetemplate.h"
 
+#include <QCoreApplication>
 #include <QString>
 #include <optional>
 
@@ -44,8 +45,10 @@ enum class SaveOutcome {
 };
 
 class Document : private EditSessionListener {
+    Q_DECLARE_TR_FUNCTIONS(Document)
+
 public:
-    static constexpr const char *kFilter = "HTML Pages|*.html";
+    static constexpr const char *kFilter = QT_TRANSLATE_NOOP("Document", "HTML Pages|*.html");
 
     Document(EditSession &session, Dialogs &dialogs, DocumentHost &host);
     ~Document() override;

@@ -29,24 +29,27 @@ static_assert(kMaxDocumentBytes < INT_MAX / 2, "the editor counts characters in 
 
 namespace {
 
-QString tr(const char *text) {
-    return QCoreApplication::translate("quenbry::DocumentFile", text);
-}
+// The translation context of the messages below.
+struct Text {
+    Q_DECLARE_TR_FUNCTIONS(DocumentFile)
+};
 
 QString systemReason(int error) {
     return qt_error_string(error);
 }
 
 FileResult readFailure(const QString &path, const QString &reason) {
-    return {QString(),
-            tr("The file \"%1\" could not be opened.\n\n%2.").arg(displayFileName(path), reason),
-            {}};
+    return {
+        QString(),
+        Text::tr("The file \"%1\" could not be opened.\n\n%2.").arg(displayFileName(path), reason),
+        {}};
 }
 
 FileResult writeFailure(const QString &path, const QString &reason) {
-    return {QString(),
-            tr("The file \"%1\" could not be saved.\n\n%2.").arg(displayFileName(path), reason),
-            {}};
+    return {
+        QString(),
+        Text::tr("The file \"%1\" could not be saved.\n\n%2.").arg(displayFileName(path), reason),
+        {}};
 }
 
 // Why a file of this kind cannot be a document; empty for a regular file. Opening a pipe
@@ -55,17 +58,17 @@ QString notARegularFile(const struct stat &st) {
     if (S_ISREG(st.st_mode))
         return {};
     if (S_ISDIR(st.st_mode))
-        return tr("It is a folder, not a file");
+        return Text::tr("It is a folder, not a file");
     if (S_ISFIFO(st.st_mode))
-        return tr("It is a named pipe, not a file");
+        return Text::tr("It is a named pipe, not a file");
     if (S_ISSOCK(st.st_mode))
-        return tr("It is a socket, not a file");
-    return tr("It is a device, not a file");
+        return Text::tr("It is a socket, not a file");
+    return Text::tr("It is a device, not a file");
 }
 
 QString tooLarge(qint64 size, qint64 limit) {
     const QLocale locale;
-    return tr("It holds %1, more than the %2 the editor can hold")
+    return Text::tr("It holds %1, more than the %2 the editor can hold")
         .arg(locale.formattedDataSize(size), locale.formattedDataSize(limit, 0));
 }
 
@@ -194,7 +197,7 @@ QString rewriteInPlace(const QByteArray &name, const QByteArray &bytes, FileStam
         // The old bytes go back over the part already written; should that fail too, the
         // backup stays and the next start offers it.
         if (backup.restoreInto(file.fd) != 0)
-            return tr("%1. Its previous version is kept in %2")
+            return Text::tr("%1. Its previous version is kept in %2")
                 .arg(systemReason(error), backup.path());
         backup.remove();
         return unchanged(systemReason(error));
@@ -412,7 +415,7 @@ FileResult readDocumentFile(const QString &path, qint64 limit, std::optional<Enc
     qsizetype invalidAt = 0;
     std::optional<QString> text = FileCodec::decode(bytes, *as, &invalidAt);
     if (!text)
-        return readFailure(path, tr("The byte at offset %1 is not valid %2")
+        return readFailure(path, Text::tr("The byte at offset %1 is not valid %2")
                                      .arg(QLocale().toString(invalidAt), encodingName(*as)));
     return {std::move(*text), QString(), stampOf(st), *as};
 }
@@ -422,10 +425,11 @@ FileResult writeDocumentFile(const QString &path, QStringView text, Encoding enc
     const QByteArray bytes = FileCodec::encodeFile(text, encoding);
     // What the editor saves, it must be able to open again.
     if (bytes.size() > limit)
-        return writeFailure(path, tr("It would hold %1 bytes, more than the %2 the editor can "
-                                     "open again")
-                                      .arg(QLocale().toString(bytes.size()),
-                                           QLocale().formattedDataSize(limit, 0)));
+        return writeFailure(
+            path,
+            Text::tr("It would hold %1 bytes, more than the %2 the editor can "
+                     "open again")
+                .arg(QLocale().toString(bytes.size()), QLocale().formattedDataSize(limit, 0)));
 
     // Replacing a link by a file would cut the link; the new file belongs where it points.
     QByteArray name = fileNameToBytes(path);
@@ -434,7 +438,7 @@ FileResult writeDocumentFile(const QString &path, QStringView text, Encoding enc
         if (::lstat(name.constData(), &link) != 0 || !S_ISLNK(link.st_mode))
             break;
         if (depth == kMaxLinkDepth)
-            return writeFailure(path, tr("Too many levels of symbolic links"));
+            return writeFailure(path, Text::tr("Too many levels of symbolic links"));
         QByteArray to(PATH_MAX, Qt::Uninitialized);
         const ssize_t length = ::readlink(name.constData(), to.data(), size_t(to.size()));
         if (length < 0 || length == to.size())
@@ -463,7 +467,7 @@ FileResult writeDocumentFile(const QString &path, QStringView text, Encoding enc
         failure = systemReason(errno);
     } else if (struct stat folder{};
                ::stat(folderName.constData(), &folder) != 0 && errno == ENOENT) {
-        failure = tr("The folder \"%1\" does not exist")
+        failure = Text::tr("The folder \"%1\" does not exist")
                       .arg(displayFileName(fileNameFromBytes(folderName)));
     } else {
         failure = createFile(name, bytes, result.stamp);

@@ -27,9 +27,10 @@ namespace quenbry {
 
 namespace {
 
-QString tr(const char *text) {
-    return QCoreApplication::translate("quenbry::SaveBackup", text);
-}
+// The translation context of the messages below.
+struct Text {
+    Q_DECLARE_TR_FUNCTIONS(SaveBackup)
+};
 
 // Fast and wide enough that a torn file never passes for a whole one.
 constexpr auto kHash = QCryptographicHash::Blake2b_256;
@@ -88,7 +89,7 @@ int openStateFolder(bool create, QString &error) {
     }
     if (st.st_uid != ::geteuid()) {
         ::close(fd);
-        error = tr("The folder belongs to another user");
+        error = Text::tr("The folder belongs to another user");
         return -1;
     }
     if ((st.st_mode & 077) != 0)
@@ -290,7 +291,7 @@ QString SaveBackupWriter::create(const QByteArray &target, int fd, const QByteAr
     QString error;
     folderPath_ = stateFolderBytes();
     const auto failure = [&](int errorNumber) {
-        return tr("Its previous version could not be copied to %1 first: %2")
+        return Text::tr("Its previous version could not be copied to %1 first: %2")
             .arg(fileNameFromBytes(folderPath_),
                  errorNumber ? qt_error_string(errorNumber) : error);
     };
@@ -439,7 +440,8 @@ std::vector<SaveBackup> interruptedSaves() {
 
 QString restoreSaveBackup(const SaveBackup &backup) {
     const auto failure = [&](const QString &reason) {
-        return tr("The previous version could not be written back to %1.\n\n%2. It stays in %3.")
+        return Text::tr(
+                   "The previous version could not be written back to %1.\n\n%2. It stays in %3.")
             .arg(backup.targetName(), reason, backup.file);
     };
     QByteArray folderPath;
@@ -450,25 +452,25 @@ QString restoreSaveBackup(const SaveBackup &backup) {
         // Gone: another editor's start-up dealt with it meanwhile.
         if (errno == ENOENT)
             return {};
-        return failure(errno == EWOULDBLOCK ? tr("Another editor is using it")
+        return failure(errno == EWOULDBLOCK ? Text::tr("Another editor is using it")
                                             : qt_error_string(errno));
     }
     const std::optional<Header> h = readHeader(source.fd);
     if (!h || h->target != backup.target)
-        return failure(tr("The backup has changed since it was found"));
+        return failure(Text::tr("The backup has changed since it was found"));
     // A link put in the file's place is not followed: the old bytes go to the file they came
     // from, or to a new one of that name.
     constexpr int flags = O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY | O_CLOEXEC;
     struct stat st {};
     if (::lstat(h->target.constData(), &st) == 0 && !S_ISREG(st.st_mode))
-        return failure(tr("It is no longer a regular file"));
+        return failure(Text::tr("It is no longer a regular file"));
     FileDescriptor target(::open(h->target.constData(), flags));
     if (target.fd < 0 && errno == ENOENT)
         target.fd = ::open(h->target.constData(), flags | O_CREAT | O_EXCL, 0666);
     if (target.fd < 0 || ::fstat(target.fd, &st) != 0)
         return failure(qt_error_string(errno));
     if (!S_ISREG(st.st_mode))
-        return failure(tr("It is no longer a regular file"));
+        return failure(Text::tr("It is no longer a regular file"));
     const qint64 copied = copyBytes(source.fd, h->dataOffset, target.fd, 0, h->oldSize, nullptr);
     if (copied < 0)
         return failure(qt_error_string(int(-copied)));
@@ -483,7 +485,7 @@ QString restoreSaveBackup(const SaveBackup &backup) {
 QString deleteSaveBackup(const SaveBackup &backup) {
     if (::unlink(fileNameToBytes(backup.file).constData()) == 0 || errno == ENOENT)
         return {};
-    return tr("%1 could not be deleted.\n\n%2.").arg(backup.file, qt_error_string(errno));
+    return Text::tr("%1 could not be deleted.\n\n%2.").arg(backup.file, qt_error_string(errno));
 }
 
 } // namespace quenbry

@@ -95,7 +95,7 @@ void Finder::searchIncremental() {
             select(*m);
             origin_ = origin; // typing on extends this match rather than moving past it
             if (wrapped)
-                note_ = QStringLiteral("wrapped to the top");
+                note_ = tr("wrapped to the top");
         } else {
             notFound_ = true;
         }
@@ -143,7 +143,7 @@ bool Finder::findNext() {
         else
             notFound_ = true;
         if (wrapped)
-            note_ = QStringLiteral("wrapped to the top");
+            note_ = tr("wrapped to the top");
     }
     emit statusChanged();
     return m.has_value();
@@ -157,7 +157,7 @@ bool Finder::findPrevious() {
         m = lastBefore(text, text_.selStart());
         if (!m) {
             m = lastBefore(text, int(text.size()) + 1);
-            note_ = QStringLiteral("wrapped to the bottom");
+            note_ = tr("wrapped to the bottom");
         }
         if (m)
             select(*m);
@@ -230,10 +230,9 @@ void Finder::replaceAll(const QString &replacement) {
                           : text_.replaceRanges(ranges, caret, 0);
     editing_ = false;
     if (made)
-        message_ = found == 1 ? QStringLiteral("Replaced 1 match")
-                              : QStringLiteral("Replaced %1 matches").arg(found);
+        message_ = found == 1 ? tr("Replaced 1 match") : tr("Replaced %1 matches").arg(found);
     else
-        message_ = QStringLiteral("Nothing was replaced: the text would grow past %1 characters")
+        message_ = tr("Nothing was replaced: the text would grow past %1 characters")
                        .arg(std::max(length, text_.maxLength()));
     emit statusChanged();
 }
@@ -315,24 +314,24 @@ QString Finder::status() const {
     if (!message_.isEmpty())
         return message_;
     if (notFound_)
-        return QStringLiteral("Not found");
+        return tr("Not found");
     if (!countOn_)
         return {};
     if (counting_)
-        return QStringLiteral("Counting matches\u2026");
+        return tr("Counting matches\u2026");
     if (starts_.empty())
-        return QStringLiteral("Not found");
+        return tr("Not found");
     const int n = int(starts_.size());
     if (text_.selStart() == current_.from && text_.selStart() + text_.selLength() == current_.to) {
         const auto it = std::lower_bound(starts_.begin(), starts_.end(), current_.from);
         if (it != starts_.end() && *it == current_.from) {
-            QString s = QStringLiteral("%1 of %2").arg(int(it - starts_.begin()) + 1).arg(n);
+            QString s = tr("%1 of %2").arg(int(it - starts_.begin()) + 1).arg(n);
             if (!note_.isEmpty())
                 s += QStringLiteral(" (%1)").arg(note_);
             return s;
         }
     }
-    return n == 1 ? QStringLiteral("1 match") : QStringLiteral("%1 matches").arg(n);
+    return n == 1 ? tr("1 match") : tr("%1 matches").arg(n);
 }
 
 void Finder::matchesIn(int from, int to, std::vector<TextRange> &out) const {

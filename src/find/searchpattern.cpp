@@ -48,7 +48,7 @@ SearchPattern::SearchPattern(const SearchOptions &options)
     // one could come out balanced and mean something else.
     expression_ = QRegularExpression(kLineEnds + core, flags);
     if (!expression_.isValid()) {
-        error_ = QStringLiteral("%1 (at %2)")
+        error_ = tr("%1 (at %2)")
                      .arg(expression_.errorString())
                      .arg(std::max<qsizetype>(1, expression_.patternErrorOffset() -
                                                      kLineEnds.size() + 1));
@@ -132,9 +132,8 @@ QString SearchPattern::replacementError(const QString &replacement) const {
         });
     if (!missing)
         return {};
-    return groups == 0 ? QStringLiteral("The replacement uses group %1; the expression has none")
-                             .arg(missing)
-                       : QStringLiteral("The replacement uses group %1; the expression has %2")
+    return groups == 0 ? tr("The replacement uses group %1; the expression has none").arg(missing)
+                       : tr("The replacement uses group %1; the expression has %2")
                              .arg(missing)
                              .arg(groups);
 }

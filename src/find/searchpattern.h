@@ -3,6 +3,7 @@
 // with or without case, as a whole word or anywhere, over the text as the editor stores it
 // (a CR LF is two characters; `.` and `$` take CR LF, LF and CR alike for line ends).
 
+#include <QCoreApplication>
 #include <QRegularExpression>
 #include <QString>
 #include <optional>
@@ -26,6 +27,8 @@ struct SearchMatch {
 };
 
 class SearchPattern {
+    Q_DECLARE_TR_FUNCTIONS(SearchPattern)
+
 public:
     SearchPattern() = default;
     explicit SearchPattern(const SearchOptions &options);

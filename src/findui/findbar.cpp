@@ -37,29 +37,29 @@ FindBar::FindBar(Finder &finder, QWidget *parent)
     setAutoFillBackground(true);
     findField_ = named(new QLineEdit(this), "txtFind");
     replaceField_ = named(new QLineEdit(this), "txtReplace");
-    matchCase_ = named(new QCheckBox(QStringLiteral("Match case"), this), "chkMatchCase");
-    wholeWord_ = named(new QCheckBox(QStringLiteral("Whole words"), this), "chkWholeWord");
-    regex_ = named(new QCheckBox(QStringLiteral("Regular expression"), this), "chkRegex");
+    matchCase_ = named(new QCheckBox(tr("Match case"), this), "chkMatchCase");
+    wholeWord_ = named(new QCheckBox(tr("Whole words"), this), "chkWholeWord");
+    regex_ = named(new QCheckBox(tr("Regular expression"), this), "chkRegex");
     status_ = named(new QLabel(this), "lblFindStatus");
     // Arrows, as in a browser's bar: the bar fits a window of the editor's first size.
-    auto *previous = button(this, "cmdFindPrevious", QString(),
-                            QStringLiteral("Find Previous (Shift+Enter, Shift+F3)"));
+    auto *previous =
+        button(this, "cmdFindPrevious", QString(), tr("Find Previous (Shift+Enter, Shift+F3)"));
     previous->setIcon(style()->standardIcon(QStyle::SP_ArrowUp));
-    auto *next = button(this, "cmdFindNext", QString(), QStringLiteral("Find Next (Enter, F3)"));
+    auto *next = button(this, "cmdFindNext", QString(), tr("Find Next (Enter, F3)"));
     next->setIcon(style()->standardIcon(QStyle::SP_ArrowDown));
     // Access keys that no menu of the window takes (Alt with F, E, V, T or H opens a menu).
-    auto *replace = button(this, "cmdReplace", QStringLiteral("&Replace"),
-                           QStringLiteral("Replace this match and go to the next"));
-    auto *replaceAll = button(this, "cmdReplaceAll", QStringLiteral("Replace &All"),
-                              QStringLiteral("Replace every match, or every one in a selection "
-                                             "of several lines, as one change"));
-    auto *close = button(this, "cmdFindClose", QString(), QStringLiteral("Close (Escape)"));
+    auto *replace =
+        button(this, "cmdReplace", tr("&Replace"), tr("Replace this match and go to the next"));
+    auto *replaceAll = button(this, "cmdReplaceAll", tr("Replace &All"),
+                              tr("Replace every match, or every one in a selection "
+                                 "of several lines, as one change"));
+    auto *close = button(this, "cmdFindClose", QString(), tr("Close (Escape)"));
     close->setIcon(style()->standardIcon(QStyle::SP_DialogCloseButton));
     close->setFlat(true);
 
-    auto *findLabel = new QLabel(QStringLiteral("Fi&nd:"), this);
+    auto *findLabel = new QLabel(tr("Fi&nd:"), this);
     findLabel->setBuddy(findField_);
-    auto *replaceLabel = new QLabel(QStringLiteral("Re&place:"), this);
+    auto *replaceLabel = new QLabel(tr("Re&place:"), this);
     replaceLabel->setBuddy(replaceField_);
     findField_->setMinimumWidth(140);
     replaceField_->setMinimumWidth(140);

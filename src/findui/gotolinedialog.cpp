@@ -15,7 +15,7 @@ GoToLineDialog::GoToLineDialog(const EditorCore &text, QWidget *parent)
     : QDialog(parent)
     , text_(text) {
     setObjectName(QStringLiteral("frmGoto"));
-    setWindowTitle(QStringLiteral("Go to Line"));
+    setWindowTitle(tr("Go to Line"));
     setModal(true);
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
                    Qt::MSWindowsFixedSizeDialogHint);
@@ -31,10 +31,10 @@ GoToLineDialog::GoToLineDialog(const EditorCore &text, QWidget *parent)
     QPalette pal = error_->palette();
     pal.setColor(QPalette::WindowText, QColor(170, 0, 0));
     error_->setPalette(pal);
-    auto *ok = new QPushButton(QStringLiteral("OK"), this);
+    auto *ok = new QPushButton(tr("OK"), this);
     ok->setObjectName(QStringLiteral("cmdOk"));
     ok->setDefault(true);
-    auto *cancel = new QPushButton(QStringLiteral("Cancel"), this);
+    auto *cancel = new QPushButton(tr("Cancel"), this);
     cancel->setObjectName(QStringLiteral("cmdCancel"));
 
     auto *buttons = new QHBoxLayout;

@@ -2,6 +2,7 @@
 // The Go to Line dialog `frmGoto`: a line, or a line and a column, typed as "120" or "120:5";
 // it shows the valid range and says inside itself why an input leads nowhere.
 
+#include <QCoreApplication>
 #include <QDialog>
 #include <optional>
 
@@ -13,6 +14,8 @@ namespace quenbry {
 class EditorCore;
 
 class GoToLineDialog : public QDialog {
+    Q_DECLARE_TR_FUNCTIONS(GoToLineDialog)
+
 public:
     GoToLineDialog(const EditorCore &text, QWidget *parent = nullptr);
 

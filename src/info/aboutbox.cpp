@@ -64,17 +64,16 @@ AboutBox::AboutBox(const SkinConfiguration *ownerSkin, const Services &services,
     titleFont.setPixelSize(16);
     titleFont.setBold(true);
     titleLabel_->setFont(titleFont);
-    versionLabel_ = makeLabel(this, "lblVersion",
-                              QStringLiteral("Version %1").arg(QLatin1String(applicationVersion)),
-                              pixels(3330, 900, 3885, 225));
-    descriptionLabel_ = makeLabel(this, "lblDescription", QStringLiteral("App Description"),
-                                  pixels(3240, 1200, 3885, 1170));
+    versionLabel_ =
+        makeLabel(this, "lblVersion", tr("Version %1").arg(QLatin1String(applicationVersion)),
+                  pixels(3330, 900, 3885, 225));
+    descriptionLabel_ =
+        makeLabel(this, "lblDescription", tr("App Description"), pixels(3240, 1200, 3885, 1170));
 
     QFont buttonFont = font();
     buttonFont.setPointSizeF(8.25);
-    okButton_ =
-        makeButton(this, "cmdOk", QStringLiteral("OK"), pixels(4680, 3000, 1695, 375), buttonFont);
-    systemInfoButton_ = makeButton(this, "cmdSysInfo", QStringLiteral("&System Info..."),
+    okButton_ = makeButton(this, "cmdOk", tr("OK"), pixels(4680, 3000, 1695, 375), buttonFont);
+    systemInfoButton_ = makeButton(this, "cmdSysInfo", tr("&System Info..."),
                                    pixels(4680, 3480, 1695, 495), buttonFont);
     setTabOrder(okButton_, systemInfoButton_);
     okButton_->setFocus();
@@ -86,7 +85,7 @@ AboutBox::AboutBox(const SkinConfiguration *ownerSkin, const Services &services,
     for (QLabel *label : {titleLabel_, versionLabel_, descriptionLabel_})
         setTextColour(label, QColor(0, 0, 255));
     applyOwnerSkin(ownerSkin);
-    setWindowTitle(QStringLiteral("About ") + title);
+    setWindowTitle(tr("About ") + title);
 }
 
 void AboutBox::applyOwnerSkin(const SkinConfiguration *ownerSkin) {

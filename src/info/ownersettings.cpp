@@ -1,10 +1,16 @@
 #include "ownersettings.h"
 
 #include "buildinfo.h"
+#include <QCoreApplication>
 
 namespace quenbry {
 
 namespace {
+
+// The translation context of the texts below.
+struct Text {
+    Q_DECLARE_TR_FUNCTIONS(OwnerSettings)
+};
 
 // The stores keep strings as they were given; one that came with its terminator reads the
 // same as one without.
@@ -24,7 +30,7 @@ QString readDisplayText(const SettingsStore &store, const QString &keyPath, cons
                         Dialogs &dialogs, QWidget *messageOwner) {
     const QVariant v = store.value(keyPath, name);
     if (!v.isValid()) {
-        dialogs.message(messageOwner, QStringLiteral("Error in modReadRegSZ"),
+        dialogs.message(messageOwner, Text::tr("Error in modReadRegSZ"),
                         QString::fromLatin1(applicationTitle), MessageButtons::Ok,
                         MessageIcon::None);
         return {};

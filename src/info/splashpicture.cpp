@@ -2,11 +2,21 @@
 
 #include "buildinfo.h"
 
+#include <QCoreApplication>
 #include <QFont>
 #include <QLinearGradient>
 #include <QPainter>
 
 namespace quenbry {
+
+namespace {
+
+// The translation context of the texts below.
+struct Text {
+    Q_DECLARE_TR_FUNCTIONS(SplashPicture)
+};
+
+} // namespace
 
 QImage splashPicture() {
     QImage image(464, 279, QImage::Format_RGB32);
@@ -42,7 +52,7 @@ QImage splashPicture() {
     kind.setPixelSize(20);
     p.setFont(kind);
     p.setPen(neo.darker(130));
-    p.drawText(QPoint(30, 100), QStringLiteral("HTML Editor"));
+    p.drawText(QPoint(30, 100), Text::tr("HTML Editor"));
 
     // The edition is the major version; the About box gives the full one.
     const QString version = QLatin1String(applicationVersion);
@@ -51,7 +61,7 @@ QImage splashPicture() {
     edition.setLetterSpacing(QFont::AbsoluteSpacing, 1.5);
     p.setFont(edition);
     p.setPen(QColor(70, 84, 92));
-    p.drawText(QPoint(31, 124), QStringLiteral("EDITION %1").arg(version.section(u'.', 0, 0)));
+    p.drawText(QPoint(31, 124), Text::tr("EDITION %1").arg(version.section(u'.', 0, 0)));
     return image;
 }
 

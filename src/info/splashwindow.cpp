@@ -63,8 +63,7 @@ SplashWindow::SplashWindow(const Owner &owner, std::chrono::milliseconds timeout
     const QColor blue(0, 0, 255);
     nameLabel_ = makeLabel(this, "lbl3", owner.name, QRect(4320, 3000, 2295, 255));
     setTextColour(nameLabel_, blue);
-    companyHeading_ =
-        makeLabel(this, "lbl2", QStringLiteral("Company"), QRect(3480, 3360, 735, 255));
+    companyHeading_ = makeLabel(this, "lbl2", tr("Company"), QRect(3480, 3360, 735, 255));
     QFont arial(QStringLiteral("Arial"));
     arial.setPointSizeF(8.25);
     companyHeading_->setFont(arial);

@@ -3,12 +3,18 @@
 
 #include "buildinfo.h"
 
+#include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 
 namespace quenbry {
 
 namespace {
+
+// The translation context of the texts below.
+struct Text {
+    Q_DECLARE_TR_FUNCTIONS(SystemInfo)
+};
 
 // The System Information program itself, or "" when the store does not lead to one.
 QString systemInfoProgram(const SettingsStore &machineStore) {
@@ -33,7 +39,7 @@ bool startSystemInfo(const SettingsStore &machineStore, Shell &shell, Dialogs &d
     const QString program = systemInfoProgram(machineStore);
     if (!program.isEmpty() && shell.startProgram(program))
         return true;
-    dialogs.message(messageOwner, QStringLiteral("System Information Is Unavailable At This Time"),
+    dialogs.message(messageOwner, Text::tr("System Information Is Unavailable At This Time"),
                     QString::fromLatin1(applicationTitle), MessageButtons::Ok, MessageIcon::None);
     return false;
 }

@@ -23,9 +23,8 @@ void BrowserPreview::run() {
         return;
     const QString fileName = document_.fileName();
     if (fileName.isEmpty()) {
-        dialogs_.message(owner_, QStringLiteral("You must save your file in order to view it."),
-                         QStringLiteral("Preview Error"), MessageButtons::Ok,
-                         MessageIcon::Critical);
+        dialogs_.message(owner_, tr("You must save your file in order to view it."),
+                         tr("Preview Error"), MessageButtons::Ok, MessageIcon::Critical);
         return;
     }
     if (!holder_)
@@ -38,10 +37,10 @@ void BrowserPreview::run() {
 void BrowserPreview::createHolder() {
     holder_ = new QWidget(owner_, Qt::Window);
     holder_->setObjectName(QStringLiteral("Form1"));
-    holder_->setWindowTitle(QStringLiteral("Preview in Browser"));
+    holder_->setWindowTitle(tr("Preview in Browser"));
     // Never shown, and never a reason for the program to stay when the main window closes.
     holder_->setAttribute(Qt::WA_QuitOnClose, false);
-    auto *prompt = new QLabel(QStringLiteral("The Following File is about to be previewed :"));
+    auto *prompt = new QLabel(tr("The Following File is about to be previewed :"));
     prompt->setObjectName(QStringLiteral("Label2"));
     fileLabel_ = new QLabel;
     fileLabel_->setObjectName(QStringLiteral("Label1"));

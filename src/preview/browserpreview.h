@@ -2,6 +2,8 @@
 // Preview in Browser: saves the document and hands its file to the desktop's default opener,
 // the user's own browser, through the holder window Form1, which is never shown.
 
+#include <QCoreApplication>
+
 class QLabel;
 class QWidget;
 
@@ -12,6 +14,8 @@ class Document;
 class Shell;
 
 class BrowserPreview {
+    Q_DECLARE_TR_FUNCTIONS(BrowserPreview)
+
 public:
     // The message box and Form1 belong to owner; Form1 goes with it.
     BrowserPreview(Document &document, Dialogs &dialogs, Shell &shell, QWidget *owner);

@@ -22,9 +22,10 @@ constexpr char fileName[] = "temp.html";
 constexpr mode_t folderMode = S_IRWXU;
 constexpr mode_t fileMode = S_IRUSR | S_IWUSR;
 
-QString tr(const char *text) {
-    return QCoreApplication::translate("quenbry::PreviewFile", text);
-}
+// The translation context of the messages below.
+struct Text {
+    Q_DECLARE_TR_FUNCTIONS(PreviewFile)
+};
 
 // The folder, opened without following a link; -1 when it is missing (and not to be made), or
 // cannot be used. `refused` tells a folder that is there but not the user's own: another user
@@ -45,7 +46,7 @@ int openFolder(const QByteArray &name, bool create, QString &error, bool &refuse
         const int reason = errno;
         struct stat st {};
         refused = ::lstat(name.constData(), &st) == 0 && S_ISLNK(st.st_mode);
-        error = refused ? tr("the folder is a symbolic link") : qt_error_string(reason);
+        error = refused ? Text::tr("the folder is a symbolic link") : qt_error_string(reason);
         return -1;
     }
     FileDescriptor folder(fd);
@@ -56,13 +57,13 @@ int openFolder(const QByteArray &name, bool create, QString &error, bool &refuse
     }
     refused = true;
     if (st.st_uid != ::geteuid()) {
-        error = tr("the folder belongs to another user");
+        error = Text::tr("the folder belongs to another user");
         return -1;
     }
     // A umask may have taken bits from a folder made here; one found so was made by someone
     // else, for other users.
     if ((st.st_mode & 07777) != folderMode && (!made || ::fchmod(fd, folderMode) != 0)) {
-        error = tr("the folder's permissions are not 0700");
+        error = Text::tr("the folder's permissions are not 0700");
         return -1;
     }
     refused = false;
@@ -134,7 +135,7 @@ bool PreviewFile::write(QStringView text, Encoding encoding) {
 
 bool PreviewFile::tryWrite(QStringView text, Encoding encoding, QString &error) {
     if (folder_.isEmpty()) {
-        error = tr("there is no private runtime folder");
+        error = Text::tr("there is no private runtime folder");
         return false;
     }
     const FileDescriptor folder(openFolder(fileNameToBytes(folder_), true, error, refused_));

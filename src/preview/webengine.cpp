@@ -18,6 +18,11 @@ namespace quenbry {
 
 namespace {
 
+// The translation context of the texts below.
+struct Text {
+    Q_DECLARE_TR_FUNCTIONS(WebEngine)
+};
+
 QOpenGLContext *shareContext = nullptr;
 
 void deleteShareContext() {
@@ -59,8 +64,7 @@ QString webEngineSandboxNote() {
                      qgetenv("QTWEBENGINE_CHROMIUM_FLAGS").contains("--no-sandbox");
     if (!off)
         return {};
-    return ::geteuid() == 0 ? QStringLiteral("sandbox off (running as root)")
-                            : QStringLiteral("sandbox off");
+    return ::geteuid() == 0 ? Text::tr("sandbox off (running as root)") : Text::tr("sandbox off");
 }
 
 bool webEnginePluginInstalled() {

@@ -12,6 +12,7 @@
 #include "platform/filenames.h"
 
 #include <QChildEvent>
+#include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
@@ -259,6 +260,8 @@ const char *const noPeerConnections = R"(
 )";
 
 class WebEnginePageView : public QWebEngineView, public PageView {
+    Q_DECLARE_TR_FUNCTIONS(WebEnginePageView)
+
 public:
     explicit WebEnginePageView(QWidget *parent)
         : QWebEngineView(parent)

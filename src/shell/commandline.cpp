@@ -5,23 +5,33 @@
 
 #include <QCommandLineParser>
 
+#include <QCoreApplication>
 #include <cstring>
 
 namespace quenbry {
+
+namespace {
+
+// The translation context of the texts below.
+struct Text {
+    Q_DECLARE_TR_FUNCTIONS(CommandLine)
+};
+
+} // namespace
 
 CommandLine parseCommandLine(const QStringList &arguments) {
     QCommandLineParser parser;
     // --register-owner takes two values, which the parser cannot describe as an option; it is
     // handled before the parser and only named here.
     parser.setApplicationDescription(
-        QStringLiteral("%1\n\n--register-owner NAME ORGANISATION\n"
-                       "  Records the owner's name and organisation that the splash shows, "
-                       "then exits.")
+        Text::tr("%1\n\n--register-owner NAME ORGANISATION\n"
+                 "  Records the owner's name and organisation that the splash shows, "
+                 "then exits.")
             .arg(QString::fromLatin1(applicationTitle)));
     const QCommandLineOption help = parser.addHelpOption();
     const QCommandLineOption version = parser.addVersionOption();
-    parser.addPositionalArgument(QStringLiteral("file"), QStringLiteral("The page to open."),
-                                 QStringLiteral("[FILE]"));
+    parser.addPositionalArgument(QStringLiteral("file"), Text::tr("The page to open."),
+                                 Text::tr("[FILE]"));
     if (!parser.parse(arguments))
         return {CommandLine::Error, {}, parser.errorText()};
     if (parser.isSet(help) || parser.isSet(QStringLiteral("help-all")))
@@ -33,7 +43,7 @@ CommandLine parseCommandLine(const QStringList &arguments) {
                                             QString::fromLatin1(applicationVersion))};
     const QStringList files = parser.positionalArguments();
     if (files.size() > 1)
-        return {CommandLine::Error, {}, QStringLiteral("Give one file at most.")};
+        return {CommandLine::Error, {}, Text::tr("Give one file at most.")};
     // The current folder is the one the user meant; links are kept as named, as Open keeps them.
     return {CommandLine::Start, files.isEmpty() ? QString() : absoluteFileName(files[0]), {}};
 }

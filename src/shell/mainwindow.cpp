@@ -459,7 +459,7 @@ void MainWindow::offerInterruptedSaves() {
     };
     for (const SaveBackup &backup : interruptedSaves()) {
         const QString question =
-            QStringLiteral("The save of %1 was interrupted. Restore the previous version from %2?")
+            tr("The save of %1 was interrupted. Restore the previous version from %2?")
                 .arg(backup.targetName(), backup.file);
         QString error;
         switch (ask(question, MessageButtons::YesNoCancel, MessageIcon::Question)) {
@@ -472,7 +472,7 @@ void MainWindow::offerInterruptedSaves() {
                 document_->openFile(document_->fileName());
             break;
         case MessageAnswer::No:
-            if (ask(QStringLiteral("The previous version will be deleted for good. Delete it?"),
+            if (ask(tr("The previous version will be deleted for good. Delete it?"),
                     MessageButtons::YesNoDefaultNo, MessageIcon::Question) == MessageAnswer::Yes)
                 error = deleteSaveBackup(backup);
             break;

@@ -24,8 +24,8 @@ StatusLine::StatusLine(EditSession &session, std::function<int()> caret, QWidget
     selection_->setObjectName(QStringLiteral("lblSelection"));
     lineEnds_->setObjectName(QStringLiteral("lblLineEnds"));
     encoding_->setObjectName(QStringLiteral("lblEncoding"));
-    lineEnds_->setToolTip(QStringLiteral("How the lines end"));
-    encoding_->setToolTip(QStringLiteral("The file's encoding"));
+    lineEnds_->setToolTip(tr("How the lines end"));
+    encoding_->setToolTip(tr("The file's encoding"));
     row->addWidget(position_);
     row->addWidget(selection_);
     row->addStretch(1);
@@ -48,7 +48,7 @@ QString StatusLine::lineEndsText(LineEnds ends) {
     case LineEnds::Cr:
         return QStringLiteral("CR");
     case LineEnds::Mixed:
-        return QStringLiteral("Mixed");
+        return tr("Mixed");
     case LineEnds::None:
         break;
     }
@@ -57,7 +57,8 @@ QString StatusLine::lineEndsText(LineEnds ends) {
 
 void StatusLine::setEncoding(const QString &encoding) {
     state_.encoding = encoding;
-    show(encoding_, encoding);
+    // The other names are the standards' own, the same in every language.
+    show(encoding_, encoding == QLatin1String("UTF-8 with BOM") ? tr("UTF-8 with BOM") : encoding);
 }
 
 void StatusLine::show(QLabel *field, const QString &text) {
@@ -73,9 +74,8 @@ void StatusLine::refresh() {
     state_.column = caret - text.lineStart(state_.line - 1) + 1;
     state_.selected = text.selLength();
     state_.lineEnds = census_.lineEnds();
-    show(position_, QStringLiteral("Ln %1, Col %2").arg(state_.line).arg(state_.column));
-    show(selection_,
-         state_.selected ? QStringLiteral("%1 selected").arg(state_.selected) : QString());
+    show(position_, tr("Ln %1, Col %2").arg(state_.line).arg(state_.column));
+    show(selection_, state_.selected ? tr("%1 selected").arg(state_.selected) : QString());
     show(lineEnds_, lineEndsText(state_.lineEnds));
 }
 

@@ -6,6 +6,7 @@
 #include "editing/editsession.h"
 #include "text/lineends.h"
 
+#include <QCoreApplication>
 #include <QWidget>
 #include <functional>
 
@@ -14,6 +15,8 @@ class QLabel;
 namespace quenbry {
 
 class StatusLine : public QWidget, private EditSessionListener {
+    Q_DECLARE_TR_FUNCTIONS(StatusLine)
+
 public:
     // caret tells where the caret is: the moving end of the selection, which only the view
     // knows; the model holds the selection's start and length.

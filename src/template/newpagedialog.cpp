@@ -45,13 +45,13 @@ NewPageDialog::NewPageDialog(const SkinConfiguration *ownerSkin, Dialogs &dialog
     : QDialog(parent)
     , dialogs_(dialogs) {
     setObjectName(QStringLiteral("frmNewPage"));
-    setWindowTitle(QStringLiteral("New Page"));
+    setWindowTitle(tr("New Page"));
     setModal(true);
     // A fixed-size form: a close box, nothing to maximise.
     setWindowFlags(Qt::Dialog | Qt::WindowTitleHint | Qt::WindowCloseButtonHint |
                    Qt::MSWindowsFixedSizeDialogHint);
 
-    titleEdit_ = new QLineEdit(QStringLiteral("Untitled Page"), this);
+    titleEdit_ = new QLineEdit(tr("Untitled Page"), this);
     titleEdit_->setObjectName(QStringLiteral("Text1"));
     sizeList_ = new QComboBox(this);
     sizeList_->setObjectName(QStringLiteral("Combo1"));
@@ -59,11 +59,11 @@ NewPageDialog::NewPageDialog(const SkinConfiguration *ownerSkin, Dialogs &dialog
     fontList_ = new QComboBox(this);
     fontList_->setObjectName(QStringLiteral("Combo2"));
     fontList_->setEditable(false);
-    titleLabel_ = makeLabel(this, "Label1", QStringLiteral("Page's Title:"), titleEdit_);
-    sizeLabel_ = makeLabel(this, "Label2", QStringLiteral("Font Size:"), sizeList_);
-    fontLabel_ = makeLabel(this, "Label3", QStringLiteral("Font Name:"), fontList_);
-    createButton_ = makeButton(this, "XPButton1", QStringLiteral("Create Page"));
-    cancelButton_ = makeButton(this, "XPButton2", QStringLiteral("Cancel"));
+    titleLabel_ = makeLabel(this, "Label1", tr("Page's Title:"), titleEdit_);
+    sizeLabel_ = makeLabel(this, "Label2", tr("Font Size:"), sizeList_);
+    fontLabel_ = makeLabel(this, "Label3", tr("Font Name:"), fontList_);
+    createButton_ = makeButton(this, "XPButton1", tr("Create Page"));
+    cancelButton_ = makeButton(this, "XPButton2", tr("Cancel"));
 
     auto *rows = new QGridLayout;
     rows->setHorizontalSpacing(10);
@@ -149,9 +149,9 @@ void NewPageDialog::create() {
     chosen.fontSize = sizeList_->currentText().toShort();
     chosen.title = titleEdit_->text();
     if (chosen.title.isEmpty()) {
-        const MessageAnswer answer = dialogs_.message(
-            this, QStringLiteral("Are you sure that you want a blank title to your web page?"),
-            QStringLiteral("Blank title ?"), MessageButtons::YesNo, MessageIcon::Question);
+        const MessageAnswer answer =
+            dialogs_.message(this, tr("Are you sure that you want a blank title to your web page?"),
+                             tr("Blank title ?"), MessageButtons::YesNo, MessageIcon::Question);
         if (answer != MessageAnswer::Yes) {
             titleEdit_->setFocus();
             return;

@@ -80,7 +80,9 @@ done
 depends=$(dpkg-deb -f "$deb" Depends)
 echo "$depends" | grep -q 'libqt6widgets6' || fail "Depends not computed: $depends"
 ! echo "$depends" | grep -qi 'webengine' || fail "quenbry depends on the web engine: $depends"
-dpkg-deb -f "$deb" Recommends | grep -qx 'quenbry-preview' || fail "quenbry does not recommend quenbry-preview"
+recommends=$(dpkg-deb -f "$deb" Recommends)
+[ "$recommends" = "quenbry-preview, qt6-translations-l10n" ] ||
+  fail "quenbry recommends '$recommends', not the preview and Qt's translations"
 preview_depends=$(dpkg-deb -f "$preview_deb" Depends)
 echo "$preview_depends" | grep -q "quenbry (= $version)" && echo "$preview_depends" | grep -q 'libqt6webengine' ||
   fail "quenbry-preview does not depend on quenbry $version and the web engine: $preview_depends"

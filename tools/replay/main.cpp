@@ -3,6 +3,7 @@
 #include "buildinfo.h"
 #include "preview/webengine.h"
 #include "replaydriver.h"
+#include "translations/translations.h"
 
 #include <QApplication>
 #include <QDir>
@@ -46,6 +47,8 @@ int main(int argc, char **argv) {
     quenbry::prepareWebEngineEnvironment();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QString::fromLatin1(quenbry::applicationTitle));
+    // The languages the program would show, so that a run with LANGUAGE=de shows its captions.
+    quenbry::installTranslations();
 
     QFile script;
     if (argc > 1) {

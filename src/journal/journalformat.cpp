@@ -1,0 +1,162 @@
+#include "journalformat.h"
+
+#include <QtEndian>
+#include <cstring>
+#include <zlib.h>
+
+namespace quenbry {
+
+namespace {
+
+constexpr char kMagic[] = "QUENBRY JOURNAL 1\n";
+constexpr qsizetype kMagicLength = sizeof(kMagic) - 1;
+constexpr qsizetype kFrame = 8; // the payload's length, then its checksum
+constexpr char kCheckpoint = 'C';
+constexpr char kEdit = 'E';
+
+// The checksum covers the length too: a length torn into another one does not pass.
+quint32 checksum(quint32 length, QByteArrayView payload) {
+    uchar le[4];
+    qToLittleEndian(length, le);
+    uLong crc = ::crc32(0, le, 4);
+    // zlib takes at most 4 GB at a time.
+    for (qsizetype at = 0; at < payload.size();) {
+        const auto n = uInt(std::min<qsizetype>(payload.size() - at, qsizetype(1) << 30));
+        crc = ::crc32(crc, reinterpret_cast<const Bytef *>(payload.data() + at), n);
+        at += n;
+    }
+    return quint32(crc);
+}
+
+template <typename T> void put(QByteArray &out, T value) {
+    char bytes[sizeof(T)];
+    qToLittleEndian(value, bytes);
+    out.append(bytes, sizeof(T));
+}
+
+void putText(QByteArray &out, QStringView text) {
+    put(out, quint32(text.size()));
+    const qsizetype at = out.size();
+    out.append(reinterpret_cast<const char *>(text.utf16()), text.size() * 2);
+    if constexpr (Q_BYTE_ORDER == Q_BIG_ENDIAN)
+        qToLittleEndian<quint16>(out.constData() + at, text.size(), out.data() + at);
+}
+
+QByteArray frame(const QByteArray &payload) {
+    QByteArray out;
+    out.reserve(payload.size() + kFrame);
+    put(out, quint32(payload.size()));
+    put(out, checksum(quint32(payload.size()), payload));
+    out += payload;
+    return out;
+}
+
+// Reads a payload field by field; any read past its end makes it unsound.
+struct Reader {
+    QByteArrayView bytes;
+    qsizetype at = 0;
+    bool ok = true;
+    template <typename T> T get() {
+        if (!ok || bytes.size() - at < qsizetype(sizeof(T))) {
+            ok = false;
+            return T();
+        }
+        const T value = qFromLittleEndian<T>(bytes.data() + at);
+        at += sizeof(T);
+        return value;
+    }
+    QByteArrayView take(qsizetype n) {
+        if (!ok || n < 0 || bytes.size() - at < n) {
+            ok = false;
+            return {};
+        }
+        at += n;
+        return bytes.sliced(at - n, n);
+    }
+    QString text() {
+        const qsizetype n = get<quint32>();
+        const QByteArrayView raw = take(n * 2);
+        if (!ok)
+            return {};
+        QString s(n, Qt::Uninitialized);
+        qFromLittleEndian<quint16>(raw.data(), n, s.data());
+        return s;
+    }
+};
+
+} // namespace
+
+QByteArray journalHeader() {
+    return QByteArray(kMagic, kMagicLength);
+}
+
+QByteArray journalCheckpoint(qint64 time, const JournalDocument &document, QStringView text) {
+    QByteArray payload;
+    payload.reserve(32 + document.fileName.size() + text.size() * 2);
+    payload += kCheckpoint;
+    put(payload, time);
+    put(payload, quint8(document.encoding));
+    put(payload, quint32(document.fileName.size()));
+    payload += document.fileName;
+    putText(payload, text);
+    return frame(payload);
+}
+
+QByteArray journalEdit(qint64 time, int start, int removed, QStringView inserted) {
+    QByteArray payload;
+    payload.reserve(24 + inserted.size() * 2);
+    payload += kEdit;
+    put(payload, time);
+    put(payload, quint32(start));
+    put(payload, quint32(removed));
+    putText(payload, inserted);
+    return frame(payload);
+}
+
+std::optional<JournalContent> readJournal(QByteArrayView bytes) {
+    if (bytes.size() < kMagicLength || std::memcmp(bytes.data(), kMagic, kMagicLength) != 0)
+        return std::nullopt;
+    JournalContent content;
+    qsizetype at = kMagicLength;
+    for (bool first = true;; first = false) {
+        if (at == bytes.size())
+            return first ? std::nullopt : std::optional(content);
+        // A record is whole when its frame, its payload and its checksum all are.
+        Reader frameReader{bytes.sliced(at)};
+        const quint32 length = frameReader.get<quint32>();
+        const quint32 sum = frameReader.get<quint32>();
+        const QByteArrayView payload = frameReader.take(length);
+        Reader r{payload};
+        const char kind = r.get<char>();
+        const qint64 time = r.get<qint64>();
+        bool sound = frameReader.ok && length > 0 && checksum(length, payload) == sum &&
+                     kind == (first ? kCheckpoint : kEdit);
+        if (sound && first) {
+            const quint8 encoding = r.get<quint8>();
+            content.document.fileName = r.take(r.get<quint32>()).toByteArray();
+            content.text = r.text();
+            sound = r.ok && encoding <= quint8(Encoding::Utf16Be) && r.at == payload.size();
+            content.document.encoding = Encoding(encoding);
+        } else if (sound) {
+            const quint32 start = r.get<quint32>();
+            const quint32 removed = r.get<quint32>();
+            const QString inserted = r.text();
+            sound = r.ok && r.at == payload.size() && start <= quint32(content.text.size()) &&
+                    removed <= quint32(content.text.size()) - start;
+            if (sound) {
+                content.text.replace(qsizetype(start), qsizetype(removed), inserted);
+                ++content.edits;
+            }
+        }
+        if (!sound) {
+            if (first)
+                return std::nullopt;
+            content.cut = true;
+            return content;
+        }
+        content.time = time;
+        at += kFrame + length;
+    }
+}
+
+} // namespace quenbry

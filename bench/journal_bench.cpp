@@ -80,8 +80,7 @@ int main(int argc, char **argv) {
     qputenv("XDG_STATE_HOME", state.path().toLocal8Bit());
 
     std::printf("per key, ms (%d keys; with the journal, written every 7th key)\n", keys);
-    std::printf("%-8s %12s %12s %12s %12s\n", "page", "mean", "p99", "mean+journal",
-                "p99+journal");
+    std::printf("%-8s %12s %12s %12s %12s\n", "page", "mean", "p99", "mean+journal", "p99+journal");
     for (const auto &[name, size] : {std::pair{"100 KB", 100'000}, {"10 MB", 10'000'000}}) {
         const QString page = bench::realisticPage(size);
         // Alternated, so that the machine's load weighs on both alike.
@@ -100,8 +99,9 @@ int main(int argc, char **argv) {
     for (int round = 0; round < 3; ++round) {
         EditSession session;
         session.load(bench::realisticPage(100'000));
-        Journal journal(session.text(),
-                        [] { return JournalDocument{"/pages/page.html", Encoding::Utf8}; });
+        Journal journal(session.text(), [] {
+            return JournalDocument{"/pages/page.html", Encoding::Utf8};
+        });
         journal.textStored();
         session.text().insertFromUser(QString(20'000'000, QChar(u'x')));
         const auto t = Clock::now();

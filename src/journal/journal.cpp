@@ -16,6 +16,7 @@
 #include <fcntl.h>
 #include <mutex>
 #include <sys/file.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
@@ -108,12 +109,14 @@ public:
     }
 
     QString path() const {
-        std::lock_guard lock(mutex_);
+        std::lock_guard lock(pathMutex_);
         return path_;
     }
 
 private:
     void run() {
+        // The writer gives way to the window's thread: typing comes first.
+        ::setpriority(PRIO_PROCESS, ::gettid(), 10);
         std::unique_lock lock(mutex_);
         for (;;) {
             wake_.wait(lock, [this] { return stop_ || !jobs_.empty(); });
@@ -179,12 +182,20 @@ private:
                                 O_RDWR | O_CREAT | O_TRUNC | O_NOFOLLOW | O_CLOEXEC, 0600);
         if (fd < 0)
             return failure(errno);
-        const QByteArray bytes =
-            journalHeader() + journalCheckpoint(job.time, job.document, job.text);
+        // The text is written from where it lies: a large page is not copied once more.
+        const QByteArray head =
+            journalHeader() + (Q_BYTE_ORDER == Q_LITTLE_ENDIAN
+                                   ? journalCheckpointHead(job.time, job.document, job.text)
+                                   : journalCheckpoint(job.time, job.document, job.text));
+        const QByteArray characters =
+            Q_BYTE_ORDER == Q_LITTLE_ENDIAN
+                ? QByteArray::fromRawData(reinterpret_cast<const char *>(job.text.utf16()),
+                                          job.text.size() * 2)
+                : QByteArray();
         struct stat st {};
         // Another editor's start-up may remove an unfinished file before it is locked.
         if (::flock(fd, LOCK_EX) != 0 || ::fstat(fd, &st) != 0 || st.st_nlink == 0 ||
-            !writeAll(fd, bytes, 0) || ::fsync(fd) != 0 ||
+            !writeAll(fd, head, 0) || !writeAll(fd, characters, head.size()) || ::fsync(fd) != 0 ||
             ::renameat(folder_, partial.constData(), folder_, name.constData()) != 0) {
             const int error = errno ? errno : EIO;
             ::unlinkat(folder_, partial.constData(), 0);
@@ -198,7 +209,7 @@ private:
             ::close(fd_);
         fd_ = fd;
         name_ = name;
-        size_ = bytes.size();
+        size_ = head.size() + characters.size();
         setPath();
         return folderSynced ? failure(folderSynced) : QString();
     }

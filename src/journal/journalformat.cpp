@@ -14,18 +14,22 @@ constexpr qsizetype kFrame = 8; // the payload's length, then its checksum
 constexpr char kCheckpoint = 'C';
 constexpr char kEdit = 'E';
 
-// The checksum covers the length too: a length torn into another one does not pass.
-quint32 checksum(quint32 length, QByteArrayView payload) {
-    uchar le[4];
-    qToLittleEndian(length, le);
-    uLong crc = ::crc32(0, le, 4);
+uLong crcOf(uLong crc, QByteArrayView bytes) {
     // zlib takes at most 4 GB at a time.
-    for (qsizetype at = 0; at < payload.size();) {
-        const auto n = uInt(std::min<qsizetype>(payload.size() - at, qsizetype(1) << 30));
-        crc = ::crc32(crc, reinterpret_cast<const Bytef *>(payload.data() + at), n);
+    for (qsizetype at = 0; at < bytes.size();) {
+        const auto n = uInt(std::min<qsizetype>(bytes.size() - at, qsizetype(1) << 30));
+        crc = ::crc32(crc, reinterpret_cast<const Bytef *>(bytes.data() + at), n);
         at += n;
     }
-    return quint32(crc);
+    return crc;
+}
+
+// The checksum covers the length too: a length torn into another one does not pass. The
+// payload may come in two pieces.
+quint32 checksum(quint32 length, QByteArrayView payload, QByteArrayView rest = {}) {
+    uchar le[4];
+    qToLittleEndian(length, le);
+    return quint32(crcOf(crcOf(::crc32(0, le, 4), payload), rest));
 }
 
 template <typename T> void put(QByteArray &out, T value) {
@@ -34,12 +38,17 @@ template <typename T> void put(QByteArray &out, T value) {
     out.append(bytes, sizeof(T));
 }
 
-void putText(QByteArray &out, QStringView text) {
-    put(out, quint32(text.size()));
+// The characters as UTF-16, little-endian.
+void putCharacters(QByteArray &out, QStringView text) {
     const qsizetype at = out.size();
     out.append(reinterpret_cast<const char *>(text.utf16()), text.size() * 2);
     if constexpr (Q_BYTE_ORDER == Q_BIG_ENDIAN)
         qToLittleEndian<quint16>(out.constData() + at, text.size(), out.data() + at);
+}
+
+void putText(QByteArray &out, QStringView text) {
+    put(out, quint32(text.size()));
+    putCharacters(out, text);
 }
 
 QByteArray frame(const QByteArray &payload) {
@@ -90,16 +99,31 @@ QByteArray journalHeader() {
     return QByteArray(kMagic, kMagicLength);
 }
 
+QByteArray journalCheckpointHead(qint64 time, const JournalDocument &document, QStringView text) {
+    QByteArray head;
+    head += kCheckpoint;
+    put(head, time);
+    put(head, quint8(document.encoding));
+    put(head, quint32(document.fileName.size()));
+    head += document.fileName;
+    put(head, quint32(text.size()));
+    const auto length = quint32(head.size() + text.size() * 2);
+    QByteArray characters;
+    if constexpr (Q_BYTE_ORDER == Q_BIG_ENDIAN)
+        putCharacters(characters, text);
+    else
+        characters =
+            QByteArray::fromRawData(reinterpret_cast<const char *>(text.utf16()), text.size() * 2);
+    QByteArray out;
+    put(out, length);
+    put(out, checksum(length, head, characters));
+    return out + head;
+}
+
 QByteArray journalCheckpoint(qint64 time, const JournalDocument &document, QStringView text) {
-    QByteArray payload;
-    payload.reserve(32 + document.fileName.size() + text.size() * 2);
-    payload += kCheckpoint;
-    put(payload, time);
-    put(payload, quint8(document.encoding));
-    put(payload, quint32(document.fileName.size()));
-    payload += document.fileName;
-    putText(payload, text);
-    return frame(payload);
+    QByteArray out = journalCheckpointHead(time, document, text);
+    putCharacters(out, text);
+    return out;
 }
 
 QByteArray journalEdit(qint64 time, int start, int removed, QStringView inserted) {

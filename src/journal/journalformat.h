@@ -23,6 +23,9 @@ struct JournalDocument {
 // A file's first bytes, then a checkpoint.
 QByteArray journalHeader();
 QByteArray journalCheckpoint(qint64 time, const JournalDocument &document, QStringView text);
+// The same checkpoint's bytes up to its text, whose own bytes (UTF-16, little-endian) follow
+// them: a large page is written from where it lies, not copied once more.
+QByteArray journalCheckpointHead(qint64 time, const JournalDocument &document, QStringView text);
 // [start, start + removed) became `inserted`.
 QByteArray journalEdit(qint64 time, int start, int removed, QStringView inserted);
 

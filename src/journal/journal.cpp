@@ -27,6 +27,8 @@ namespace {
 
 // Below this, a checkpoint is never worth more than the edits it replaces.
 constexpr qint64 kLeastCompaction = qint64(4) << 20;
+// An edit that puts in more characters is journalled by a checkpoint.
+constexpr int kLargeEdit = 1 << 20;
 // What an edit record costs besides its text.
 constexpr qint64 kEditOverhead = 29;
 
@@ -293,8 +295,17 @@ QString Journal::path() const {
 }
 
 void Journal::textReplaced(const TextReplaced &change) {
-    pending_.push_back({change.start, change.removed, text_.mid(change.start, change.inserted)});
-    pendingBytes_ += kEditOverhead + 2 * qint64(change.inserted);
+    if (change.inserted > kLargeEdit) {
+        // A whole page put in, or a paste as large: a checkpoint costs no more than its record
+        // would, and the text is not copied now (an opened file is safe before the next tick).
+        pending_.clear();
+        pendingBytes_ = 0;
+        checkpointDue_ = true;
+    } else {
+        pending_.push_back(
+            {change.start, change.removed, text_.mid(change.start, change.inserted)});
+        pendingBytes_ += kEditOverhead + 2 * qint64(change.inserted);
+    }
     changed();
 }
 

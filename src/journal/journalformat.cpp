@@ -1,5 +1,8 @@
 #include "journalformat.h"
 
+#include "text/editorcore.h"
+#include "text/gapbuffer.h"
+
 #include <QtEndian>
 #include <cstring>
 #include <zlib.h>
@@ -141,10 +144,17 @@ std::optional<JournalContent> readJournal(QByteArrayView bytes) {
     if (bytes.size() < kMagicLength || std::memcmp(bytes.data(), kMagic, kMagicLength) != 0)
         return std::nullopt;
     JournalContent content;
+    // Edits are replayed in a gap buffer, as the editor made them: typing moves nothing far.
+    TextBuffer text;
+    const auto result = [&] {
+        content.text = QString(text.size(), Qt::Uninitialized);
+        text.copyOut(0, text.size(), reinterpret_cast<char16_t *>(content.text.data()));
+        return std::optional(std::move(content));
+    };
     qsizetype at = kMagicLength;
     for (bool first = true;; first = false) {
         if (at == bytes.size())
-            return first ? std::nullopt : std::optional(content);
+            return first ? std::nullopt : result();
         // A record is whole when its frame, its payload and its checksum all are.
         Reader frameReader{bytes.sliced(at)};
         const quint32 length = frameReader.get<quint32>();
@@ -158,17 +168,22 @@ std::optional<JournalContent> readJournal(QByteArrayView bytes) {
         if (sound && first) {
             const quint8 encoding = r.get<quint8>();
             content.document.fileName = r.take(r.get<quint32>()).toByteArray();
-            content.text = r.text();
-            sound = r.ok && encoding <= quint8(Encoding::Utf16Be) && r.at == payload.size();
+            QString whole = r.text();
+            sound = r.ok && encoding <= quint8(Encoding::Utf16Be) && r.at == payload.size() &&
+                    whole.size() <= EditorCore::kLengthBound;
+            text.adopt(std::move(whole));
             content.document.encoding = Encoding(encoding);
         } else if (sound) {
             const quint32 start = r.get<quint32>();
             const quint32 removed = r.get<quint32>();
             const QString inserted = r.text();
-            sound = r.ok && r.at == payload.size() && start <= quint32(content.text.size()) &&
-                    removed <= quint32(content.text.size()) - start;
+            sound = r.ok && r.at == payload.size() && start <= quint32(text.size()) &&
+                    removed <= quint32(text.size()) - start &&
+                    qint64(text.size()) - removed + inserted.size() <= EditorCore::kLengthBound;
             if (sound) {
-                content.text.replace(qsizetype(start), qsizetype(removed), inserted);
+                text.replace(int(start), int(removed),
+                             reinterpret_cast<const char16_t *>(inserted.utf16()),
+                             int(inserted.size()));
                 ++content.edits;
             }
         }
@@ -176,7 +191,7 @@ std::optional<JournalContent> readJournal(QByteArrayView bytes) {
             if (first)
                 return std::nullopt;
             content.cut = true;
-            return content;
+            return result();
         }
         content.time = time;
         at += kFrame + length;

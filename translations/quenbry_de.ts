@@ -426,6 +426,21 @@ Die Seite würde %1 Bytes lang, mehr als die %2, die der Editor wieder öffnen k
     </message>
 </context>
 <context>
+    <name>Journal</name>
+    <message>
+        <source>The unsaved text cannot be kept in %1: %2. Editing goes on; save the page to keep your changes.</source>
+        <translation>Der ungespeicherte Text kann nicht in %1 aufbewahrt werden: %2. Sie können weiter bearbeiten; speichern Sie die Seite, um Ihre Änderungen zu behalten.</translation>
+    </message>
+    <message>
+        <source>%1 could not be deleted.
+
+%2.</source>
+        <translation>%1 konnte nicht gelöscht werden.
+
+%2.</translation>
+    </message>
+</context>
+<context>
     <name>LinePlace</name>
     <message>
         <source>Line (1 to %1), or line:column:</source>
@@ -763,6 +778,18 @@ Die Seite würde %1 Bytes lang, mehr als die %2, die der Editor wieder öffnen k
     <message>
         <source>The previous version will be deleted for good. Delete it?</source>
         <translation>Die vorige Fassung wird endgültig gelöscht. Löschen?</translation>
+    </message>
+    <message>
+        <source>The unsaved text of an earlier session could not be read. It is kept in %1.</source>
+        <translation>Der ungespeicherte Text einer früheren Sitzung konnte nicht gelesen werden. Er wird in %1 aufbewahrt.</translation>
+    </message>
+    <message>
+        <source>%1 was closed before %2 was saved. Recover the unsaved text from %3?</source>
+        <translation>%1 wurde beendet, bevor %2 gespeichert war. Den ungespeicherten Text vom %3 wiederherstellen?</translation>
+    </message>
+    <message>
+        <source>The unsaved text will be deleted for good. Delete it?</source>
+        <translation>Der ungespeicherte Text wird endgültig gelöscht. Löschen?</translation>
     </message>
 </context>
 <context>

@@ -95,6 +95,8 @@ void Document::newPage() {
         setEncodingShown(Encoding::Windows1252);
     }
     host_.disableCommand(Command::Undo, HiddenButtonSurface | ToolbarSurface);
+    // The prompt saved the previous text or the user let it go.
+    host_.textStored();
 }
 
 void Document::exit() {
@@ -133,12 +135,26 @@ bool Document::openFile(const QString &path, std::optional<Encoding> as) {
         session_.load(std::move(read.text));
         fileHoldsText_ = true;
         host_.fileUsed(path);
+        host_.textStored();
     } else {
         showError(read.error);
     }
     refreshTitle();
     host_.disableCommand(Command::Undo, HiddenButtonSurface);
     return read.ok();
+}
+
+void Document::recover(const QString &path, Encoding encoding, QString text) {
+    fileName_ = path;
+    // The file as it is now is the one a Save replaces without asking.
+    stamp_ = path.isEmpty() ? std::nullopt : currentFileStamp(path);
+    declinedStamp_.reset();
+    setEncodingShown(encoding);
+    session_.load(std::move(text));
+    fileHoldsText_ = false;
+    session_.setModified(true);
+    refreshTitle();
+    host_.disableCommand(Command::Undo, HiddenButtonSurface);
 }
 
 Document::OpenOutcome Document::openPath(const QString &path) {
@@ -198,14 +214,18 @@ SaveOutcome Document::save() {
     } else {
         outcome = askForNameAndWrite(tr("Save"));
     }
-    if (outcome == SaveOutcome::Written)
+    if (outcome == SaveOutcome::Written) {
         session_.setModified(false);
+        host_.textStored();
+    }
     refreshTitle();
     return outcome;
 }
 
 SaveOutcome Document::saveAs() {
     const SaveOutcome outcome = askForNameAndWrite(tr("Save As"));
+    if (outcome == SaveOutcome::Written)
+        host_.textStored();
     refreshTitle();
     return outcome;
 }

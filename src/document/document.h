@@ -34,6 +34,9 @@ public:
     virtual void showEncoding(Encoding) {}
     // The file was opened, or the text written to it: it is the newest of the recent pages.
     virtual void fileUsed(const QString & /*path*/) {}
+    // Nothing of the text needs keeping elsewhere any more: it is what its file holds (Open, a
+    // Save that wrote it) or a new page's own.
+    virtual void textStored() {}
 };
 
 enum class SaveOutcome {
@@ -101,6 +104,10 @@ public:
     // cancelled the prompt, false when the file could not be read.
     enum class OpenOutcome { Opened, Cancelled, Failed };
     OpenOutcome openPath(const QString &path);
+    // Text recovered after a crash becomes the document, under its file name (none for an
+    // untitled page) and in its encoding: modified, with a fresh history, so that the user
+    // saves it deliberately.
+    void recover(const QString &path, Encoding encoding, QString text);
     // The current file read again in the encoding, through Open's save prompt: for the file
     // that was taken for another encoding than its own.
     void reopen(Encoding as);

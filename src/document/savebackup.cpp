@@ -55,8 +55,8 @@ QByteArray stateFolderBytes() {
     return base + "/quenbry";
 }
 
-// The state folder, opened without following a link; it is created where it is missing (with
-// the folders above it), and it must be the user's own and no one else's to read.
+} // namespace
+
 int openStateFolder(bool create, QString &error) {
     const QByteArray path = stateFolderBytes();
     // Why a folder could not be made (a full disk), rather than that it is missing after.
@@ -96,6 +96,8 @@ int openStateFolder(bool create, QString &error) {
         ::fchmod(fd, 0700);
     return fd;
 }
+
+namespace {
 
 QByteArray sizeAndHash(qint64 size, const QByteArray &hash) {
     return QByteArray::number(size).rightJustified(20, '0') + ' ' + hash.toHex();

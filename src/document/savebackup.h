@@ -12,6 +12,10 @@ namespace quenbry {
 // Where the program keeps what must outlive it: $XDG_STATE_HOME/quenbry, or
 // ~/.local/state/quenbry when that is unset.
 QString stateFolder();
+// The state folder, opened without following a link; it is created where it is missing (with
+// the folders above it) when `create` says so, and made the user's own to read alone. A file
+// descriptor, or -1 with a reason for the user in `error`.
+int openStateFolder(bool create, QString &error);
 
 // A backup left behind by a save that did not end.
 struct SaveBackup {

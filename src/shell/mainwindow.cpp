@@ -9,6 +9,7 @@
 #include "findui/gotolinedialog.h"
 #include "info/aboutbox.h"
 #include "info/help.h"
+#include "journal/leftjournals.h"
 #include "platform/filenames.h"
 #include "platform/twips.h"
 #include "preview/previewsettings.h"
@@ -20,8 +21,10 @@
 #include <QActionGroup>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDateTime>
 #include <QFileInfo>
 #include <QLabel>
+#include <QLocale>
 #include <QMenu>
 #include <QMenuBar>
 #include <QProxyStyle>
@@ -89,6 +92,13 @@ MainWindow::MainWindow(const Services &services, QWidget *parent)
     connect(preview_->pane(), &PreviewPane::linkClicked, this,
             [this](const QUrl &url) { services_.shell->openUrl(url); });
     recent_ = std::make_unique<RecentPages>(*services_.userSettings);
+    journal_ = std::make_unique<Journal>(session_.text(), [this] {
+        return JournalDocument{fileNameToBytes(document_->fileName()), document_->encoding()};
+    });
+    journal_->onError = [this](const QString &error) {
+        services_.dialogs->message(this, error, QString::fromLatin1(applicationTitle),
+                                   MessageButtons::Ok, MessageIcon::Information);
+    };
     finder_ = std::make_unique<Finder>(session_);
     findBar_ = new FindBar(*finder_, client);
     connect(findBar_, &FindBar::placeChanged, this, &MainWindow::findBarPlaced);
@@ -447,9 +457,51 @@ void MainWindow::startUp(const QString &fileToOpen) {
     editorView_->setFocus();
     updateFileCommands();
     updateRecentPages();
+    // The page start-up puts in is no one's work yet.
+    journal_->textStored();
     if (!fileToOpen.isEmpty())
         document_->openFile(fileToOpen);
     offerInterruptedSaves();
+    offerLeftJournals();
+}
+
+void MainWindow::offerLeftJournals() {
+    const QString title = QString::fromLatin1(applicationTitle);
+    const auto ask = [&](const QString &text, MessageButtons buttons, MessageIcon icon) {
+        return services_.dialogs->message(this, text, title, buttons, icon);
+    };
+    LeftJournals left = leftJournals();
+    for (const QString &path : left.damaged)
+        ask(tr("The unsaved text of an earlier session could not be read. It is kept in %1.")
+                .arg(path),
+            MessageButtons::Ok, MessageIcon::Critical);
+    for (LeftJournal &journal : left.found) {
+        const QString when = QLocale().toString(
+            QDateTime::fromMSecsSinceEpoch(journal.content.time), QLocale::ShortFormat);
+        const QString question =
+            tr("%1 was closed before %2 was saved. Recover the unsaved text from %3?")
+                .arg(title, journal.documentName(), when);
+        switch (ask(question, MessageButtons::YesNoCancel, MessageIcon::Question)) {
+        case MessageAnswer::Yes: {
+            const JournalDocument &d = journal.content.document;
+            document_->recover(fileNameFromBytes(d.fileName), d.encoding,
+                               std::move(journal.content.text));
+            journal_->adopt(journal);
+            // One document at a time: the others are offered at the next start.
+            return;
+        }
+        case MessageAnswer::No:
+            if (ask(tr("The unsaved text will be deleted for good. Delete it?"),
+                    MessageButtons::YesNoDefaultNo, MessageIcon::Question) == MessageAnswer::Yes) {
+                const QString error = deleteLeftJournal(journal);
+                if (!error.isEmpty())
+                    ask(error, MessageButtons::Ok, MessageIcon::Critical);
+            }
+            break;
+        default:
+            break;
+        }
+    }
 }
 
 void MainWindow::offerInterruptedSaves() {
@@ -491,6 +543,7 @@ void MainWindow::closeEvent(QCloseEvent *event) {
     }
     event->accept();
     ended_ = true;
+    endJournal();
     if (onEndProcess)
         onEndProcess();
 }
@@ -520,6 +573,7 @@ void MainWindow::offerReload() {
 
 void MainWindow::endProcess() {
     ended_ = true;
+    endJournal();
     hide();
     if (onEndProcess)
         onEndProcess();
@@ -751,6 +805,13 @@ void MainWindow::showEncoding(Encoding encoding) {
             items_.value(QLatin1String(row.name))->setChecked(true);
     // The preview reads the page in the encoding its file is written in.
     preview_->scheduleRefresh();
+    if (journal_)
+        journal_->documentChanged();
+}
+
+void MainWindow::textStored() {
+    if (journal_)
+        journal_->textStored();
 }
 
 void MainWindow::fileUsed(const QString &path) {

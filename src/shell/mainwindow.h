@@ -10,6 +10,7 @@
 #include "document/recentpages.h"
 #include "editing/editsession.h"
 #include "find/finder.h"
+#include "journal/journal.h"
 #include "platform/imagebutton.h"
 #include "platform/services.h"
 #include "preview/browserpreview.h"
@@ -40,7 +41,8 @@ public:
 
     // The start-up sequence; runs once, when the window is first shown. A file named on the
     // command line is opened near its end, as File > Open opens the file chosen in its dialog;
-    // then the backups of saves that were cut short are offered back.
+    // then the backups of saves that were cut short and the unsaved text of editors that
+    // crashed are offered back.
     void startUp(const QString &fileToOpen = {});
 
     // What the process does when a command ends it (Exit, or the close of the window).
@@ -108,6 +110,7 @@ private:
     void endProcess() override;
     void showEncoding(Encoding encoding) override;
     void fileUsed(const QString &path) override;
+    void textStored() override;
 
     void buildCommands();
     QMenu *addMenu(const CommandRow &row, QMenu *parent);
@@ -122,6 +125,12 @@ private:
     // The end of start-up: each backup that a save cut short left behind, newest first, is
     // offered back (Yes), deleted after a second question (No), or kept for the next start.
     void offerInterruptedSaves();
+    // Then the unsaved text of each editor that ended without its normal end, newest first:
+    // recovered into the editor (Yes, after which the rest wait for the next start), deleted
+    // after a second question (No), or kept for the next start.
+    void offerLeftJournals();
+    // The program ends normally: its journal goes.
+    void endJournal() { journal_.reset(); }
     // Whether the window may close: the close deletes the preview file and saves without asking.
     bool shutDown();
     void layoutEditor();
@@ -174,6 +183,7 @@ private:
     std::unique_ptr<BrowserPreview> browserPreview_;
     std::unique_ptr<RecentPages> recent_;
     std::unique_ptr<Finder> finder_;
+    std::unique_ptr<Journal> journal_;
     FindBar *findBar_ = nullptr;
     StatusLine *statusLine_ = nullptr;
     bool ended_ = false;

@@ -16,7 +16,6 @@
 #include <QApplication>
 #include <QDirIterator>
 #include <QIcon>
-#include <algorithm>
 #include <csignal>
 #include <cstdio>
 #include <cstring>
@@ -58,23 +57,27 @@ QStringList programArguments(int argc, char **argv, const std::vector<const char
     return quenbry::argumentsFromBytes(arguments);
 }
 
-// --help and --version are answered on a terminal too, where there may be no display for the
-// toolkit to open: they are read before it opens one. Anything else waits for the toolkit,
-// which takes its own options (-platform, -display) out first.
+// --help, --version and a wrong command line are answered on a terminal too, where there may
+// be no display for the toolkit to open: they are read before it opens one, without the
+// toolkit's own options (-platform, -display), which it would take out. A start waits for the
+// toolkit.
 std::optional<int> answerWithoutDisplay(int argc, char **argv,
                                         const std::vector<const char *> &names) {
-    if (std::none_of(argv + 1, argv + argc, [](const char *a) { return a[0] == '-'; }))
-        return std::nullopt;
     std::vector<char *> copy(argv, argv + argc);
     copy.push_back(nullptr);
     QCoreApplication app(argc, copy.data());
-    const quenbry::CommandLine commandLine =
-        quenbry::parseCommandLine(programArguments(argc, copy.data(), names));
-    if (commandLine.action != quenbry::CommandLine::Help &&
-        commandLine.action != quenbry::CommandLine::Version)
+    const quenbry::CommandLine commandLine = quenbry::parseCommandLine(
+        quenbry::withoutToolkitOptions(programArguments(argc, copy.data(), names)));
+    switch (commandLine.action) {
+    case quenbry::CommandLine::Start:
         return std::nullopt;
-    std::fprintf(stdout, "%s\n", qPrintable(commandLine.message));
-    return 0;
+    case quenbry::CommandLine::Error:
+        std::fprintf(stderr, "%s: %s\n", argv[0], qPrintable(commandLine.message));
+        return 2;
+    default:
+        std::fprintf(stdout, "%s\n", qPrintable(commandLine.message));
+        return 0;
+    }
 }
 
 } // namespace

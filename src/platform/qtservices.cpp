@@ -98,16 +98,13 @@ std::optional<QString> QtDialogs::fileDialog(QWidget *owner, const FileDialogReq
     return dialog.selectedFiles().constFirst();
 }
 
-std::unique_ptr<QPrinter> QtDialogs::printDialog(QWidget *owner, PrintRange range) {
-    auto printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
-    QPrintDialog dialog(printer.get(), owner);
+bool QtDialogs::printDialog(QWidget *owner, QPrinter &printer, PrintRange range) {
+    QPrintDialog dialog(&printer, owner);
     const bool selection = range == PrintRange::Selection;
     dialog.setOption(QAbstractPrintDialog::PrintSelection, selection);
     dialog.setPrintRange(selection ? QAbstractPrintDialog::Selection
                                    : QAbstractPrintDialog::AllPages);
-    if (dialog.exec() != QDialog::Accepted || !printer->isValid())
-        return nullptr;
-    return printer;
+    return dialog.exec() == QDialog::Accepted && printer.isValid();
 }
 
 void QtMenuPopup::popup(QMenu *menu, const QPoint &globalPos) {

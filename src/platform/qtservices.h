@@ -12,7 +12,7 @@ public:
     MessageAnswer message(QWidget *owner, const QString &text, const QString &title,
                           MessageButtons buttons, MessageIcon icon) override;
     std::optional<QString> fileDialog(QWidget *owner, const FileDialogRequest &req) override;
-    std::unique_ptr<QPrinter> printDialog(QWidget *owner, PrintRange range) override;
+    bool printDialog(QWidget *owner, QPrinter &printer, PrintRange range) override;
 };
 
 // Keeps the clipboard's text until the clipboard changes: the availability of Paste is worked

@@ -38,10 +38,10 @@ public:
                                   MessageButtons buttons, MessageIcon icon) = 0;
     // The chosen path, or nothing when the dialog was cancelled.
     virtual std::optional<QString> fileDialog(QWidget *owner, const FileDialogRequest &req) = 0;
-    // The print dialog, its range preset (Selection is offered only when preset): the printer
-    // as the user set it up (pages picked included), or nothing when the dialog was cancelled
-    // or left no usable printer.
-    virtual std::unique_ptr<QPrinter> printDialog(QWidget *owner, PrintRange range) = 0;
+    // The print dialog for a printer the caller has prepared (its page margins, say), its range
+    // preset (Selection is offered only when preset): true when the user confirmed it with a
+    // usable printer, which is then set up as chosen (pages picked and page setup included).
+    virtual bool printDialog(QWidget *owner, QPrinter &printer, PrintRange range) = 0;
 };
 
 // The system clipboard, plain text only.

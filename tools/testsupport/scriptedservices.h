@@ -53,7 +53,7 @@ public:
     MessageAnswer message(QWidget *owner, const QString &text, const QString &title,
                           MessageButtons buttons, MessageIcon icon) override;
     std::optional<QString> fileDialog(QWidget *owner, const FileDialogRequest &req) override;
-    std::unique_ptr<QPrinter> printDialog(QWidget *owner, PrintRange range) override;
+    bool printDialog(QWidget *owner, QPrinter &printer, PrintRange range) override;
 
 private:
     // False when nothing is queued: records the default answer, or the unexpected dialog.

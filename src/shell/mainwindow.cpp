@@ -340,6 +340,7 @@ void MainWindow::execute(const CommandRow &row) {
         break;
     case Command::SelectAll:
         quenbry::selectAll(session_.text());
+        editorView_->offerPrimarySelection();
         break;
     case Command::Skin:
         // The hidden Skin item is element 3 of its menu array, which selects no skin.

@@ -8,6 +8,7 @@
 #include "buildinfo.h"
 #include "info/ownersettings.h"
 #include "info/splashwindow.h"
+#include "platform/account.h"
 #include "platform/qtservices.h"
 #include "preview/webengine.h"
 #include "shell/commandline.h"
@@ -129,6 +130,8 @@ int main(int argc, char **argv) {
     quenbry::Services services{&popup, &dialogs,      &clipboard,
                                &shell, &userSettings, &machineSettings};
 
+    // What an installer would have done for this account, before the splash reads it.
+    quenbry::registerFirstOwner(userSettings, machineSettings, quenbry::accountFullName());
     quenbry::MainWindow window(services);
     window.onEndProcess = [] {
         QApplication::exit(0);

@@ -123,7 +123,7 @@ int main(int argc, char **argv) {
 
     quenbry::QtDialogs dialogs;
     quenbry::QtClipboard clipboard;
-    quenbry::QtShell shell;
+    quenbry::QtShell shell(QString::fromLatin1(quenbry::applicationId) + QLatin1String(".desktop"));
     quenbry::QtMenuPopup popup;
     quenbry::QtSettingsStore userSettings(QSettings::UserScope);
     quenbry::QtSettingsStore machineSettings(QSettings::SystemScope);

@@ -5,6 +5,7 @@
 #include <QString>
 #include <QUrl>
 #include <QVariant>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -58,15 +59,20 @@ public:
 class Shell {
 public:
     virtual ~Shell() = default;
-    // Opens a file with the desktop's default program for its type (the browser for a page).
-    virtual bool openDefault(const QString &path) = 0;
+    // Opens a local page in the user's web browser, whatever program the desktop keeps for
+    // the file's type (which may be this editor).
+    virtual void openPage(const QString &path) = 0;
     // Opens a web address (http or https only) in the user's browser.
-    virtual bool openUrl(const QUrl &url) = 0;
+    virtual void openUrl(const QUrl &url) = 0;
     // Starts a program by its path, in a window of its own; false when it cannot be started.
     virtual bool startProgram(const QString &path) = 0;
     // Opens the help page in the user's browser: at its index for context 0, otherwise at the
     // section (an anchor of the page) that the context number stands for.
-    virtual bool showHelp(const QString &page, int context, const QString &section) = 0;
+    virtual void showHelp(const QString &page, int context, const QString &section) = 0;
+
+    // Told when no browser could be started for a page, the help or an address: at once, or
+    // moments later when the browser that was started gave up.
+    std::function<void()> onBrowserFailed;
 };
 
 // A key/value store, the per-user or the machine-wide settings, with keys written as

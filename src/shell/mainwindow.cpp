@@ -88,6 +88,13 @@ MainWindow::MainWindow(const Services &services, QWidget *parent)
         std::make_unique<BrowserPreview>(*document_, *services_.dialogs, *services_.shell, this);
     connect(preview_->pane(), &PreviewPane::linkClicked, this,
             [this](const QUrl &url) { services_.shell->openUrl(url); });
+    services_.shell->onBrowserFailed = [this] {
+        services_.dialogs->message(
+            this,
+            tr("No web browser could be started. Choose a default web browser for your desktop "
+               "(xdg-settings set default-web-browser NAME.desktop) and try again."),
+            QString::fromLatin1(applicationTitle), MessageButtons::Ok, MessageIcon::Critical);
+    };
     recent_ = std::make_unique<RecentPages>(*services_.userSettings);
     finder_ = std::make_unique<Finder>(session_);
     findBar_ = new FindBar(*finder_, client);
@@ -111,6 +118,7 @@ MainWindow::MainWindow(const Services &services, QWidget *parent)
 }
 
 MainWindow::~MainWindow() {
+    services_.shell->onBrowserFailed = nullptr;
     session_.removeListener(this);
     // The view, the status bar and the find bar follow the session and its finder, which go
     // before the window's children do.

@@ -108,14 +108,12 @@ bool ScriptedDialogs::printDialog(QWidget *, QPrinter &printer, PrintRange range
     return confirmed;
 }
 
-bool ScriptedShell::openDefault(const QString &path) {
+void ScriptedShell::openPage(const QString &path) {
     log_.events.push_back(Json::object().set("kind", "open").set("path", log_.display(path)));
-    return true;
 }
 
-bool ScriptedShell::openUrl(const QUrl &url) {
+void ScriptedShell::openUrl(const QUrl &url) {
     log_.events.push_back(Json::object().set("kind", "open").set("path", url.toString()));
-    return true;
 }
 
 bool ScriptedShell::startProgram(const QString &path) {
@@ -123,13 +121,12 @@ bool ScriptedShell::startProgram(const QString &path) {
     return true;
 }
 
-bool ScriptedShell::showHelp(const QString &page, int context, const QString &) {
+void ScriptedShell::showHelp(const QString &page, int context, const QString &) {
     log_.events.push_back(Json::object()
                               .set("kind", "help")
                               .set("file", page)
                               .set("command", context ? "context" : "index")
                               .set("context", context));
-    return true;
 }
 
 void ScriptedMenuPopup::popup(QMenu *menu, const QPoint &) {

@@ -81,11 +81,11 @@ class ScriptedShell : public Shell {
 public:
     explicit ScriptedShell(EventLog &log)
         : log_(log) {}
-    bool openDefault(const QString &path) override;
+    void openPage(const QString &path) override;
     // Recorded as an "open" event whose path is the address.
-    bool openUrl(const QUrl &url) override;
+    void openUrl(const QUrl &url) override;
     bool startProgram(const QString &path) override;
-    bool showHelp(const QString &page, int context, const QString &section) override;
+    void showHelp(const QString &page, int context, const QString &section) override;
 
 private:
     EventLog &log_;

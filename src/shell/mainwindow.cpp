@@ -21,6 +21,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QFileInfo>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
@@ -54,6 +55,32 @@ public:
             return 0;
         return QProxyStyle::styleHint(hint, option, widget, returnData);
     }
+};
+
+// A second F10 closes the menus the first one opened, as on desktops, and the window gives the
+// keys back to the editor: an open menu holds the keyboard, so the window's shortcut would
+// never hear it.
+class MenuCloser : public QObject {
+public:
+    explicit MenuCloser(std::function<void()> closed, QObject *parent)
+        : QObject(parent)
+        , closed_(std::move(closed)) {}
+
+protected:
+    bool eventFilter(QObject *, QEvent *event) override {
+        if (event->type() != QEvent::KeyPress)
+            return false;
+        const auto *key = static_cast<QKeyEvent *>(event);
+        if (key->key() != Qt::Key_F10 || key->modifiers() != Qt::NoModifier)
+            return false;
+        while (QWidget *popup = QApplication::activePopupWidget())
+            popup->close();
+        closed_();
+        return true;
+    }
+
+private:
+    std::function<void()> closed_;
 };
 
 const QString lineNumbersValueName = QStringLiteral("LineNumbers");
@@ -152,6 +179,9 @@ void MainWindow::addMenuKeys() {
         });
         addAction(a);
     };
+    auto *closer = new MenuCloser([this] { editorView_->setFocus(); }, this);
+    for (QMenu *menu : std::as_const(menus_))
+        menu->installEventFilter(closer);
     open(QKeySequence(Qt::Key_F10), [this]() -> QAction * {
         for (QAction *a : menuBar()->actions())
             if (a->isVisible())

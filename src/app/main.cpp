@@ -139,7 +139,9 @@ int main(int argc, char **argv) {
     auto *splash = new quenbry::SplashWindow(quenbry::readOwner(userSettings, dialogs),
                                              probe ? std::chrono::milliseconds(0)
                                                    : quenbry::SplashWindow::defaultTimeout);
-    splash->onOpenMain = [&window, &commandLine, probe](quenbry::SplashWindow::HandOff) {
+    splash->onOpenMain = [&window, &commandLine, probe, splash](quenbry::SplashWindow::HandOff) {
+        // Where the user is looking, whether the splash has closed or is still up.
+        window.placeOn(splash->screen());
         window.startUp(commandLine.file);
         if (probe) {
             std::fputs("started\n", stdout);

@@ -27,6 +27,8 @@
 #include <QMenuBar>
 #include <QProxyStyle>
 #include <QPushButton>
+#include <QScreen>
+#include <QStyle>
 #include <QTimer>
 
 namespace quenbry {
@@ -565,6 +567,19 @@ void MainWindow::endProcess() {
 }
 
 // ---- Layout -----------------------------------------------------------------------------
+
+void MainWindow::placeOn(const QScreen *screen) {
+    if (!screen)
+        return;
+    // The frame is unknown until the window manager has put it round the shown window: the
+    // style's title bar and border stand in for it, which errs on the large side.
+    const int border = style()->pixelMetric(QStyle::PM_MdiSubWindowFrameWidth, nullptr, this);
+    const int title = style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, this);
+    const QSize frame(2 * border, title + 2 * border);
+    const QRect available = screen->availableGeometry();
+    resize(size().boundedTo(available.size() - frame));
+    move(available.center() - QRect(QPoint(), size() + frame).center());
+}
 
 QSize MainWindow::outerSizeTwips() const {
     const QSize px = frameGeometry().size();

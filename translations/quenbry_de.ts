@@ -791,6 +791,10 @@ Die Seite würde %1 Bytes lang, mehr als die %2, die der Editor wieder öffnen k
         <source>The unsaved text will be deleted for good. Delete it?</source>
         <translation>Der ungespeicherte Text wird endgültig gelöscht. Löschen?</translation>
     </message>
+    <message>
+        <source>No web browser could be started. Choose a default web browser for your desktop (xdg-settings set default-web-browser NAME.desktop) and try again.</source>
+        <translation>Es konnte kein Webbrowser gestartet werden. Wählen Sie einen Standard-Webbrowser für Ihre Arbeitsumgebung (xdg-settings set default-web-browser NAME.desktop) und versuchen Sie es erneut.</translation>
+    </message>
 </context>
 <context>
     <name>quenbry::NewPageDialog</name>

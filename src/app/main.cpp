@@ -8,6 +8,7 @@
 #include "buildinfo.h"
 #include "info/ownersettings.h"
 #include "info/splashwindow.h"
+#include "platform/account.h"
 #include "platform/qtservices.h"
 #include "preview/webengine.h"
 #include "shell/commandline.h"
@@ -17,7 +18,6 @@
 #include <QApplication>
 #include <QDirIterator>
 #include <QIcon>
-#include <algorithm>
 #include <csignal>
 #include <cstdio>
 #include <cstring>
@@ -59,24 +59,28 @@ QStringList programArguments(int argc, char **argv, const std::vector<const char
     return quenbry::argumentsFromBytes(arguments);
 }
 
-// --help and --version are answered on a terminal too, where there may be no display for the
-// toolkit to open: they are read before it opens one. Anything else waits for the toolkit,
-// which takes its own options (-platform, -display) out first.
+// --help, --version and a wrong command line are answered on a terminal too, where there may
+// be no display for the toolkit to open: they are read before it opens one, without the
+// toolkit's own options (-platform, -display), which it would take out. A start waits for the
+// toolkit.
 std::optional<int> answerWithoutDisplay(int argc, char **argv,
                                         const std::vector<const char *> &names) {
-    if (std::none_of(argv + 1, argv + argc, [](const char *a) { return a[0] == '-'; }))
-        return std::nullopt;
     std::vector<char *> copy(argv, argv + argc);
     copy.push_back(nullptr);
     QCoreApplication app(argc, copy.data());
     quenbry::installTranslations();
-    const quenbry::CommandLine commandLine =
-        quenbry::parseCommandLine(programArguments(argc, copy.data(), names));
-    if (commandLine.action != quenbry::CommandLine::Help &&
-        commandLine.action != quenbry::CommandLine::Version)
+    const quenbry::CommandLine commandLine = quenbry::parseCommandLine(
+        quenbry::withoutToolkitOptions(programArguments(argc, copy.data(), names)));
+    switch (commandLine.action) {
+    case quenbry::CommandLine::Start:
         return std::nullopt;
-    std::fprintf(stdout, "%s\n", qPrintable(commandLine.message));
-    return 0;
+    case quenbry::CommandLine::Error:
+        std::fprintf(stderr, "%s: %s\n", argv[0], qPrintable(commandLine.message));
+        return 2;
+    default:
+        std::fprintf(stdout, "%s\n", qPrintable(commandLine.message));
+        return 0;
+    }
 }
 
 } // namespace
@@ -123,13 +127,15 @@ int main(int argc, char **argv) {
 
     quenbry::QtDialogs dialogs;
     quenbry::QtClipboard clipboard;
-    quenbry::QtShell shell;
+    quenbry::QtShell shell(QString::fromLatin1(quenbry::applicationId) + QLatin1String(".desktop"));
     quenbry::QtMenuPopup popup;
     quenbry::QtSettingsStore userSettings(QSettings::UserScope);
     quenbry::QtSettingsStore machineSettings(QSettings::SystemScope);
     quenbry::Services services{&popup, &dialogs,      &clipboard,
                                &shell, &userSettings, &machineSettings};
 
+    // What an installer would have done for this account, before the splash reads it.
+    quenbry::registerFirstOwner(userSettings, machineSettings, quenbry::accountFullName());
     quenbry::MainWindow window(services);
     window.onEndProcess = [] {
         QApplication::exit(0);
@@ -137,7 +143,9 @@ int main(int argc, char **argv) {
     auto *splash = new quenbry::SplashWindow(quenbry::readOwner(userSettings, dialogs),
                                              probe ? std::chrono::milliseconds(0)
                                                    : quenbry::SplashWindow::defaultTimeout);
-    splash->onOpenMain = [&window, &commandLine, probe](quenbry::SplashWindow::HandOff) {
+    splash->onOpenMain = [&window, &commandLine, probe, splash](quenbry::SplashWindow::HandOff) {
+        // Where the user is looking, whether the splash has closed or is still up.
+        window.placeOn(splash->screen());
         window.startUp(commandLine.file);
         if (probe) {
             std::fputs("started\n", stdout);

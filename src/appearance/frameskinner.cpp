@@ -11,11 +11,35 @@ void FrameSkinner::attach(QWidget *window, const SkinConfiguration &configuratio
         return;
     // Selections and focus marks take the caption's colours, so the skin shows inside the
     // ordinary frame too. White on the Neo blue reads at 4.8:1.
-    QPalette pal = window->palette();
+    QPalette pal = lightPalette(window->palette(), backgroundColour(), darkTextColour());
     pal.setColor(QPalette::Highlight, configuration_.colour(SkinSetting::ActiveCaptionColour));
     pal.setColor(QPalette::HighlightedText,
                  configuration_.colour(SkinSetting::ActiveCaptionTextColour));
     window->setPalette(pal);
+}
+
+QPalette lightPalette(QPalette from, const QColor &background, const QColor &text) {
+    // Buttons stand a little darker than the surface; disabled text is a mid grey, which
+    // needs no particular contrast.
+    const QColor button = background.darker(106);
+    for (const auto group : {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
+        const bool disabled = group == QPalette::Disabled;
+        for (const auto role : {QPalette::Window, QPalette::Base})
+            from.setColor(group, role, background);
+        from.setColor(group, QPalette::AlternateBase, button);
+        from.setColor(group, QPalette::Button, button);
+        for (const auto role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
+            from.setColor(group, role, disabled ? QColor(128, 128, 128) : text);
+        from.setColor(group, QPalette::PlaceholderText, QColor(110, 110, 110));
+        from.setColor(group, QPalette::Light, Qt::white);
+        from.setColor(group, QPalette::Midlight, button.lighter(110));
+        from.setColor(group, QPalette::Mid, button.darker(130));
+        from.setColor(group, QPalette::Dark, button.darker(160));
+        from.setColor(group, QPalette::Shadow, button.darker(300));
+        from.setColor(group, QPalette::Link, QColor(0, 0, 238));
+        from.setColor(group, QPalette::LinkVisited, QColor(85, 26, 139));
+    }
+    return from;
 }
 
 QColor FrameSkinner::backgroundColour() const {

@@ -5,6 +5,7 @@
 #include "skinconfiguration.h"
 
 #include <QColor>
+#include <QPalette>
 #include <QPointer>
 #include <QWidget>
 
@@ -25,10 +26,18 @@ public:
     QColor backgroundColour() const;
     // The colour of text drawn straight on that background (labels).
     QColor textColour() const;
+    // The skin's dark text, black: the default colour of the editor's text and of every
+    // caption, field and button on the skin's light surfaces.
+    QColor darkTextColour() const { return QColor(0, 0, 0); }
 
 private:
     QPointer<QWidget> window_;
     SkinConfiguration configuration_;
 };
+
+// A palette for a window painted light: the background for its surfaces and fields, the text
+// colour for everything written on them, whatever the desktop's theme gave (a dark theme gives
+// near-white text); the rest of `from`, its selection colours among them, stays.
+QPalette lightPalette(QPalette from, const QColor &background, const QColor &text);
 
 } // namespace quenbry

@@ -6,11 +6,21 @@
 #include "platform/filenames.h"
 
 #include <QFileInfo>
+#include <QHashFunctions>
 #include <QLocale>
 
 namespace quenbry {
 
 namespace {
+
+// The text's length and two hashes of its characters under different seeds: enough to tell
+// whether an edited text is back to the file's, without a second copy of a large file.
+QByteArray textPrint(const QString &text) {
+    const qsizetype bytes = text.size() * qsizetype(sizeof(QChar));
+    const size_t print[] = {size_t(text.size()), qHashBits(text.constData(), bytes, 0x5157),
+                            qHashBits(text.constData(), bytes, 0x9e3779b9)};
+    return QByteArray(reinterpret_cast<const char *>(print), sizeof print);
+}
 
 const QString kTitle = QString::fromLatin1(applicationTitle);
 // The texts are translated where they are shown: these are read before main() installs the
@@ -86,6 +96,7 @@ void Document::newPage() {
     fileName_.clear();
     stamp_.reset();
     fileHoldsText_ = false;
+    fileTextPrint_.clear();
     host_.setCaption(tr("%1 (Untitled)").arg(kTitle));
     // The page goes in as two recorded changes: nothing can be written to the wrong file by
     // undoing them, since the new page has no file yet. Its skeleton declares iso-8859-1,
@@ -130,6 +141,7 @@ bool Document::openFile(const QString &path, std::optional<Encoding> as) {
         stamp_ = read.stamp;
         declinedStamp_.reset();
         setEncodingShown(read.encoding);
+        fileTextPrint_ = textPrint(read.text);
         // Undo must not reach back into the previous document: it would bring that text back
         // under the new file's name, and a save would write it there.
         session_.load(std::move(read.text));
@@ -174,6 +186,7 @@ void Document::setEncoding(Encoding encoding) {
     setEncodingShown(encoding);
     // The file no longer holds the text as the next save will write it.
     fileHoldsText_ = false;
+    fileTextPrint_.clear();
     session_.setModified(true);
 }
 
@@ -191,7 +204,7 @@ void Document::offerReload() {
         return;
     // Whatever the answer, this version is not asked about again.
     declinedStamp_ = now;
-    const bool losesChanges = !fileHoldsText_;
+    const bool losesChanges = !fileHoldsText();
     askingToReload_ = true;
     const MessageAnswer answer = dialogs_.message(
         host_.dialogOwner(),
@@ -232,13 +245,14 @@ SaveOutcome Document::saveAs() {
 
 bool Document::saveOnClose() {
     const std::optional<FileStamp> onDisk = currentFileStamp(fileName_);
-    if (fileHoldsText_ && onDisk == stamp_)
+    const bool holdsText = fileHoldsText();
+    if (holdsText && onDisk == stamp_)
         return true;
     const SaveOutcome outcome = save();
     // Text that was only looked at loses nothing while its file is there: when the user keeps
     // another program's newer version of the file, the close goes on rather than asking again
     // at every try until that version is overwritten.
-    return outcome == SaveOutcome::Written || (fileHoldsText_ && onDisk) ||
+    return outcome == SaveOutcome::Written || (holdsText && onDisk) ||
            (outcome == SaveOutcome::Cancelled && !modified());
 }
 
@@ -295,15 +309,23 @@ bool Document::write(const QString &path) {
                                                      MessageButtons::YesNoDefaultNo,
                                                      MessageIcon::Question) != MessageAnswer::Yes)
         return false;
-    const FileResult result = writeDocumentFile(path, editor_.text(), encoding_, fileLimit_);
+    const QString text = editor_.text();
+    const FileResult result = writeDocumentFile(path, text, encoding_, fileLimit_);
     if (!result.ok()) {
         showError(result.error);
         return false;
     }
     stamp_ = result.stamp;
     fileHoldsText_ = true;
+    fileTextPrint_ = textPrint(text);
     host_.fileUsed(path);
     return true;
+}
+
+bool Document::fileHoldsText() {
+    if (!fileHoldsText_ && !fileTextPrint_.isEmpty())
+        fileHoldsText_ = textPrint(editor_.text()) == fileTextPrint_;
+    return fileHoldsText_;
 }
 
 void Document::showError(const QString &text) {

@@ -141,6 +141,8 @@ private:
     bool mayOverwriteCurrentFile();
     bool write(const QString &path);
     void setEncodingShown(Encoding encoding);
+    // Whether the text is what the file was read with or written from, edits or not.
+    bool fileHoldsText();
     // EditSessionListener
     void textChanged() override { fileHoldsText_ = false; }
     // The editor refused an edit that would have made the text `length` characters long; the
@@ -163,6 +165,9 @@ private:
     qint64 fileLimit_ = kMaxDocumentBytes;
     // The text is exactly what was last read from or written to the current file.
     bool fileHoldsText_ = false;
+    // A fingerprint of that text (empty when there is none), against which an edited text is
+    // checked: an edit undone, or a letter typed and deleted, leaves the file's text.
+    QByteArray fileTextPrint_;
 };
 
 } // namespace quenbry

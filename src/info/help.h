@@ -15,7 +15,8 @@ QString helpPagePath();
 // 0 (the index) and for numbers the page has no section for.
 QString helpSection(int context);
 
-// Opens the page; nothing happens, and nothing is said, when it cannot be found or opened.
+// Opens the page; nothing happens, and nothing is said, when it cannot be found. A browser
+// that cannot be started is reported through the shell's onBrowserFailed.
 void showHelp(Shell &shell, int context = 0);
 
 } // namespace quenbry

@@ -52,6 +52,18 @@ bool registerOwner(SettingsStore &userStore, const Owner &owner) {
     return name && organisation;
 }
 
+void registerFirstOwner(SettingsStore &userStore, const SettingsStore &machineStore,
+                        const QString &accountName) {
+    const QString name = QStringLiteral("name"), organisation = QStringLiteral("org");
+    if (userStore.value(ownerKeyPath, name).isValid() ||
+        userStore.value(ownerKeyPath, organisation).isValid())
+        return;
+    const Owner owner{readKeyValue(machineStore, ownerKeyPath, name).value_or(accountName),
+                      readKeyValue(machineStore, ownerKeyPath, organisation).value_or(QString())};
+    // A store that cannot be written says so when the splash reads it.
+    registerOwner(userStore, owner);
+}
+
 std::optional<QString> readKeyValue(const SettingsStore &store, const QString &keyPath,
                                     const QString &name) {
     const QVariant v = store.value(keyPath, name);

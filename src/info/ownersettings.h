@@ -27,6 +27,11 @@ struct Owner {
 Owner readOwner(const SettingsStore &userStore, Dialogs &dialogs);
 // Writes both values of the owner; false when the store cannot be written.
 bool registerOwner(SettingsStore &userStore, const Owner &owner);
+// A first start's registration, as an installer makes it: when the user's store holds neither
+// value, registers the machine-wide store's values where an administrator preset them, and
+// otherwise accountName and an empty organisation. A store that holds either is left alone.
+void registerFirstOwner(SettingsStore &userStore, const SettingsStore &machineStore,
+                        const QString &accountName);
 
 // A value of the machine-wide kind: nothing when it (or its key) cannot be read; its text
 // without a terminating NUL when it is a string; "" when it is of another kind.

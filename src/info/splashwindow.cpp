@@ -1,6 +1,7 @@
 #include "splashwindow.h"
 #include "splashpicture.h"
 
+#include "appearance/frameskinner.h"
 #include "buildinfo.h"
 #include "platform/twips.h"
 
@@ -58,6 +59,10 @@ SplashWindow::SplashWindow(const Owner &owner, std::chrono::milliseconds timeout
     setWindowTitle(QString::fromLatin1(applicationTitle));
     setAttribute(Qt::WA_DeleteOnClose);
     setFixedSize(twipsToPixels(6870), twipsToPixels(4095));
+    // The picture is light, and so is the splash under any desktop theme: a dark theme's
+    // near-white text would vanish on it.
+    const FrameSkinner skin;
+    setPalette(lightPalette(palette(), skin.backgroundColour(), skin.darkTextColour()));
     setFocusPolicy(Qt::StrongFocus);
 
     const QColor blue(0, 0, 255);

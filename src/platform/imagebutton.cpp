@@ -1,6 +1,7 @@
 #include "imagebutton.h"
 #include "twips.h"
 
+#include <QKeyEvent>
 #include <QPainter>
 #include <QStyleOptionButton>
 
@@ -25,6 +26,21 @@ QSize ImageButton::sizeHint() const {
         return QSize(t.width() + 24, std::max(t.height() + 10, 25));
     }
     return QSize(25, 25);
+}
+
+bool ImageButton::event(QEvent *event) {
+    // Ctrl+Tab and Ctrl+Shift+Tab move the focus on and back here as they do out of the
+    // editor, where Tab alone types: the same keys go round the whole window.
+    if (event->type() == QEvent::KeyPress) {
+        const auto *key = static_cast<QKeyEvent *>(event);
+        const Qt::KeyboardModifiers mods = key->modifiers();
+        if ((key->key() == Qt::Key_Tab || key->key() == Qt::Key_Backtab) &&
+            (mods & Qt::ControlModifier) && !(mods & Qt::AltModifier)) {
+            focusNextPrevChild(key->key() == Qt::Key_Tab && !(mods & Qt::ShiftModifier));
+            return true;
+        }
+    }
+    return QAbstractButton::event(event);
 }
 
 void ImageButton::enterEvent(QEnterEvent *event) {

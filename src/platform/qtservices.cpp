@@ -3,7 +3,6 @@
 #include "filenames.h"
 
 #include <QClipboard>
-#include <QDesktopServices>
 #include <QFile>
 #include <QFileDialog>
 #include <QGuiApplication>
@@ -98,16 +97,13 @@ std::optional<QString> QtDialogs::fileDialog(QWidget *owner, const FileDialogReq
     return dialog.selectedFiles().constFirst();
 }
 
-std::unique_ptr<QPrinter> QtDialogs::printDialog(QWidget *owner, PrintRange range) {
-    auto printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
-    QPrintDialog dialog(printer.get(), owner);
+bool QtDialogs::printDialog(QWidget *owner, QPrinter &printer, PrintRange range) {
+    QPrintDialog dialog(&printer, owner);
     const bool selection = range == PrintRange::Selection;
     dialog.setOption(QAbstractPrintDialog::PrintSelection, selection);
     dialog.setPrintRange(selection ? QAbstractPrintDialog::Selection
                                    : QAbstractPrintDialog::AllPages);
-    if (dialog.exec() != QDialog::Accepted || !printer->isValid())
-        return nullptr;
-    return printer;
+    return dialog.exec() == QDialog::Accepted && printer.isValid();
 }
 
 void QtMenuPopup::popup(QMenu *menu, const QPoint &globalPos) {
@@ -139,27 +135,33 @@ QString QtClipboard::text() const {
     return *cached_;
 }
 
-bool QtShell::openDefault(const QString &path) {
-    return QDesktopServices::openUrl(localFileUrl(path));
+void QtShell::browse(const QUrl &url) {
+    browser_.open(url, [this] {
+        if (onBrowserFailed)
+            onBrowserFailed();
+    });
 }
 
-bool QtShell::openUrl(const QUrl &url) {
+void QtShell::openPage(const QString &path) {
+    browse(localFileUrl(path));
+}
+
+void QtShell::openUrl(const QUrl &url) {
     // Another scheme could name a local file or a program's handler, not a web page.
     const QString scheme = url.scheme();
-    if (scheme != QLatin1String("http") && scheme != QLatin1String("https"))
-        return false;
-    return QDesktopServices::openUrl(url);
+    if (scheme == QLatin1String("http") || scheme == QLatin1String("https"))
+        browse(url);
 }
 
 bool QtShell::startProgram(const QString &path) {
     return QProcess::startDetached(path, {});
 }
 
-bool QtShell::showHelp(const QString &page, int, const QString &section) {
+void QtShell::showHelp(const QString &page, int, const QString &section) {
     QUrl url = QUrl::fromLocalFile(page);
     if (!section.isEmpty())
         url.setFragment(section);
-    return QDesktopServices::openUrl(url);
+    browse(url);
 }
 
 namespace {

@@ -2,6 +2,7 @@
 // The desktop's own dialogs, clipboard, default-open, program start and settings stores.
 
 #include "services.h"
+#include "webbrowser.h"
 
 #include <QSettings>
 
@@ -12,7 +13,7 @@ public:
     MessageAnswer message(QWidget *owner, const QString &text, const QString &title,
                           MessageButtons buttons, MessageIcon icon) override;
     std::optional<QString> fileDialog(QWidget *owner, const FileDialogRequest &req) override;
-    std::unique_ptr<QPrinter> printDialog(QWidget *owner, PrintRange range) override;
+    bool printDialog(QWidget *owner, QPrinter &printer, PrintRange range) override;
 };
 
 // Keeps the clipboard's text until the clipboard changes: the availability of Paste is worked
@@ -33,10 +34,17 @@ private:
 
 class QtShell : public Shell {
 public:
-    bool openDefault(const QString &path) override;
-    bool openUrl(const QUrl &url) override;
+    // ownEntry: this program's desktop entry id, which is never taken for a browser.
+    explicit QtShell(const QString &ownEntry)
+        : browser_(ownEntry) {}
+    void openPage(const QString &path) override;
+    void openUrl(const QUrl &url) override;
     bool startProgram(const QString &path) override;
-    bool showHelp(const QString &page, int context, const QString &section) override;
+    void showHelp(const QString &page, int context, const QString &section) override;
+
+private:
+    void browse(const QUrl &url);
+    WebBrowser browser_;
 };
 
 class QtMenuPopup : public MenuPopup {

@@ -5,6 +5,7 @@
 #include <QString>
 #include <QUrl>
 #include <QVariant>
+#include <functional>
 #include <memory>
 #include <optional>
 
@@ -38,10 +39,10 @@ public:
                                   MessageButtons buttons, MessageIcon icon) = 0;
     // The chosen path, or nothing when the dialog was cancelled.
     virtual std::optional<QString> fileDialog(QWidget *owner, const FileDialogRequest &req) = 0;
-    // The print dialog, its range preset (Selection is offered only when preset): the printer
-    // as the user set it up (pages picked included), or nothing when the dialog was cancelled
-    // or left no usable printer.
-    virtual std::unique_ptr<QPrinter> printDialog(QWidget *owner, PrintRange range) = 0;
+    // The print dialog for a printer the caller has prepared (its page margins, say), its range
+    // preset (Selection is offered only when preset): true when the user confirmed it with a
+    // usable printer, which is then set up as chosen (pages picked and page setup included).
+    virtual bool printDialog(QWidget *owner, QPrinter &printer, PrintRange range) = 0;
 };
 
 // The system clipboard, plain text only.
@@ -58,15 +59,20 @@ public:
 class Shell {
 public:
     virtual ~Shell() = default;
-    // Opens a file with the desktop's default program for its type (the browser for a page).
-    virtual bool openDefault(const QString &path) = 0;
+    // Opens a local page in the user's web browser, whatever program the desktop keeps for
+    // the file's type (which may be this editor).
+    virtual void openPage(const QString &path) = 0;
     // Opens a web address (http or https only) in the user's browser.
-    virtual bool openUrl(const QUrl &url) = 0;
+    virtual void openUrl(const QUrl &url) = 0;
     // Starts a program by its path, in a window of its own; false when it cannot be started.
     virtual bool startProgram(const QString &path) = 0;
     // Opens the help page in the user's browser: at its index for context 0, otherwise at the
     // section (an anchor of the page) that the context number stands for.
-    virtual bool showHelp(const QString &page, int context, const QString &section) = 0;
+    virtual void showHelp(const QString &page, int context, const QString &section) = 0;
+
+    // Told when no browser could be started for a page, the help or an address: at once, or
+    // moments later when the browser that was started gave up.
+    std::function<void()> onBrowserFailed;
 };
 
 // A key/value store, the per-user or the machine-wide settings, with keys written as

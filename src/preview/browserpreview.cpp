@@ -30,8 +30,8 @@ void BrowserPreview::run() {
     if (!holder_)
         createHolder();
     fileLabel_->setText(document_.displayName());
-    // Whether an opener took it is not examined: the desktop reports its own failures.
-    shell_.openDefault(QFileInfo(fileName).absoluteFilePath());
+    // A browser that cannot be started is reported through the shell's onBrowserFailed.
+    shell_.openPage(QFileInfo(fileName).absoluteFilePath());
 }
 
 void BrowserPreview::createHolder() {

@@ -1,6 +1,6 @@
 #pragma once
-// Preview in Browser: saves the document and hands its file to the desktop's default opener,
-// the user's own browser, through the holder window Form1, which is never shown.
+// Preview in Browser: saves the document and hands its file to the user's web browser, through
+// the holder window Form1, which is never shown.
 
 #include <QCoreApplication>
 

@@ -336,15 +336,18 @@ void SourcePrintJob::drawFooter(QPainter &painter, int number) const {
 void printSource(QWidget *owner, const EditorCore &editor, const SourceLook &look,
                  const QString &documentName, Dialogs &dialogs) {
     const bool selection = editor.selLength() != 0;
-    const std::unique_ptr<QPrinter> printer =
-        dialogs.printDialog(owner, selection ? PrintRange::Selection : PrintRange::All);
-    if (!printer)
+    QPrinter printer(QPrinter::HighResolution);
+    // Most printers cannot ink the last few millimetres of a sheet, and text hard against the
+    // edge is hard to read; the page setup of the dialog can set other margins.
+    printer.setPageMargins(QMarginsF(printMargin, printMargin, printMargin, printMargin),
+                           QPageLayout::Millimeter);
+    if (!dialogs.printDialog(owner, printer, selection ? PrintRange::Selection : PrintRange::All))
         return;
     SourcePrintJob job(editor, selection ? editor.selStart() : 0,
                        selection ? editor.selLength() : editor.length(), look, documentName);
     ProgressWindow progress(owner);
     // Any failure ends the command as a cancel does: silently.
-    job.print(*printer, &progress);
+    job.print(printer, &progress);
 }
 
 } // namespace quenbry

@@ -100,10 +100,13 @@ private:
     std::vector<PageStart> pages_;
 };
 
-// The Print command: the print dialog, its range preset to Selection when text is selected and
-// to All otherwise; on OK the selection is printed, or the whole text when nothing is
-// selected, whatever range was picked. A cancel, a missing printer or a printer's failure end
-// the command silently. A long job shows its progress with a Cancel button.
+// The page margins the Print command starts from, in millimetres, on every side.
+inline constexpr qreal printMargin = 15;
+
+// The Print command: the print dialog, its page margins preset to printMargin and its range
+// to Selection when text is selected and to All otherwise; on OK the selection is printed, or the
+// whole text when nothing is selected, whatever range was picked. A cancel, a missing printer or a
+// printer's failure end the command silently. A long job shows its progress with a Cancel button.
 void printSource(QWidget *owner, const EditorCore &editor, const SourceLook &look,
                  const QString &documentName, Dialogs &dialogs);
 

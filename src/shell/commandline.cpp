@@ -48,6 +48,48 @@ CommandLine parseCommandLine(const QStringList &arguments) {
     return {CommandLine::Start, files.isEmpty() ? QString() : absoluteFileName(files[0]), {}};
 }
 
+QStringList withoutToolkitOptions(const QStringList &arguments) {
+    // The options of Qt's GUI application and its X11 platform, by whether a value follows.
+    static const QStringList withValue{QStringLiteral("platform"),
+                                       QStringLiteral("platformpluginpath"),
+                                       QStringLiteral("platformtheme"),
+                                       QStringLiteral("plugin"),
+                                       QStringLiteral("qwindowgeometry"),
+                                       QStringLiteral("qwindowicon"),
+                                       QStringLiteral("qwindowtitle"),
+                                       QStringLiteral("session"),
+                                       QStringLiteral("display"),
+                                       QStringLiteral("geometry"),
+                                       QStringLiteral("name"),
+                                       QStringLiteral("title"),
+                                       QStringLiteral("style"),
+                                       QStringLiteral("stylesheet"),
+                                       QStringLiteral("qmljsdebugger")};
+    static const QStringList alone{QStringLiteral("reverse"), QStringLiteral("widgetcount"),
+                                   QStringLiteral("nograb"), QStringLiteral("dograb"),
+                                   QStringLiteral("sync")};
+    QStringList kept;
+    for (qsizetype i = 0; i < arguments.size(); ++i) {
+        const QString &a = arguments[i];
+        if (i == 0 || !a.startsWith(u'-') || a == QLatin1String("--")) {
+            kept << a;
+            if (a == QLatin1String("--") && i > 0) {
+                kept << arguments.mid(i + 1);
+                break;
+            }
+            continue;
+        }
+        QString option = a.mid(a.startsWith(QLatin1String("--")) ? 2 : 1);
+        const bool joined = option.contains(u'=');
+        option = option.section(u'=', 0, 0);
+        if (withValue.contains(option))
+            i += joined ? 0 : 1;
+        else if (!alone.contains(option))
+            kept << a;
+    }
+    return kept;
+}
+
 int toolkitArgumentCount(int argc, const char *const *argv) {
     for (int i = 1; i < argc; ++i)
         if (std::strcmp(argv[i], "--") == 0)

@@ -18,6 +18,10 @@ struct CommandLine {
 // The program first, the toolkit's own options taken out; "--" ends the options.
 CommandLine parseCommandLine(const QStringList &arguments);
 
+// The arguments without the toolkit's own options (-platform NAME, -reverse, --style=NAME),
+// which the toolkit takes out itself once it opens a display: what is left is the program's.
+QStringList withoutToolkitOptions(const QStringList &arguments);
+
 // Where the toolkit's part of argv ends: at "--", after which every argument is a file name that
 // the toolkit must not take for an option of its own (-reverse, -style); at argc without one.
 int toolkitArgumentCount(int argc, const char *const *argv);

@@ -23,12 +23,15 @@
 #include <QCloseEvent>
 #include <QDateTime>
 #include <QFileInfo>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLocale>
 #include <QMenu>
 #include <QMenuBar>
 #include <QProxyStyle>
 #include <QPushButton>
+#include <QScreen>
+#include <QStyle>
 #include <QTimer>
 
 namespace quenbry {
@@ -57,6 +60,32 @@ public:
             return 0;
         return QProxyStyle::styleHint(hint, option, widget, returnData);
     }
+};
+
+// A second F10 closes the menus the first one opened, as on desktops, and the window gives the
+// keys back to the editor: an open menu holds the keyboard, so the window's shortcut would
+// never hear it.
+class MenuCloser : public QObject {
+public:
+    explicit MenuCloser(std::function<void()> closed, QObject *parent)
+        : QObject(parent)
+        , closed_(std::move(closed)) {}
+
+protected:
+    bool eventFilter(QObject *, QEvent *event) override {
+        if (event->type() != QEvent::KeyPress)
+            return false;
+        const auto *key = static_cast<QKeyEvent *>(event);
+        if (key->key() != Qt::Key_F10 || key->modifiers() != Qt::NoModifier)
+            return false;
+        while (QWidget *popup = QApplication::activePopupWidget())
+            popup->close();
+        closed_();
+        return true;
+    }
+
+private:
+    std::function<void()> closed_;
 };
 
 const QString lineNumbersValueName = QStringLiteral("LineNumbers");
@@ -91,6 +120,13 @@ MainWindow::MainWindow(const Services &services, QWidget *parent)
         std::make_unique<BrowserPreview>(*document_, *services_.dialogs, *services_.shell, this);
     connect(preview_->pane(), &PreviewPane::linkClicked, this,
             [this](const QUrl &url) { services_.shell->openUrl(url); });
+    services_.shell->onBrowserFailed = [this] {
+        services_.dialogs->message(
+            this,
+            tr("No web browser could be started. Choose a default web browser for your desktop "
+               "(xdg-settings set default-web-browser NAME.desktop) and try again."),
+            QString::fromLatin1(applicationTitle), MessageButtons::Ok, MessageIcon::Critical);
+    };
     recent_ = std::make_unique<RecentPages>(*services_.userSettings);
     journal_ = std::make_unique<Journal>(session_.text(), [this] {
         return JournalDocument{fileNameToBytes(document_->fileName()), document_->encoding()};
@@ -121,6 +157,7 @@ MainWindow::MainWindow(const Services &services, QWidget *parent)
 }
 
 MainWindow::~MainWindow() {
+    services_.shell->onBrowserFailed = nullptr;
     session_.removeListener(this);
     // The view, the status bar and the find bar follow the session and its finder, which go
     // before the window's children do.
@@ -154,6 +191,9 @@ void MainWindow::addMenuKeys() {
         });
         addAction(a);
     };
+    auto *closer = new MenuCloser([this] { editorView_->setFocus(); }, this);
+    for (QMenu *menu : std::as_const(menus_))
+        menu->installEventFilter(closer);
     open(QKeySequence(Qt::Key_F10), [this]() -> QAction * {
         for (QAction *a : menuBar()->actions())
             if (a->isVisible())
@@ -350,6 +390,7 @@ void MainWindow::execute(const CommandRow &row) {
         break;
     case Command::SelectAll:
         quenbry::selectAll(session_.text());
+        editorView_->offerPrimarySelection();
         break;
     case Command::Skin:
         // The hidden Skin item is element 3 of its menu array, which selects no skin.
@@ -580,6 +621,19 @@ void MainWindow::endProcess() {
 }
 
 // ---- Layout -----------------------------------------------------------------------------
+
+void MainWindow::placeOn(const QScreen *screen) {
+    if (!screen)
+        return;
+    // The frame is unknown until the window manager has put it round the shown window: the
+    // style's title bar and border stand in for it, which errs on the large side.
+    const int border = style()->pixelMetric(QStyle::PM_MdiSubWindowFrameWidth, nullptr, this);
+    const int title = style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, this);
+    const QSize frame(2 * border, title + 2 * border);
+    const QRect available = screen->availableGeometry();
+    resize(size().boundedTo(available.size() - frame));
+    move(available.center() - QRect(QPoint(), size() + frame).center());
+}
 
 QSize MainWindow::outerSizeTwips() const {
     const QSize px = frameGeometry().size();

@@ -27,6 +27,7 @@ class QAbstractButton;
 class QAction;
 class QLabel;
 class QMenu;
+class QScreen;
 
 namespace quenbry {
 
@@ -44,6 +45,10 @@ public:
     // then the backups of saves that were cut short and the unsaved text of editors that
     // crashed are offered back.
     void startUp(const QString &fileToOpen = {});
+    // Where the window opens, before start-up shows it: centred on the screen, its first size
+    // cut to the screen's available area where it would not fit (a large scale factor), the
+    // frame the window manager adds included.
+    void placeOn(const QScreen *screen);
 
     // What the process does when a command ends it (Exit, or the close of the window).
     std::function<void()> onEndProcess;

@@ -34,16 +34,18 @@ QString skeleton(const QString &title, const QString &fontFamilyLine, const QStr
 
 } // namespace
 
+// The size carries its unit: browsers ignore a bare number as a length in the mode this
+// doctype selects, and the dialog's number means pixels.
 QString pageText(const QString &title, const QString &fontName, qint16 fontSize) {
     return skeleton(title, QStringLiteral("    font-family: ") + fontName + QLatin1Char(';'),
                     QStringLiteral("    font-size: ") + QString::number(fontSize) +
-                        QLatin1Char(';'));
+                        QStringLiteral("px;"));
 }
 
 QString defaultPage() {
     return skeleton(QStringLiteral("New Page"),
                     QStringLiteral("    font-family: Arial, Helvetica, sans-serif ;"),
-                    QStringLiteral("    font-size: 12 ;"));
+                    QStringLiteral("    font-size: 12px ;"));
 }
 
 void putPage(EditorBuffer &editor, const QString &page) {

@@ -74,6 +74,9 @@ public:
     // characters keep their own colours.
     using Highlighter = std::function<void(int from, int to, std::vector<TextRange> &out)>;
     void setHighlighter(Highlighter highlighter);
+    // Offers the selection, when there is one, as the X primary selection, which the middle
+    // button pastes elsewhere: for selections made by hand, and by Select All.
+    void offerPrimarySelection();
 
 signals:
     // The right button came up over the text, or the keyboard asked for the context menu
@@ -118,7 +121,6 @@ private:
     void afterCaretMoved();
     void deleteRange(int from, int to);
     void openContextMenuAtCaret();
-    void offerPrimarySelection();
 
     // Where Up, Down, PageUp and PageDown take the caret, lines away.
     int verticalMove(int lines);

@@ -1,5 +1,5 @@
 #!/usr/bin/env python3
-"""The real program's command line on an X display (Xvfb and openbox).
+"""The real program's command line: refused without a display, then on one (Xvfb, openbox).
 
 Names after "--" are files, even those that look like the toolkit's options (-reverse) or the
 program's (--help); a name that is not UTF-8 opens, and an edit is saved under its own bytes.
@@ -62,6 +62,13 @@ def open_from_command_line(args, shown_name):
 def main():
     (home / "runtime").mkdir(mode=0o700)
     pages.mkdir()
+    # No display yet: a wrong command line is told and refused (2) before any display is needed.
+    for args, error in ((["--bogus"], "Unknown option 'bogus'"),
+                        (["a", "b"], "Give one file at most."),
+                        (["-style", "fusion", "--bogus"], "Unknown option 'bogus'")):
+        r = subprocess.run([QUENBRY, *args], env=ENV, capture_output=True, timeout=30)
+        if r.returncode != 2 or error not in r.stderr.decode():
+            raise AssertionError(f"quenbry {' '.join(args)}: status {r.returncode}, {r.stderr!r}")
     ready, ready_w = os.pipe()
     xvfb = start(["Xvfb", "-displayfd", str(ready_w), "-nolisten", "tcp"], pass_fds=(ready_w,))
     os.close(ready_w)

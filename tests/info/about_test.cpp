@@ -109,7 +109,7 @@ TEST(SystemInfo, StartsWhatTheMachinesSettingsLeadToOrSaysItIsUnavailable) {
 // The desktop's own program start: a program that is not there is reported, not ignored.
 TEST(SystemInfo, AProgramThatDoesNotStartGivesTheMessage) {
     ScriptedDesktop desktop;
-    QtShell shell;
+    QtShell shell({});
     desktop.machineSettings.setValue("SOFTWARE\\Microsoft\\Shared Tools\\MSINFO", "PATH",
                                      "/nonexistent/msinfo");
     EXPECT_FALSE(startSystemInfo(desktop.machineSettings, shell, desktop.dialogs, nullptr));

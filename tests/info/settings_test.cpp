@@ -160,3 +160,26 @@ TEST_F(SettingsFiles, WhatIsNotAFileReadsAsAMissingStore) {
         }
     }
 }
+
+// A first start registers an owner only into a store that holds neither value: the machine's
+// preset values where they exist, otherwise the account's name and no organisation.
+TEST(FirstOwner, RegisteredOnlyWhereTheUserStoreHasNeither) {
+    const QVariant no;
+    // The user's name and organisation, the machine's, then what the user's store holds.
+    const QVariant cases[][6] = {
+        {no, no, no, no, "Ada Lovelace", ""},
+        {no, no, "Preset", no, "Preset", ""},
+        {no, no, no, "Preset Org", "Ada Lovelace", "Preset Org"},
+        {"Kept", no, "Preset", "Preset Org", "Kept", no},
+        {no, qint64(7), no, no, no, qint64(7)},
+    };
+    for (const auto &c : cases) {
+        ScriptedSettingsStore stores[2];
+        for (int i = 0; i < 4; ++i)
+            if (c[i].isValid())
+                stores[i / 2].setValue(ownerKeyPath, i % 2 ? "org" : "name", c[i]);
+        registerFirstOwner(stores[0], stores[1], "Ada Lovelace");
+        EXPECT_EQ(stores[0].value(ownerKeyPath, "name"), c[4]) << c[0].toString().toStdString();
+        EXPECT_EQ(stores[0].value(ownerKeyPath, "org"), c[5]) << c[1].toString().toStdString();
+    }
+}

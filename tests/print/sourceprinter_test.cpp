@@ -259,5 +259,26 @@ TEST_F(SourcePrinterTest, ALongJobShowsItsProgressAndCancelLeavesTheFileAsItWas)
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList({"out.pdf"}));
 }
 
+// The Print command leaves the margins of its page setup free on every side, footer included,
+// and the text runs up to them: a wrapped line reaches the right one, a full page the bottom.
+TEST_F(SourcePrinterTest, ThePrintCommandKeepsItsMarginsFree) {
+    editor.setText(QString(300, u'W') + "\r\n" + numberedLines(80));
+    EventLog log;
+    ScriptedDialogs dialogs(log);
+    dialogs.queuePrinter(pdf());
+    printSource(nullptr, editor, {font, 80}, "margins.html", dialogs);
+    const QImage page = firstPage(72);
+    QRect ink;
+    for (int y = 0; y < page.height(); ++y)
+        for (int x = 0; x < page.width(); ++x)
+            if (qGray(page.pixel(x, y)) < 160)
+                ink |= QRect(x, y, 1, 1);
+    const QRect free =
+        page.rect().marginsRemoved(QMargins(1, 1, 1, 1) * qRound(printMargin * 72 / 25.4));
+    EXPECT_TRUE(free.contains(ink))
+        << ink.x() << "," << ink.y() << " " << ink.width() << "x" << ink.height();
+    EXPECT_TRUE(ink.marginsAdded(QMargins(12, 12, 12, 12)).contains(free));
+}
+
 } // namespace
 } // namespace quenbry

@@ -4,6 +4,7 @@
 #include "shell/mainwindow.h"
 #include "testsupport/scriptedservices.h"
 
+#include <QTest>
 #include <gtest/gtest.h>
 
 namespace quenbry {
@@ -20,7 +21,17 @@ TEST(MainWindowFocus, TabRunsFromTheEditorOverTheToolbarLeftToRight) {
     for (QWidget *w = window.nextInFocusChain(); w != &window; w = w->nextInFocusChain())
         if (w->isVisibleTo(&window) && (w->focusPolicy() & Qt::TabFocus))
             stops << w;
-    ASSERT_FALSE(stops.isEmpty());
+    ASSERT_GT(stops.size(), 2);
+    // From a button, Ctrl+Shift+Tab goes back as Shift+Tab does, and Ctrl+Tab on as Tab does.
+    window.show();
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    stops[1]->setFocus();
+    QTest::keyClick(stops[1], Qt::Key_Backtab, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_TRUE(stops[0]->hasFocus());
+    stops[1]->setFocus();
+    QTest::keyClick(stops[1], Qt::Key_Tab, Qt::ControlModifier);
+    EXPECT_TRUE(stops[2]->hasFocus());
     EXPECT_EQ(stops.takeFirst(), window.editorView());
     int buttons = 0;
     for (ImageButton *b : window.findChildren<ImageButton *>())

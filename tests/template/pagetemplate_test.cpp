@@ -25,7 +25,7 @@ TEST(PageText, ValuesGoInUnchanged) {
     const QStringList lines = page.split(QStringLiteral("\r\n"));
     EXPECT_TRUE(lines.contains("<title>Fish & <b>Chips</b></title>"));
     EXPECT_TRUE(lines.contains("    font-family: Verdana, <x> & y;"));
-    EXPECT_TRUE(lines.contains("    font-size: -5;"));
+    EXPECT_TRUE(lines.contains("    font-size: -5px;"));
     EXPECT_FALSE(page.contains(QStringLiteral(" ;")));
 }
 
@@ -35,7 +35,7 @@ TEST(PageText, StartUpPageHasASpaceBeforeEachSemicolon) {
     const QString page = defaultPage();
     expectSeventeenLines(page);
     EXPECT_EQ(page.count(QStringLiteral(" ;")), 2);
-    EXPECT_TRUE(page.contains(QStringLiteral("font-size: 12 ;")));
+    EXPECT_TRUE(page.contains(QStringLiteral("font-size: 12px ;")));
     EXPECT_EQ(QString(page).replace(QStringLiteral(" ;"), QStringLiteral(";")),
               pageText("New Page", "Arial, Helvetica, sans-serif", 12));
 }

@@ -88,34 +88,32 @@ std::optional<QString> ScriptedDialogs::fileDialog(QWidget *, const FileDialogRe
     return result;
 }
 
-std::unique_ptr<QPrinter> ScriptedDialogs::printDialog(QWidget *, PrintRange range) {
+bool ScriptedDialogs::printDialog(QWidget *, QPrinter &printer, PrintRange range) {
     Json e = Json::object();
     e.set("kind", "printdialog").set("range", range == PrintRange::All ? "all" : "selection");
-    std::unique_ptr<QPrinter> printer;
+    bool confirmed = false;
     if (takeAnswer(!printers_.empty(), e, QStringLiteral("print dialog"))) {
         std::optional<QString> pdf = printers_.front();
         printers_.pop_front();
         e.set("answer", pdf ? "ok" : "cancel");
         if (pdf) {
             // "Print to File (PDF)" on A4, as a user picks it in the real dialog.
-            printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
-            printer->setOutputFormat(QPrinter::PdfFormat);
-            printer->setOutputFileName(log_.base.absoluteFilePath(*pdf));
-            printer->setPageSize(QPageSize(QPageSize::A4));
+            printer.setOutputFormat(QPrinter::PdfFormat);
+            printer.setOutputFileName(log_.base.absoluteFilePath(*pdf));
+            printer.setPageSize(QPageSize(QPageSize::A4));
+            confirmed = true;
         }
     }
     log_.events.push_back(std::move(e));
-    return printer;
+    return confirmed;
 }
 
-bool ScriptedShell::openDefault(const QString &path) {
+void ScriptedShell::openPage(const QString &path) {
     log_.events.push_back(Json::object().set("kind", "open").set("path", log_.display(path)));
-    return true;
 }
 
-bool ScriptedShell::openUrl(const QUrl &url) {
+void ScriptedShell::openUrl(const QUrl &url) {
     log_.events.push_back(Json::object().set("kind", "open").set("path", url.toString()));
-    return true;
 }
 
 bool ScriptedShell::startProgram(const QString &path) {
@@ -123,13 +121,12 @@ bool ScriptedShell::startProgram(const QString &path) {
     return true;
 }
 
-bool ScriptedShell::showHelp(const QString &page, int context, const QString &) {
+void ScriptedShell::showHelp(const QString &page, int context, const QString &) {
     log_.events.push_back(Json::object()
                               .set("kind", "help")
                               .set("file", page)
                               .set("command", context ? "context" : "index")
                               .set("context", context));
-    return true;
 }
 
 void ScriptedMenuPopup::popup(QMenu *menu, const QPoint &) {

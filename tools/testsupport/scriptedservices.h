@@ -53,7 +53,7 @@ public:
     MessageAnswer message(QWidget *owner, const QString &text, const QString &title,
                           MessageButtons buttons, MessageIcon icon) override;
     std::optional<QString> fileDialog(QWidget *owner, const FileDialogRequest &req) override;
-    std::unique_ptr<QPrinter> printDialog(QWidget *owner, PrintRange range) override;
+    bool printDialog(QWidget *owner, QPrinter &printer, PrintRange range) override;
 
 private:
     // False when nothing is queued: records the default answer, or the unexpected dialog.
@@ -81,11 +81,11 @@ class ScriptedShell : public Shell {
 public:
     explicit ScriptedShell(EventLog &log)
         : log_(log) {}
-    bool openDefault(const QString &path) override;
+    void openPage(const QString &path) override;
     // Recorded as an "open" event whose path is the address.
-    bool openUrl(const QUrl &url) override;
+    void openUrl(const QUrl &url) override;
     bool startProgram(const QString &path) override;
-    bool showHelp(const QString &page, int context, const QString &section) override;
+    void showHelp(const QString &page, int context, const QString &section) override;
 
 private:
     EventLog &log_;

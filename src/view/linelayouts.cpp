@@ -3,6 +3,7 @@
 #include "text/editorcore.h"
 
 #include <QFontMetricsF>
+#include <QGlyphRun>
 #include <QTextOption>
 #include <algorithm>
 #include <cmath>
@@ -39,6 +40,7 @@ void LineLayouts::setFont(const QFont &font, qreal tabStop) {
     tabStop_ = tabStop > 0 ? tabStop : 80;
     averageWidth_ = std::max<qreal>(1, QFontMetricsF(font_).averageCharWidth());
     advances_.assign(0x10000, -1.0f);
+    plainAdvances_.clear();
     clear();
 }
 
@@ -369,7 +371,11 @@ void LineLayouts::settle(Line &l, int n, int k) {
     for (int j = l.exact; j < k; ++j) {
         Segment &s = l.segments[size_t(j)];
         const qreal x = l.prefix[size_t(j)];
-        if (!s.measured || (s.tabs && s.measuredAt != x)) {
+        if (!s.measured && plainWidth(lineStart + s.start, s.length, &s.width)) {
+            s.measured = true;
+            s.measuredAt = x;
+            s.tabs = false;
+        } else if (!s.measured || (s.tabs && s.measuredAt != x)) {
             // Measured only: the layout of a segment out of sight is not kept.
             const auto layout = shape(lineStart + s.start, s.length, x, -1);
             s.width = layout->lineAt(0).horizontalAdvance();
@@ -417,6 +423,145 @@ qreal LineLayouts::estimateWidth(int start, int length) {
         }
     });
     return w;
+}
+
+std::unique_ptr<QTextLayout> LineLayouts::shapeText(const QString &text) const {
+    auto layout = std::make_unique<QTextLayout>(text, font_);
+    QTextOption option(Qt::AlignLeft | Qt::AlignTop);
+    option.setWrapMode(QTextOption::NoWrap);
+    option.setFlags(QTextOption::IncludeTrailingSpaces);
+    layout->setTextOption(option);
+    layout->beginLayout();
+    QTextLine line = layout->createLine();
+    line.setLineWidth(kUnboundedWidth);
+    line.setPosition(QPointF(0, 0));
+    layout->endLayout();
+    return layout;
+}
+
+namespace {
+constexpr char16_t kPlainFirst = 0x20, kPlainLast = 0x7E;
+constexpr int kUnitsPerPixel = 64;
+} // namespace
+
+// Shapes every ordered pair of printable ASCII characters, a text for each first character
+// ("ab ac ad ..."), the space between pairs keeping them apart as it does words. Each
+// character's advance is the step it most often makes; a pair where either character steps
+// otherwise is joined (a ligature), and so is a pair whose following space steps otherwise.
+void LineLayouts::learnPlainAdvances() {
+    std::vector<std::vector<qreal>> steps(128);
+    std::vector<std::pair<QString, std::vector<qreal>>> probes;
+    for (char16_t a = kPlainFirst; a <= kPlainLast; ++a) {
+        QString text;
+        for (char16_t b = kPlainFirst; b <= kPlainLast; ++b)
+            text += QChar(a), text += QChar(b), text += u' ';
+        const auto layout = shapeText(text);
+        const QTextLine line = layout->lineAt(0);
+        std::vector<qreal> x(size_t(text.size()) + 1);
+        x.back() = line.horizontalAdvance();
+        // A glyph a character in one font: the glyphs' places are the characters'. Otherwise
+        // (a ligature) each place is asked for, at a cost that grows with the text.
+        const QList<QGlyphRun> runs = layout->glyphRuns();
+        if (runs.size() == 1 && runs[0].positions().size() == text.size()) {
+            const QList<QPointF> at = runs[0].positions();
+            for (int i = 0; i < text.size(); ++i)
+                x[size_t(i)] = at[i].x();
+        } else {
+            for (int i = 0; i < text.size(); ++i)
+                x[size_t(i)] = line.cursorToX(i);
+        }
+        for (int i = 0; i < text.size(); ++i)
+            steps[text[i].unicode()].push_back(x[size_t(i) + 1] - x[size_t(i)]);
+        probes.emplace_back(text, std::move(x));
+    }
+    std::vector<qreal> advance(128, -1);
+    bool whole = true;
+    for (char16_t c = kPlainFirst; c <= kPlainLast; ++c) {
+        std::vector<qreal> &s = steps[c];
+        std::sort(s.begin(), s.end());
+        size_t best = 0, run = 0;
+        for (size_t i = 0; i < s.size(); ++i) {
+            run = i > 0 && s[i] == s[i - 1] ? run + 1 : 1;
+            if (run > best) {
+                best = run;
+                advance[c] = s[i];
+            }
+        }
+        whole = whole && advance[c] * kUnitsPerPixel == std::round(advance[c] * kUnitsPerPixel);
+    }
+    plainAdvances_.assign(128, -1);
+    joinedPairs_.assign(128 * 128, 0);
+    if (!whole)
+        return;
+    for (char16_t c = kPlainFirst; c <= kPlainLast; ++c)
+        plainAdvances_[c] = qint64(std::round(advance[c] * kUnitsPerPixel));
+    for (const auto &[text, x] : probes) {
+        auto steps = [&](int i) {
+            return x[size_t(i) + 1] - x[size_t(i)] == advance[text[i].unicode()];
+        };
+        for (int i = 0; i < text.size(); i += 3) {
+            const char16_t a = text[i].unicode(), b = text[i + 1].unicode();
+            if (!steps(i) || !steps(i + 1))
+                joinedPairs_[size_t(a * 128 + b)] = 1;
+            if (!steps(i + 2))
+                joinedPairs_[size_t(b * 128 + u' ')] = 1;
+        }
+    }
+}
+
+bool LineLayouts::plainWidth(int start, int length, qreal *width) {
+    if (plainAdvances_.empty())
+        learnPlainAdvances();
+    const qint64 *advances = plainAdvances_.data();
+    const char *joinedPairs = joinedPairs_.data();
+    // Words end after a space or a '>', where shaping starts afresh (see goodCut).
+    qint64 w = 0;
+    int wordStart = start;
+    bool plain = true, joined = false;
+    auto endWord = [&](int end) {
+        if (joined) {
+            word_.resize(end - wordStart);
+            char16_t *out = reinterpret_cast<char16_t *>(word_.data());
+            model_.forEachTextPiece(wordStart, end - wordStart,
+                                    [&](const char16_t *p, int n, int at) {
+                                        std::copy(p, p + n, out + (at - wordStart));
+                                    });
+            auto it = wordCorrections_.constFind(word_);
+            if (it == wordCorrections_.cend()) {
+                qint64 sum = 0;
+                for (QChar c : std::as_const(word_))
+                    sum += advances[c.unicode()];
+                const qreal shaped = shapeText(word_)->lineAt(0).horizontalAdvance();
+                it = wordCorrections_.insert(word_,
+                                             qint64(std::round(shaped * kUnitsPerPixel)) - sum);
+            }
+            w += *it;
+        }
+        wordStart = end;
+        joined = false;
+    };
+    char16_t previous = 0;
+    model_.forEachTextPiece(start, length, [&](const char16_t *p, int n, int at) {
+        for (int i = 0; plain && i < n; ++i) {
+            const char16_t c = p[i];
+            if (c >= 128 || advances[c] < 0) {
+                plain = false;
+                break;
+            }
+            joined = joined || joinedPairs[previous * 128 + c];
+            w += advances[c];
+            previous = c;
+            if (c == u' ' || c == u'>') {
+                endWord(at + i + 1);
+                previous = 0;
+            }
+        }
+    });
+    if (!plain)
+        return false;
+    endWord(start + length);
+    *width = qreal(w) / kUnitsPerPixel;
+    return true;
 }
 
 // ---- Queries ---------------------------------------------------------------------------

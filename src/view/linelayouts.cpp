@@ -7,7 +7,6 @@
 #include <QTextOption>
 #include <algorithm>
 #include <cmath>
-#include <limits>
 
 namespace quenbry {
 
@@ -50,55 +49,47 @@ void LineLayouts::clear() {
     widths_.resize(size_t(n));
     for (int i = 0; i < n; ++i)
         widths_[size_t(i)] = -estimate(model_.lineEnd(i) - model_.lineStart(i));
-    // While stale, widest_ is no less than any width.
-    widest_ = std::numeric_limits<float>::infinity();
-    widestStale_ = true;
+    blockWidest_.clear();
+    widthsChanged(0);
 }
 
 float LineLayouts::estimate(int length) const {
     return float(length * averageWidth_);
 }
 
-// The widest width and how many lines have it: many lines of a page are as long as the
-// longest, and measuring one of them must not send the view looking through all the others.
-void LineLayouts::addWidth(float width) {
-    const float w = std::abs(width);
-    if (w > widest_ || (widestStale_ && w == widest_)) {
-        widest_ = w;
-        widestCount_ = 1;
-        widestStale_ = false;
-    } else if (w == widest_) {
-        ++widestCount_;
-    }
-}
-
-void LineLayouts::removeWidth(float width) {
-    if (!widestStale_ && std::abs(width) == widest_ && --widestCount_ == 0)
-        widestStale_ = true;
+// The widest line is the widest of the blocks' widest: an edit touches one block, or moves the
+// lines after it, and only the blocks it touched are looked through again.
+void LineLayouts::widthsChanged(int fromLine) {
+    const size_t blocks = (widths_.size() + kWidthBlock - 1) / kWidthBlock;
+    blockWidest_.resize(blocks, -1);
+    for (size_t b = size_t(fromLine) / kWidthBlock; b < blocks; ++b)
+        blockWidest_[b] = -1;
 }
 
 void LineLayouts::setWidth(int n, float width) {
     float &w = widths_[size_t(n)];
-    removeWidth(w);
+    float &widest = blockWidest_[size_t(n) / kWidthBlock];
+    if (widest >= 0 && std::abs(width) >= widest)
+        widest = std::abs(width);
+    else if (std::abs(w) == widest)
+        widest = -1;
     w = width;
-    addWidth(w);
 }
 
 qreal LineLayouts::widestLine() {
-    if (widestStale_) {
-        widest_ = 0;
-        widestCount_ = 0;
-        for (float w : widths_) {
-            if (std::abs(w) > widest_) {
-                widest_ = std::abs(w);
-                widestCount_ = 1;
-            } else if (std::abs(w) == widest_) {
-                ++widestCount_;
-            }
+    float widest = 0;
+    for (size_t b = 0; b < blockWidest_.size(); ++b) {
+        if (blockWidest_[b] < 0) {
+            const auto from = widths_.begin() + ptrdiff_t(b * kWidthBlock);
+            const auto to = b + 1 < blockWidest_.size() ? from + kWidthBlock : widths_.end();
+            float w = 0;
+            for (auto it = from; it != to; ++it)
+                w = std::max(w, std::abs(*it));
+            blockWidest_[b] = w;
         }
-        widestStale_ = false;
+        widest = std::max(widest, blockWidest_[b]);
     }
-    return widest_;
+    return widest;
 }
 
 // ---- Following the model --------------------------------------------------------------
@@ -109,8 +100,6 @@ void LineLayouts::textReplaced(const TextReplaced &c) {
         preeditAt_ = std::max(c.start, preeditAt_ + delta);
 
     const auto first = widths_.begin() + c.firstLine;
-    for (auto it = first; it != first + c.linesRemoved + 1; ++it)
-        removeWidth(*it);
     std::vector<float> fresh(size_t(c.linesInserted) + 1);
     for (int i = 0; i <= c.linesInserted; ++i) {
         const int n = c.firstLine + i;
@@ -119,13 +108,13 @@ void LineLayouts::textReplaced(const TextReplaced &c) {
     // An edit inside one line moves its width by about what was typed, until it is measured.
     if (c.linesRemoved == 0 && c.linesInserted == 0)
         fresh[0] = -std::max(0.0f, std::abs(*first) + estimate(delta));
-    for (float w : fresh)
-        addWidth(w);
     if (c.linesRemoved == c.linesInserted) {
-        std::copy(fresh.begin(), fresh.end(), first);
+        for (int i = 0; i <= c.linesInserted; ++i)
+            setWidth(c.firstLine + i, fresh[size_t(i)]);
     } else {
         widths_.erase(first, first + c.linesRemoved + 1);
         widths_.insert(widths_.begin() + c.firstLine, fresh.begin(), fresh.end());
+        widthsChanged(c.firstLine);
     }
 
     if (c.linesRemoved == 0 && c.linesInserted == 0) {

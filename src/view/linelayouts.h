@@ -117,8 +117,8 @@ private:
     void learnPlainAdvances();
     std::unique_ptr<QTextLayout> shapeText(const QString &text) const;
     void setWidth(int n, float width);
-    void addWidth(float width);
-    void removeWidth(float width);
+    // The widest of each block of lines from fromLine's on is to be found again.
+    void widthsChanged(int fromLine);
     float estimate(int length) const;
 
     const EditorCore &model_;
@@ -139,9 +139,9 @@ private:
     std::map<int, Line> lines_;
     // One entry per line of the model: its width, negative while it is an estimate.
     std::vector<float> widths_;
-    float widest_ = 0;
-    int widestCount_ = 0;
-    bool widestStale_ = true;
+    // The widest width in each block of kWidthBlock lines, negative while it is to be found.
+    static constexpr size_t kWidthBlock = 4096;
+    std::vector<float> blockWidest_;
     quint32 generation_ = 1;
     int preeditAt_ = -1;
     QString preedit_;

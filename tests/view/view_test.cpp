@@ -402,6 +402,38 @@ TEST_P(ViewSegments, LongLinesAgreeWithTheWholeLine) {
     check("after edits");
 }
 
+// The scroll range follows the widest line through edits that shrink it, move the lines after
+// it and add or take whole lines, on a page of more lines than are looked through at once.
+TEST(ViewWidest, TheWidestLineFollowsEdits) {
+    ShownView v;
+    QString text;
+    for (int i = 0; i < 10'000; ++i)
+        text += QString(i == 6000 ? 300 : i % 97, u'x') + QStringLiteral("\r\n");
+    v.model.setText(text);
+    LineLayouts &layouts = v.view.layouts();
+    auto replace = [&](int line, int lines, int drop, const QString &with) {
+        v.model.setSelStart(v.model.lineStart(line));
+        v.model.setSelLength(lines > 0 ? v.model.lineStart(line + lines) - v.model.selStart()
+                                       : drop);
+        v.model.setSelText(with);
+    };
+    const std::function<void()> edits[] = {
+        [] {},
+        [&] { replace(6000, 0, 250, QString()); },                  // the widest shrinks
+        [&] { replace(100, 100, 0, QString()); },                   // lines go before it
+        [&] { replace(5000, 0, 0, QString(500, u'y') + "\r\nz"); }, // a wider one comes in
+        [&] { replace(5000, 1, 0, QString()); },                    // and goes again
+        [&] { replace(9000, 0, 0, QString(400, u'w')); },           // one in the last block
+    };
+    for (size_t i = 0; i < std::size(edits); ++i) {
+        edits[i]();
+        qreal widest = 0;
+        for (int n = 0; n < v.model.lineCount(); ++n)
+            widest = std::max(widest, layouts.lineWidth(n));
+        ASSERT_EQ(layouts.widestLine(), widest) << "edit " << i;
+    }
+}
+
 TEST(ViewPaint, AChangeOfColoursAloneIsDrawn) {
     ShownView v;
     v.model.setText(QStringLiteral("plain words\r\nsecond line\r\n"));

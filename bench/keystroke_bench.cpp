@@ -92,6 +92,8 @@ struct Page {
     bool withPane = false;
     // Searched with the find bar, replacing all matches of this pattern (over 100,000).
     const char *findPattern = nullptr;
+    // Run only when --page names it: too large for every run.
+    bool onRequest = false;
     QString make() const {
         return minified ? bench::minifiedPage(size) : bench::realisticPage(size);
     }
@@ -217,6 +219,25 @@ void pageDown(QWidget *target, QWidget *viewport, int frames, Timings &t) {
         t.ms.push_back(frame(viewport, [&] { sendKey(target, Qt::Key_PageDown); }));
 }
 
+// Ctrl+End from the top of a page just opened, then once more after Ctrl+Home: the first jump
+// finds the x of the line's end from nothing, the second may use what the first left.
+struct JumpResult {
+    double firstMs = 0, secondMs = 0;
+    bool atEnd = false;
+};
+
+JumpResult jumpTwice(QWidget *target, QWidget *viewport, const std::function<bool()> &atEnd) {
+    JumpResult r;
+    for (double *ms : {&r.firstMs, &r.secondMs}) {
+        sendKey(target, Qt::Key_Home, Qt::ControlModifier);
+        QCoreApplication::processEvents();
+        viewport->repaint();
+        *ms = frame(viewport, [&] { sendKey(target, Qt::Key_End, Qt::ControlModifier); });
+    }
+    r.atEnd = atEnd();
+    return r;
+}
+
 // ---- Our side: the real main window with scripted desktop services -----------------------
 
 class OurSide {
@@ -297,6 +318,12 @@ public:
         typeKeys(view(), view()->viewport(), keys, opt, r.keys, r.keysCpu);
         r.lengthOk = ed->length() == before + netGrowth(keys, int(r.keys.ms.size()));
         return r;
+    }
+
+    JumpResult jump(const QString &path) {
+        open(path);
+        return jumpTwice(view(), view()->viewport(),
+                         [&] { return editor()->selStart() == editor()->length(); });
     }
 
     PasteResult paste(const QString &text) {
@@ -383,6 +410,17 @@ public:
         r.lengthOk = sci_.SendScintilla(QsciScintillaBase::SCI_GETLENGTH) ==
                      before + netGrowth(keys, int(r.keys.ms.size()));
         return r;
+    }
+
+    JumpResult jump(const QString &path) {
+        QFile f(path);
+        if (!f.open(QIODevice::ReadOnly))
+            std::exit(1);
+        sci_.setText(QString::fromLatin1(f.readAll()));
+        return jumpTwice(&sci_, sci_.viewport(), [&] {
+            return sci_.SendScintilla(QsciScintillaBase::SCI_GETCURRENTPOS) ==
+                   sci_.SendScintilla(QsciScintillaBase::SCI_GETLENGTH);
+        });
     }
 
     PasteResult paste(const QString &text) {
@@ -589,12 +627,15 @@ int main(int argc, char **argv) {
         {"minified 100 KB", true, 100'000},
         {"minified 1 MB", true, 1'000'000, false, "[ae]"},
         {"realistic 50 MB", false, 50'000'000},
+        {"realistic 200 MB", false, 200'000'000, false, nullptr, true},
     };
     std::vector<const Page *> pages;
     for (const Page &p : allPages)
-        if (QString::fromLatin1(p.name).contains(opt.only))
+        if (QString::fromLatin1(p.name).contains(opt.only) && (!p.onRequest || !opt.only.isEmpty()))
             pages.push_back(&p);
-    if (pages.empty() && opt.only != QLatin1String("paste") &&
+    const bool jumps = opt.only.isEmpty() || opt.only == QLatin1String("jump");
+    const bool opens = opt.only.isEmpty() || opt.only == QLatin1String("open");
+    if (pages.empty() && !jumps && !opens && opt.only != QLatin1String("paste") &&
         opt.only != QLatin1String("encodings"))
         usage();
     const std::vector<Key> keys = keystrokes(opt.keys);
@@ -746,6 +787,70 @@ int main(int argc, char **argv) {
                         r.hiddenCpu.percentile(0.99), r.shownCpu.percentile(0.99),
                         ratio(r.shownCpu.percentile(0.99), r.hiddenCpu.percentile(0.99)),
                         r.found ? "" : "  [MATCH NOT FOUND]");
+        }
+    }
+
+    if (opens) {
+        // Open from a window that shows a small page, to the first painted frame, whose visible
+        // colours are those of the whole colouring; median of 3. Resident is after the open,
+        // less what the window held before it; bytes a character are of that.
+        std::printf("\nOpen to the first frame, median of 3 (ms; memory in MB)\n");
+        for (const Page p : {Page{"realistic 10 MB", false, 10'000'000},
+                             Page{"realistic 50 MB", false, 50'000'000}}) {
+            const int chars = writePage(&p);
+            std::fprintf(stderr, "open to first frame: %s\n", p.name);
+            std::vector<std::tuple<double, long, long, long>> runs;
+            bool coloured = true;
+            for (int run = 0; run < 3; ++run) {
+                resetPeakRss();
+                OurSide side;
+                QCoreApplication::processEvents();
+                malloc_trim(0);
+                resetPeakRss();
+                const long base = procStatusKb("VmRSS:");
+                const double ms = side.open(path);
+                const long resident = procStatusKb("VmRSS:");
+                const long peak = procStatusKb("VmHWM:");
+                EditorCore *ed = side.editor();
+                const int tag = ed->indexOf(QStringLiteral("<p "), 0);
+                coloured = coloured && ed->length() == chars && tag >= 0 &&
+                           ed->colourAt(tag) != ed->defaultTextColour();
+                runs.emplace_back(ms, base, resident, peak);
+            }
+            std::sort(runs.begin(), runs.end());
+            const auto [ms, base, resident, peak] = runs[1];
+            std::printf("%-17s open %.1f | resident %.0f, peak %.0f (ratio %.2f) | %.2f bytes a "
+                        "character%s\n",
+                        p.name, ms, mb(resident - base), mb(peak - base),
+                        ratio(double(peak - base), double(resident - base)),
+                        double(resident - base) * 1024.0 / chars,
+                        coloured ? "" : "  [NOT OPENED OR NOT COLOURED]");
+        }
+    }
+
+    if (jumps) {
+        // Minified pages are one line: the jump's x is that of the end of a line of the page's
+        // whole length.
+        std::printf("\nCtrl+End from the top of a minified one-line page just opened, the first "
+                    "and the second time (ms)\n");
+        for (const Page p :
+             {Page{"minified 1 MB", true, 1'000'000}, Page{"minified 10 MB", true, 10'000'000},
+              Page{"minified 50 MB", true, 50'000'000}}) {
+            writePage(&p);
+            std::fprintf(stderr, "jump to end: %s\n", p.name);
+            JumpResult ours, peer;
+            {
+                OurSide side;
+                ours = side.jump(path);
+            }
+            if (opt.peer) {
+                PeerSide side;
+                peer = side.jump(path);
+            }
+            std::printf("%-17s ours %.1f, %.1f; QScintilla %.1f, %.1f; first ratio %.2f%s\n",
+                        p.name, ours.firstMs, ours.secondMs, peer.firstMs, peer.secondMs,
+                        ratio(ours.firstMs, peer.firstMs),
+                        ours.atEnd && (peer.atEnd || !opt.peer) ? "" : "  [NOT AT THE END]");
         }
     }
 

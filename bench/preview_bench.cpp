@@ -4,7 +4,11 @@
 //  - showing a page with 300 pictures beside it, every one served by those rules;
 //  - pages that run away (buffers, script heap, a loop without end): how long until the pane
 //    stops them, and the renderer's largest resident set meanwhile, sampled every 20 ms.
+//  - the refresh after the pause in typing, at 100 KB and 1 MB: from the end of the pause to
+//    the pane showing the change, against a bare QWebEngineView that rewrites the same file and
+//    reloads it, in turns, median of 5.
 // Prints a table; run by hand on a quiet machine.
+#include "pages.h"
 #include "preview/pagefiles.h"
 #include "preview/pageview.h"
 #include "preview/webengine.h"
@@ -19,6 +23,8 @@
 #include <QImage>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <QWebEngineView>
+#include <algorithm>
 #include <cstdio>
 #include <functional>
 #include <unistd.h>
@@ -101,6 +107,75 @@ void fileRules(const QString &folder) {
                 plain);
 }
 
+double median(std::vector<double> v) {
+    std::sort(v.begin(), v.end());
+    return v.empty() ? 0 : v[v.size() / 2];
+}
+
+// A key typed into the title of a page shown in the pane, and the same change written to a file
+// that a bare view reloads; each timed until its page has loaded with the new title.
+void refreshes(MainWindow &window, PreviewPane *pane, const QString &folder) {
+    QWebEngineView bare;
+    bare.resize(pane->size());
+    bare.show();
+    int oursLoaded = 0, bareLoaded = 0;
+    QObject::connect(pane, &PreviewPane::pageLoaded, [&] { ++oursLoaded; });
+    QObject::connect(&bare, &QWebEngineView::loadFinished, [&] { ++bareLoaded; });
+    const QString barePath = folder + QStringLiteral("/bare.html");
+    for (const int size : {100'000, 1'000'000}) {
+        const QString body = bench::realisticPage(size).section(QStringLiteral("</head>"), 1);
+        QString title = QStringLiteral("t");
+        auto text = [&] {
+            return QStringLiteral("<html><head><title>%1</title></head>").arg(title) + body;
+        };
+        auto loaded = [&](int &count, int before, auto titleNow) {
+            return waitUntil([&] { return count > before && titleNow() == title; }, 60'000);
+        };
+        auto oursTitle = [&] {
+            return pane->pageView()->title();
+        };
+        auto bareTitle = [&] {
+            return bare.title();
+        };
+        int before = oursLoaded;
+        window.editor()->setText(text());
+        loaded(oursLoaded, before, oursTitle);
+        auto write = [&] {
+            QFile f(barePath);
+            return f.open(QIODevice::WriteOnly | QIODevice::Truncate) &&
+                   f.write(text().toLatin1()) == text().size();
+        };
+        write();
+        before = bareLoaded;
+        bare.load(QUrl::fromLocalFile(barePath));
+        loaded(bareLoaded, before, bareTitle);
+        std::vector<double> ours, theirs;
+        bool shown = true;
+        for (int round = 0; round < 5; ++round) {
+            title += u'x';
+            const int at = window.editor()->indexOf(QStringLiteral("</title>"), 0);
+            window.editor()->setSelStart(at);
+            QElapsedTimer t;
+            t.start();
+            before = oursLoaded;
+            window.editor()->typeCharacter(u'x');
+            shown = loaded(oursLoaded, before, oursTitle) && shown;
+            ours.push_back(double(t.elapsed()) - InstantPreview::refreshDelayMs);
+            t.restart();
+            before = bareLoaded;
+            shown = write() && shown;
+            bare.triggerPageAction(QWebEnginePage::Reload);
+            shown = loaded(bareLoaded, before, bareTitle) && shown;
+            theirs.push_back(double(t.elapsed()));
+        }
+        std::printf("%-44s %8.0f ms, bare view %.0f ms (ratio %.2f)%s\n",
+                    size < 1'000'000 ? "refresh after the pause, 100 KB"
+                                     : "refresh after the pause, 1 MB",
+                    median(ours), median(theirs), median(ours) / median(theirs),
+                    shown ? "" : "  [NOT SHOWN]");
+    }
+}
+
 } // namespace
 
 int main(int argc, char **argv) {
@@ -129,6 +204,7 @@ int main(int argc, char **argv) {
     };
     window.editor()->setText(QStringLiteral("<title>warm</title>"));
     showing(QStringLiteral("warm"), 120'000);
+    refreshes(window, pane, dir.path());
     QElapsedTimer t;
     t.start();
     window.editor()->setText(page);

@@ -42,6 +42,12 @@ History::History(EditorBuffer &buffer, HistoryHost &host)
 void History::noteEdit() {
     if (undoCount_ == 0)
         return;
+    if (applying_) {
+        // Undo or Redo's own edit: it makes the target entry's text, which the drift is
+        // counted from; only edits after it (a listener's) are drift.
+        applying_ = false;
+        return;
+    }
     const TextEdit &edit = buffer_.lastEdit();
     TextDelta delta{edit.start, edit.removed, buffer_.mid(edit.start, edit.insertedLength)};
     trimDelta(delta);
@@ -90,10 +96,17 @@ void History::step(Direction direction) {
                                               : guessRedo(newer.element, toTarget);
         // The guess is only trusted when it really gives back the target's text; a replaced
         // selection or a whole new page would otherwise leave a text that never existed.
+        const TextDelta driftBefore = std::move(drift_);
+        drift_ = TextDelta{};
+        applying_ = true;
         apply(guess && turnsInto(*guess, toTarget) ? *guess : restoreRun(toTarget));
+        // The text is the target's, and drift_ holds what changed after that; an edit that
+        // did not happen leaves the target's text as far from the editor's as before.
+        if (applying_)
+            drift_ = composeDeltas(targetToCurrent, driftBefore, buffer_);
+        applying_ = false;
 
         undoCount_ = target + 1;
-        drift_ = composeDeltas(targetToCurrent, drift_, buffer_);
     }
     notifyAvailability();
     recording_ = true;
@@ -190,6 +203,8 @@ std::vector<UndoElement> History::redoStack() const {
 bool History::turnsInto(const Plan &plan, const TextDelta &toTarget) const {
     if (int(plan.text.size()) - plan.removeLength != toTarget.growth())
         return false;
+    if (plan.start == toTarget.start && plan.removeLength == int(toTarget.removed.size()))
+        return plan.text == toTarget.inserted; // the same run replaced: its texts decide
     if (toTarget.isEmpty())
         return buffer_.mid(plan.start, plan.removeLength) == plan.text;
     if (plan.removeLength == 0 && plan.text.isEmpty())

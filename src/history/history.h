@@ -114,6 +114,8 @@ private:
     // From the newest undo entry's text to the text in the editor; empty unless something
     // edited the text without being recorded.
     TextDelta drift_;
+    // While Undo or Redo's own edit is still to come.
+    bool applying_ = false;
 };
 
 } // namespace quenbry

@@ -77,6 +77,8 @@ QString targetMid(const EditorBuffer &current, const TextDelta &toTarget, int fr
     const int targetLength = current.length() + toTarget.growth();
     from = std::clamp(from, 0, targetLength);
     const int end = from + std::clamp(count, 0, targetLength - from);
+    if (from == runStart && end == runEnd)
+        return toTarget.inserted; // shared, not copied: it may be a whole page
     QString out;
     out.reserve(end - from);
     if (from < std::min(end, runStart))

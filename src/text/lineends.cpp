@@ -17,13 +17,14 @@ struct Tally {
         if (n == 0)
             return;
         pairs += afterCr && p[0] == u'\n';
-        int cr = 0, lf = 0, pair = 0;
-        for (int i = 0; i < n; ++i) {
-            cr += p[i] == u'\r';
+        // One pass: a large run is read from memory once, not once per count.
+        int cr = p[n - 1] == u'\r', lf = p[n - 1] == u'\n', pair = 0;
+        for (int i = 0; i + 1 < n; ++i) {
+            const int isCr = p[i] == u'\r';
+            cr += isCr;
             lf += p[i] == u'\n';
+            pair += isCr & (p[i + 1] == u'\n');
         }
-        for (int i = 0; i + 1 < n; ++i)
-            pair += (p[i] == u'\r') & (p[i + 1] == u'\n');
         crs += cr;
         lfs += lf;
         pairs += pair;

@@ -3,10 +3,10 @@
 #include "text/editorcore.h"
 
 #include <QFontMetricsF>
+#include <QGlyphRun>
 #include <QTextOption>
 #include <algorithm>
 #include <cmath>
-#include <limits>
 
 namespace quenbry {
 
@@ -39,6 +39,7 @@ void LineLayouts::setFont(const QFont &font, qreal tabStop) {
     tabStop_ = tabStop > 0 ? tabStop : 80;
     averageWidth_ = std::max<qreal>(1, QFontMetricsF(font_).averageCharWidth());
     advances_.assign(0x10000, -1.0f);
+    plainAdvances_.clear();
     clear();
 }
 
@@ -48,55 +49,47 @@ void LineLayouts::clear() {
     widths_.resize(size_t(n));
     for (int i = 0; i < n; ++i)
         widths_[size_t(i)] = -estimate(model_.lineEnd(i) - model_.lineStart(i));
-    // While stale, widest_ is no less than any width.
-    widest_ = std::numeric_limits<float>::infinity();
-    widestStale_ = true;
+    blockWidest_.clear();
+    widthsChanged(0);
 }
 
 float LineLayouts::estimate(int length) const {
     return float(length * averageWidth_);
 }
 
-// The widest width and how many lines have it: many lines of a page are as long as the
-// longest, and measuring one of them must not send the view looking through all the others.
-void LineLayouts::addWidth(float width) {
-    const float w = std::abs(width);
-    if (w > widest_ || (widestStale_ && w == widest_)) {
-        widest_ = w;
-        widestCount_ = 1;
-        widestStale_ = false;
-    } else if (w == widest_) {
-        ++widestCount_;
-    }
-}
-
-void LineLayouts::removeWidth(float width) {
-    if (!widestStale_ && std::abs(width) == widest_ && --widestCount_ == 0)
-        widestStale_ = true;
+// The widest line is the widest of the blocks' widest: an edit touches one block, or moves the
+// lines after it, and only the blocks it touched are looked through again.
+void LineLayouts::widthsChanged(int fromLine) {
+    const size_t blocks = (widths_.size() + kWidthBlock - 1) / kWidthBlock;
+    blockWidest_.resize(blocks, -1);
+    for (size_t b = size_t(fromLine) / kWidthBlock; b < blocks; ++b)
+        blockWidest_[b] = -1;
 }
 
 void LineLayouts::setWidth(int n, float width) {
     float &w = widths_[size_t(n)];
-    removeWidth(w);
+    float &widest = blockWidest_[size_t(n) / kWidthBlock];
+    if (widest >= 0 && std::abs(width) >= widest)
+        widest = std::abs(width);
+    else if (std::abs(w) == widest)
+        widest = -1;
     w = width;
-    addWidth(w);
 }
 
 qreal LineLayouts::widestLine() {
-    if (widestStale_) {
-        widest_ = 0;
-        widestCount_ = 0;
-        for (float w : widths_) {
-            if (std::abs(w) > widest_) {
-                widest_ = std::abs(w);
-                widestCount_ = 1;
-            } else if (std::abs(w) == widest_) {
-                ++widestCount_;
-            }
+    float widest = 0;
+    for (size_t b = 0; b < blockWidest_.size(); ++b) {
+        if (blockWidest_[b] < 0) {
+            const auto from = widths_.begin() + ptrdiff_t(b * kWidthBlock);
+            const auto to = b + 1 < blockWidest_.size() ? from + kWidthBlock : widths_.end();
+            float w = 0;
+            for (auto it = from; it != to; ++it)
+                w = std::max(w, std::abs(*it));
+            blockWidest_[b] = w;
         }
-        widestStale_ = false;
+        widest = std::max(widest, blockWidest_[b]);
     }
-    return widest_;
+    return widest;
 }
 
 // ---- Following the model --------------------------------------------------------------
@@ -107,8 +100,6 @@ void LineLayouts::textReplaced(const TextReplaced &c) {
         preeditAt_ = std::max(c.start, preeditAt_ + delta);
 
     const auto first = widths_.begin() + c.firstLine;
-    for (auto it = first; it != first + c.linesRemoved + 1; ++it)
-        removeWidth(*it);
     std::vector<float> fresh(size_t(c.linesInserted) + 1);
     for (int i = 0; i <= c.linesInserted; ++i) {
         const int n = c.firstLine + i;
@@ -117,13 +108,13 @@ void LineLayouts::textReplaced(const TextReplaced &c) {
     // An edit inside one line moves its width by about what was typed, until it is measured.
     if (c.linesRemoved == 0 && c.linesInserted == 0)
         fresh[0] = -std::max(0.0f, std::abs(*first) + estimate(delta));
-    for (float w : fresh)
-        addWidth(w);
     if (c.linesRemoved == c.linesInserted) {
-        std::copy(fresh.begin(), fresh.end(), first);
+        for (int i = 0; i <= c.linesInserted; ++i)
+            setWidth(c.firstLine + i, fresh[size_t(i)]);
     } else {
         widths_.erase(first, first + c.linesRemoved + 1);
         widths_.insert(widths_.begin() + c.firstLine, fresh.begin(), fresh.end());
+        widthsChanged(c.firstLine);
     }
 
     if (c.linesRemoved == 0 && c.linesInserted == 0) {
@@ -369,7 +360,11 @@ void LineLayouts::settle(Line &l, int n, int k) {
     for (int j = l.exact; j < k; ++j) {
         Segment &s = l.segments[size_t(j)];
         const qreal x = l.prefix[size_t(j)];
-        if (!s.measured || (s.tabs && s.measuredAt != x)) {
+        if (!s.measured && plainWidth(lineStart + s.start, s.length, &s.width)) {
+            s.measured = true;
+            s.measuredAt = x;
+            s.tabs = false;
+        } else if (!s.measured || (s.tabs && s.measuredAt != x)) {
             // Measured only: the layout of a segment out of sight is not kept.
             const auto layout = shape(lineStart + s.start, s.length, x, -1);
             s.width = layout->lineAt(0).horizontalAdvance();
@@ -417,6 +412,145 @@ qreal LineLayouts::estimateWidth(int start, int length) {
         }
     });
     return w;
+}
+
+std::unique_ptr<QTextLayout> LineLayouts::shapeText(const QString &text) const {
+    auto layout = std::make_unique<QTextLayout>(text, font_);
+    QTextOption option(Qt::AlignLeft | Qt::AlignTop);
+    option.setWrapMode(QTextOption::NoWrap);
+    option.setFlags(QTextOption::IncludeTrailingSpaces);
+    layout->setTextOption(option);
+    layout->beginLayout();
+    QTextLine line = layout->createLine();
+    line.setLineWidth(kUnboundedWidth);
+    line.setPosition(QPointF(0, 0));
+    layout->endLayout();
+    return layout;
+}
+
+namespace {
+constexpr char16_t kPlainFirst = 0x20, kPlainLast = 0x7E;
+constexpr int kUnitsPerPixel = 64;
+} // namespace
+
+// Shapes every ordered pair of printable ASCII characters, a text for each first character
+// ("ab ac ad ..."), the space between pairs keeping them apart as it does words. Each
+// character's advance is the step it most often makes; a pair where either character steps
+// otherwise is joined (a ligature), and so is a pair whose following space steps otherwise.
+void LineLayouts::learnPlainAdvances() {
+    std::vector<std::vector<qreal>> steps(128);
+    std::vector<std::pair<QString, std::vector<qreal>>> probes;
+    for (char16_t a = kPlainFirst; a <= kPlainLast; ++a) {
+        QString text;
+        for (char16_t b = kPlainFirst; b <= kPlainLast; ++b)
+            text += QChar(a), text += QChar(b), text += u' ';
+        const auto layout = shapeText(text);
+        const QTextLine line = layout->lineAt(0);
+        std::vector<qreal> x(size_t(text.size()) + 1);
+        x.back() = line.horizontalAdvance();
+        // A glyph a character in one font: the glyphs' places are the characters'. Otherwise
+        // (a ligature) each place is asked for, at a cost that grows with the text.
+        const QList<QGlyphRun> runs = layout->glyphRuns();
+        if (runs.size() == 1 && runs[0].positions().size() == text.size()) {
+            const QList<QPointF> at = runs[0].positions();
+            for (int i = 0; i < text.size(); ++i)
+                x[size_t(i)] = at[i].x();
+        } else {
+            for (int i = 0; i < text.size(); ++i)
+                x[size_t(i)] = line.cursorToX(i);
+        }
+        for (int i = 0; i < text.size(); ++i)
+            steps[text[i].unicode()].push_back(x[size_t(i) + 1] - x[size_t(i)]);
+        probes.emplace_back(text, std::move(x));
+    }
+    std::vector<qreal> advance(128, -1);
+    bool whole = true;
+    for (char16_t c = kPlainFirst; c <= kPlainLast; ++c) {
+        std::vector<qreal> &s = steps[c];
+        std::sort(s.begin(), s.end());
+        size_t best = 0, run = 0;
+        for (size_t i = 0; i < s.size(); ++i) {
+            run = i > 0 && s[i] == s[i - 1] ? run + 1 : 1;
+            if (run > best) {
+                best = run;
+                advance[c] = s[i];
+            }
+        }
+        whole = whole && advance[c] * kUnitsPerPixel == std::round(advance[c] * kUnitsPerPixel);
+    }
+    plainAdvances_.assign(128, -1);
+    joinedPairs_.assign(128 * 128, 0);
+    if (!whole)
+        return;
+    for (char16_t c = kPlainFirst; c <= kPlainLast; ++c)
+        plainAdvances_[c] = qint64(std::round(advance[c] * kUnitsPerPixel));
+    for (const auto &[text, x] : probes) {
+        auto steps = [&](int i) {
+            return x[size_t(i) + 1] - x[size_t(i)] == advance[text[i].unicode()];
+        };
+        for (int i = 0; i < text.size(); i += 3) {
+            const char16_t a = text[i].unicode(), b = text[i + 1].unicode();
+            if (!steps(i) || !steps(i + 1))
+                joinedPairs_[size_t(a * 128 + b)] = 1;
+            if (!steps(i + 2))
+                joinedPairs_[size_t(b * 128 + u' ')] = 1;
+        }
+    }
+}
+
+bool LineLayouts::plainWidth(int start, int length, qreal *width) {
+    if (plainAdvances_.empty())
+        learnPlainAdvances();
+    const qint64 *advances = plainAdvances_.data();
+    const char *joinedPairs = joinedPairs_.data();
+    // Words end after a space or a '>', where shaping starts afresh (see goodCut).
+    qint64 w = 0;
+    int wordStart = start;
+    bool plain = true, joined = false;
+    auto endWord = [&](int end) {
+        if (joined) {
+            word_.resize(end - wordStart);
+            char16_t *out = reinterpret_cast<char16_t *>(word_.data());
+            model_.forEachTextPiece(wordStart, end - wordStart,
+                                    [&](const char16_t *p, int n, int at) {
+                                        std::copy(p, p + n, out + (at - wordStart));
+                                    });
+            auto it = wordCorrections_.constFind(word_);
+            if (it == wordCorrections_.cend()) {
+                qint64 sum = 0;
+                for (QChar c : std::as_const(word_))
+                    sum += advances[c.unicode()];
+                const qreal shaped = shapeText(word_)->lineAt(0).horizontalAdvance();
+                it = wordCorrections_.insert(word_,
+                                             qint64(std::round(shaped * kUnitsPerPixel)) - sum);
+            }
+            w += *it;
+        }
+        wordStart = end;
+        joined = false;
+    };
+    char16_t previous = 0;
+    model_.forEachTextPiece(start, length, [&](const char16_t *p, int n, int at) {
+        for (int i = 0; plain && i < n; ++i) {
+            const char16_t c = p[i];
+            if (c >= 128 || advances[c] < 0) {
+                plain = false;
+                break;
+            }
+            joined = joined || joinedPairs[previous * 128 + c];
+            w += advances[c];
+            previous = c;
+            if (c == u' ' || c == u'>') {
+                endWord(at + i + 1);
+                previous = 0;
+            }
+        }
+    });
+    if (!plain)
+        return false;
+    endWord(start + length);
+    *width = qreal(w) / kUnitsPerPixel;
+    return true;
 }
 
 // ---- Queries ---------------------------------------------------------------------------

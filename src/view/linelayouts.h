@@ -5,6 +5,7 @@
 // starts is the sum of the widths before it, so positions stay exact across the cuts.
 
 #include <QFont>
+#include <QHash>
 #include <QList>
 #include <QString>
 #include <QTextLayout>
@@ -109,9 +110,15 @@ private:
     int segmentAt(const Line &l, int rel) const;
     void noteWidth(int n, Line &l);
     qreal estimateWidth(int start, int length);
+    // The width of [start, start + length) as shaping gives it, summed from the characters'
+    // own advances and, for words where the font joins a pair of them, the words' own shaped
+    // widths; false when a character there is not printable ASCII.
+    bool plainWidth(int start, int length, qreal *width);
+    void learnPlainAdvances();
+    std::unique_ptr<QTextLayout> shapeText(const QString &text) const;
     void setWidth(int n, float width);
-    void addWidth(float width);
-    void removeWidth(float width);
+    // The widest of each block of lines from fromLine's on is to be found again.
+    void widthsChanged(int fromLine);
     float estimate(int length) const;
 
     const EditorCore &model_;
@@ -120,12 +127,21 @@ private:
     qreal averageWidth_ = 7;
     // Each character's advance in the font, looked up when first needed (negative before).
     std::vector<float> advances_;
+    // The advance of each printable ASCII character as shaping gives it, and the pairs of them
+    // the font joins or moves (ligatures): learnt when a long line first needs them.
+    // Both in 64ths of a pixel, the unit of the layout's own positions; an advance is -1 for
+    // every other character, and for all of them with a font that does not keep to that unit.
+    std::vector<qint64> plainAdvances_;
+    std::vector<char> joinedPairs_; // [first * 128 + second]
+    // How far a word with a joined pair is from the sum of its characters' advances.
+    QHash<QString, qint64> wordCorrections_;
+    QString word_;
     std::map<int, Line> lines_;
     // One entry per line of the model: its width, negative while it is an estimate.
     std::vector<float> widths_;
-    float widest_ = 0;
-    int widestCount_ = 0;
-    bool widestStale_ = true;
+    // The widest width in each block of kWidthBlock lines, negative while it is to be found.
+    static constexpr size_t kWidthBlock = 4096;
+    std::vector<float> blockWidest_;
     quint32 generation_ = 1;
     int preeditAt_ = -1;
     QString preedit_;

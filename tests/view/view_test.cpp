@@ -202,13 +202,15 @@ TEST(ViewMouse, ClickShiftClickWordLineAndDrag) {
 // ---- Long lines -------------------------------------------------------------------------
 
 // A long line of markup with tags that hold spaces, so that segments are cut inside tags, a
-// few tabs and characters beyond Latin-1.
-QString longLine(int length) {
-    const QString parts[] = {QStringLiteral("<a href=\"x y\" title=\"é — z\">"),
+// few tabs and characters beyond Latin-1; or, plain, only printable ASCII, with words the font
+// may join letters in.
+QString longLine(int length, bool plain = false) {
+    const QString parts[] = {plain ? QStringLiteral("<a href=\"x y\" title=\"e - z\">")
+                                   : QStringLiteral("<a href=\"x y\" title=\"é — z\">"),
                              QStringLiteral("some text "),
                              QStringLiteral("</a>"),
                              QStringLiteral("<td width=50>"),
-                             QStringLiteral("fi\tfl "),
+                             plain ? QStringLiteral("fi office fl ") : QStringLiteral("fi\tfl "),
                              QStringLiteral("<img src=\"a.png\" alt=\"\">")};
     QString s;
     for (int i = 0; s.size() < length; ++i)
@@ -289,10 +291,13 @@ QRgb inkColour(const QImage &image, QRect box, QColor background,
 }
 
 // Every character's x, the caret and the colours drawn agree with a layout of the whole line,
-// before and after edits across the cuts.
-TEST(ViewSegments, LongLinesAgreeWithTheWholeLine) {
+// before and after edits across the cuts; also where the x comes from widths not yet shaped.
+class ViewSegments : public ::testing::TestWithParam<bool> {};
+INSTANTIATE_TEST_SUITE_P(Lines, ViewSegments, ::testing::Bool());
+
+TEST_P(ViewSegments, LongLinesAgreeWithTheWholeLine) {
     ShownView v(QSize(700, 200));
-    v.model.setText(longLine(200'000) + QStringLiteral("\r\nnext"));
+    v.model.setText(longLine(200'000, GetParam()) + QStringLiteral("\r\nnext"));
     colourTags(v.model);
     LineLayouts &layouts = v.view.layouts();
     const std::vector<std::pair<int, int>> before = layouts.segmentsOf(0);
@@ -303,7 +308,27 @@ TEST(ViewSegments, LongLinesAgreeWithTheWholeLine) {
         const int length = v.model.lineEnd(0);
         const QString line = v.model.mid(0, length);
         const auto whole = wholeLine(line, v.view.font());
-        const QTextLine reference = whole->lineAt(0);
+        // Qt shapes a long run of text in pieces of 4096 characters, which would split the
+        // joined letters of a word there: the printable line is shaped word by word instead
+        // (a word ending after a space or a '>', as the view's cuts assume).
+        std::vector<std::pair<int, std::shared_ptr<QTextLayout>>> words;
+        std::vector<qreal> wordX{0};
+        for (int at = 0; GetParam() && at < length;) {
+            int end = at;
+            while (end < length && line[end] != u' ' && line[end] != u'>')
+                ++end;
+            words.emplace_back(at, wholeLine(line.mid(at, end + 1 - at), v.view.font()));
+            wordX.push_back(wordX.back() + words.back().second->lineAt(0).naturalTextWidth());
+            at = end + 1;
+        }
+        auto reference = [&](int i) {
+            if (!GetParam())
+                return whole->lineAt(0).cursorToX(i);
+            const auto it = std::upper_bound(words.begin(), words.end(), i,
+                                             [](int i, const auto &w) { return i < w.first; });
+            const size_t k = size_t(it - words.begin()) - 1;
+            return wordX[k] + words[k].second->lineAt(0).cursorToX(i - words[k].first);
+        };
         const std::vector<std::pair<int, int>> segments = layouts.segmentsOf(0);
         for (const auto &[start, len] : segments)
             ASSERT_LE(len, LineLayouts::longLine);
@@ -314,14 +339,17 @@ TEST(ViewSegments, LongLinesAgreeWithTheWholeLine) {
                 probes.push_back(start + d);
         for (int i = 0; i <= length; i += 97)
             probes.push_back(i);
+        // From the far end first, each x then resting on the widths of every segment before.
+        layouts.clear();
+        std::reverse(probes.begin(), probes.end());
         for (int i : probes) {
             if (i < 0 || i > length)
                 continue;
-            ASSERT_DOUBLE_EQ(layouts.xOf(i), reference.cursorToX(i)) << "offset " << i;
+            ASSERT_DOUBLE_EQ(layouts.xOf(i), reference(i)) << "offset " << i;
         }
         // Hit-testing finds the characters where the whole line has them.
         for (int i = 1; i < length; i += 1013)
-            ASSERT_EQ(layouts.offsetAt(0, reference.cursorToX(i) + 0.25), i);
+            ASSERT_EQ(layouts.offsetAt(0, reference(i) + 0.25), i);
         // The caret on either side of a cut stands where the whole line puts it.
         for (size_t k = 1; k < segments.size(); k += segments.size() / 5) {
             const int at = segments[k].first;
@@ -329,7 +357,7 @@ TEST(ViewSegments, LongLinesAgreeWithTheWholeLine) {
             // The view's text starts 4 pixels in and scrolls with the bar.
             const QRect caret = v.view.cursorRect(at);
             ASSERT_EQ(caret.left() + v.view.horizontalScrollBar()->value() - 4,
-                      std::lround(reference.cursorToX(at)))
+                      std::lround(reference(at)))
                 << "caret at " << at;
         }
         // Colours: what is drawn around a cut is the model's colour of each character.
@@ -369,9 +397,41 @@ TEST(ViewSegments, LongLinesAgreeWithTheWholeLine) {
     const int other = before[before.size() / 2].first;
     v.model.setSelStart(other - 5);
     v.model.setSelLength(10);
-    v.model.setSelText(QStringLiteral("\t"));
+    v.model.setSelText(GetParam() ? QStringLiteral(" ") : QStringLiteral("\t"));
     colourTags(v.model);
     check("after edits");
+}
+
+// The scroll range follows the widest line through edits that shrink it, move the lines after
+// it and add or take whole lines, on a page of more lines than are looked through at once.
+TEST(ViewWidest, TheWidestLineFollowsEdits) {
+    ShownView v;
+    QString text;
+    for (int i = 0; i < 10'000; ++i)
+        text += QString(i == 6000 ? 300 : i % 97, u'x') + QStringLiteral("\r\n");
+    v.model.setText(text);
+    LineLayouts &layouts = v.view.layouts();
+    auto replace = [&](int line, int lines, int drop, const QString &with) {
+        v.model.setSelStart(v.model.lineStart(line));
+        v.model.setSelLength(lines > 0 ? v.model.lineStart(line + lines) - v.model.selStart()
+                                       : drop);
+        v.model.setSelText(with);
+    };
+    const std::function<void()> edits[] = {
+        [] {},
+        [&] { replace(6000, 0, 250, QString()); },                  // the widest shrinks
+        [&] { replace(100, 100, 0, QString()); },                   // lines go before it
+        [&] { replace(5000, 0, 0, QString(500, u'y') + "\r\nz"); }, // a wider one comes in
+        [&] { replace(5000, 1, 0, QString()); },                    // and goes again
+        [&] { replace(9000, 0, 0, QString(400, u'w')); },           // one in the last block
+    };
+    for (size_t i = 0; i < std::size(edits); ++i) {
+        edits[i]();
+        qreal widest = 0;
+        for (int n = 0; n < v.model.lineCount(); ++n)
+            widest = std::max(widest, layouts.lineWidth(n));
+        ASSERT_EQ(layouts.widestLine(), widest) << "edit " << i;
+    }
 }
 
 TEST(ViewPaint, AChangeOfColoursAloneIsDrawn) {

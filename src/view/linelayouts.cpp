@@ -16,6 +16,22 @@ namespace {
 // the range of Qt's fixed-point layout coordinates.
 constexpr qreal kUnboundedWidth = 1 << 24;
 
+// The view's lines are never wrapped and keep their trailing spaces.
+QTextOption unwrappedOption() {
+    QTextOption option(Qt::AlignLeft | Qt::AlignTop);
+    option.setWrapMode(QTextOption::NoWrap);
+    option.setFlags(QTextOption::IncludeTrailingSpaces);
+    return option;
+}
+
+void layOutOneLine(QTextLayout &layout) {
+    layout.beginLayout();
+    QTextLine line = layout.createLine();
+    line.setLineWidth(kUnboundedWidth);
+    line.setPosition(QPointF(0, 0));
+    layout.endLayout();
+}
+
 bool joinsNeighbours(char16_t c) {
     // Zero-width joiners and non-joiners, and variation selectors, bind what is on both sides.
     return c == 0x200C || c == 0x200D || (c >= 0xFE00 && c <= 0xFE0F);
@@ -294,9 +310,7 @@ std::unique_ptr<QTextLayout> LineLayouts::shape(int start, int length, qreal x,
             tabs = true;
     }
     auto layout = std::make_unique<QTextLayout>(text, font_);
-    QTextOption option(Qt::AlignLeft | Qt::AlignTop);
-    option.setWrapMode(QTextOption::NoWrap);
-    option.setFlags(QTextOption::IncludeTrailingSpaces);
+    QTextOption option = unwrappedOption();
     option.setTabStopDistance(tabStop_);
     const qreal phase = std::fmod(x, tabStop_);
     if (tabs && phase != 0) {
@@ -320,11 +334,7 @@ std::unique_ptr<QTextLayout> LineLayouts::shape(int start, int length, qreal x,
     }
     layout->setFormats(formats);
     layout->setCacheEnabled(true);
-    layout->beginLayout();
-    QTextLine line = layout->createLine();
-    line.setLineWidth(kUnboundedWidth);
-    line.setPosition(QPointF(0, 0));
-    layout->endLayout();
+    layOutOneLine(*layout);
     return layout;
 }
 
@@ -416,15 +426,8 @@ qreal LineLayouts::estimateWidth(int start, int length) {
 
 std::unique_ptr<QTextLayout> LineLayouts::shapeText(const QString &text) const {
     auto layout = std::make_unique<QTextLayout>(text, font_);
-    QTextOption option(Qt::AlignLeft | Qt::AlignTop);
-    option.setWrapMode(QTextOption::NoWrap);
-    option.setFlags(QTextOption::IncludeTrailingSpaces);
-    layout->setTextOption(option);
-    layout->beginLayout();
-    QTextLine line = layout->createLine();
-    line.setLineWidth(kUnboundedWidth);
-    line.setPosition(QPointF(0, 0));
-    layout->endLayout();
+    layout->setTextOption(unwrappedOption());
+    layOutOneLine(*layout);
     return layout;
 }
 

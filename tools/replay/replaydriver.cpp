@@ -47,10 +47,9 @@ QString colourName(Rgb c) {
 
 // The state's top-level keys, in the order a dump prints them.
 const QStringList stateKeys{
-    "text",     "selStart", "selLength", "colours",     "typing", "title",     "fileName",
-    "modified", "trapUndo", "undoStack", "redoStack",   "commands", "window",  "editor",
-    "preview",  "find",     "status",    "lineNumbers", "recent", "clipboard", "ended",
-    "events"};
+    "text",     "selStart",    "selLength", "colours",   "typing", "title",  "fileName", "modified",
+    "trapUndo", "undoStack",   "redoStack", "commands",  "window", "editor", "preview",  "find",
+    "status",   "lineNumbers", "recent",    "clipboard", "ended",  "events"};
 
 const char *lineEndsName(LineEnds ends) {
     switch (ends) {

@@ -58,13 +58,13 @@ LineEndCensus::~LineEndCensus() {
 void LineEndCensus::textReplaced(const TextReplaced &change) {
     // The replaced characters with one neighbour on each side, as they were and as they are:
     // a CR LF may have been made or broken at either edge.
-    const QString &removed = text_.lastEdit().removed;
+    const QStringView removed = text_.lastRemoved();
     Tally before, after;
     if (change.start > 0) {
         before.add(text_.at(change.start - 1));
         after.add(text_.at(change.start - 1));
     }
-    before.add(reinterpret_cast<const char16_t *>(removed.constData()), int(removed.size()));
+    before.add(removed.utf16(), int(removed.size()));
     after.add(text_, change.start, change.inserted);
     if (change.start + change.inserted < text_.length()) {
         before.add(text_.at(change.start + change.inserted));

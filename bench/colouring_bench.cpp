@@ -43,7 +43,8 @@ struct Coloured : EditorObserver {
     }
     ~Coloured() override { editor.removeObserver(this); }
     void textChangeNotified() override {
-        codes.noteEdit(editor.lastEdit());
+        const TextReplaced &edit = editor.lastChange();
+        codes.noteEdit(edit.start, edit.removed, edit.inserted);
         if (passes)
             codes.colourRegions(editor);
     }

@@ -144,10 +144,7 @@ int SyntaxColouring::colourKeystroke(EditorBuffer &buffer, int &key) {
     return key;
 }
 
-void SyntaxColouring::noteEdit(const TextEdit &edit) {
-    const int s2 = edit.start;
-    const int r2 = int(edit.removed.size());
-    const int i2 = edit.insertedLength;
+void SyntaxColouring::noteEdit(int s2, int r2, int i2) {
     knownLength_ += i2 - r2;
     if (!dirty_) {
         env_ = {s2, r2, i2};
@@ -166,7 +163,7 @@ void SyntaxColouring::noteEdit(const TextEdit &edit) {
 
 void SyntaxColouring::noteRecolour(int start, int length) {
     if (length > 0)
-        noteEdit(TextEdit{start, QString(length, u' '), length});
+        noteEdit(start, length, length);
 }
 
 void SyntaxColouring::colourRegions(EditorBuffer &buffer) {

@@ -46,9 +46,10 @@ public:
     // consuming the keystroke (key becomes 0). Returns the final key.
     int colourKeystroke(EditorBuffer &buffer, int &key);
 
-    // Must be told about every change of the text (buffer.lastEdit() after each Change
-    // notification), including those not followed by a pass.
-    void noteEdit(const TextEdit &edit);
+    // Must be told about every change of the text (after each Change notification, [start,
+    // start + removed) of the old text became inserted characters), including those not
+    // followed by a pass.
+    void noteEdit(int start, int removed, int inserted);
 
     // Recolours the tags, attribute values and comments of the whole text. Changes colours
     // only: no Change notification, the selection is untouched. The result is that of

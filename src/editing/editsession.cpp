@@ -47,7 +47,8 @@ void EditSession::setModified(bool modified) {
 void EditSession::textChangeNotified() {
     // Both follow every edit, recorded or not, before anything can edit the text again.
     history_.noteEdit();
-    colouring_.noteEdit(core_.lastEdit());
+    const TextReplaced &edit = core_.lastChange();
+    colouring_.noteEdit(edit.start, edit.removed, edit.inserted);
     handleChange();
 }
 

@@ -29,6 +29,7 @@ QStringView EditorCore::peek(int start, int length, QString &scratch) const {
 }
 
 QStringView EditorCore::wholeText() {
+    lastEdit(); // the gap moves over the removed run
     return QStringView(text_.gathered(), length());
 }
 
@@ -92,6 +93,7 @@ void EditorCore::setText(QString text) {
     }
     const int oldLines = lineCount();
     lastEdit_ = TextEdit{0, this->text(), int(text.size())};
+    removedInStore_ = false;
     const int removed = int(lastEdit_.removed.size());
     const int length = int(text.size());
     text_.adopt(std::move(text));
@@ -103,7 +105,30 @@ void EditorCore::setText(QString text) {
     notifyReplaced({0, removed, length, 0, oldLines - 1, lineCount() - 1}, oldStart, oldLength);
 }
 
+const TextEdit &EditorCore::lastEdit() const {
+    if (removedInStore_) {
+        lastEdit_.removed = lastRemoved().toString();
+        removedInStore_ = false;
+    }
+    return lastEdit_;
+}
+
+QStringView EditorCore::lastRemoved() const {
+    if (removedInStore_)
+        return QStringView(text_.removedRun(), text_.removedLength());
+    return lastEdit_.removed;
+}
+
+void EditorCore::replaceText(int start, int removeLength, const char16_t *inserted,
+                             int insertLength) {
+    const bool kept = text_.keepsRemoved(insertLength);
+    lastEdit_ = TextEdit{start, kept ? QString() : mid(start, removeLength), insertLength};
+    text_.replace(start, removeLength, inserted, insertLength);
+    removedInStore_ = kept && removeLength > 0;
+}
+
 void EditorCore::notifyReplaced(const TextReplaced &change, int oldStart, int oldLength) {
+    lastChange_ = change;
     for (EditorObserver *o : observers_)
         o->textReplaced(change);
     const bool selectionMoved = oldStart != selStart_ || oldLength != selLength_;
@@ -187,9 +212,8 @@ void EditorCore::replace(int start, int removeLength, const QString &inserted, i
     if (!fits(removeLength, inserted.size()))
         return;
     const quint8 colour = insertionColour();
-    lastEdit_ = TextEdit{start, mid(start, removeLength), int(inserted.size())};
-    text_.replace(start, removeLength, reinterpret_cast<const char16_t *>(inserted.constData()),
-                  int(inserted.size()));
+    replaceText(start, removeLength, reinterpret_cast<const char16_t *>(inserted.constData()),
+                int(inserted.size()));
     colours_.replace(start, removeLength, nullptr, int(inserted.size()), colour);
     const LineIndex::Change lines = lines_.update(text_, start, removeLength, int(inserted.size()));
     const int oldStart = selStart_, oldLength = selLength_;
@@ -231,9 +255,8 @@ bool EditorCore::replaceRanges(const std::vector<RangeReplacement> &ranges, int 
         colours.insert(colours.end(), size_t(r.text.size()), colour);
         pos = r.start + r.length;
     }
-    lastEdit_ = TextEdit{first, mid(first, removed), int(inserted)};
-    text_.replace(first, removed, reinterpret_cast<const char16_t *>(span.constData()),
-                  int(inserted));
+    replaceText(first, removed, reinterpret_cast<const char16_t *>(span.constData()),
+                int(inserted));
     colours_.replace(first, removed, colours.data(), int(inserted));
     const LineIndex::Change lines = lines_.update(text_, first, removed, int(inserted));
     const int oldStart = selStart_, oldLength = selLength_;

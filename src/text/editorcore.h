@@ -111,7 +111,13 @@ public:
     Rgb defaultTextColour() const override { return defaultColour_ | 0xff000000u; }
     void setDefaultTextColour(Rgb colour) { defaultColour_ = colour; }
 
-    const TextEdit &lastEdit() const override { return lastEdit_; }
+    // The removed run is copied out of the storage the first time someone asks for it: the
+    // Undo of a large paste removes megabytes that nobody but the line-end census reads.
+    const TextEdit &lastEdit() const override;
+    // The same edit without its removed run, and that run read where it lies, valid until the
+    // text changes again.
+    const TextReplaced &lastChange() const { return lastChange_; }
+    QStringView lastRemoved() const;
 
     // Keyboard input as it comes, with no one looking at the keys first: Enter types CR LF;
     // Backspace and Delete remove the selection or one character, a CR LF line end or a
@@ -166,6 +172,9 @@ private:
     // the observers hear of an edit that does not.
     bool fits(int removeLength, qsizetype insertLength);
     void replace(int start, int removeLength, const QString &inserted, int caretAfter);
+    // Replaces the text's characters and notes the edit for lastEdit(): what is removed is only
+    // copied now when the storage is about to overwrite it.
+    void replaceText(int start, int removeLength, const char16_t *inserted, int insertLength);
     // Tells the observers of a replacement already made, in their two rounds.
     void notifyReplaced(const TextReplaced &change, int oldStart, int oldLength);
     quint8 insertionColour() const;
@@ -184,7 +193,10 @@ private:
     int selStart_ = 0;
     int selLength_ = 0;
     std::optional<quint8> pendingColour_;
-    TextEdit lastEdit_;
+    mutable TextEdit lastEdit_;
+    // lastEdit_.removed is still to be read from the text's storage.
+    mutable bool removedInStore_ = false;
+    TextReplaced lastChange_;
     std::vector<EditorObserver *> observers_;
 };
 

@@ -72,6 +72,7 @@ public:
     // Both keep exactly one allocation of the new size: on a page of many megabytes a second
     // one, however short-lived, is what sets the program's peak memory.
     void assign(const T *data, int n) {
+        removed_ = -1;
         buf_.reset(size_t(n) + initialGap(n));
         std::copy(data, data + n, buf_.data());
         gapStart_ = n;
@@ -79,6 +80,7 @@ public:
     }
 
     void assignFill(int n, T value) {
+        removed_ = -1;
         buf_.reset(size_t(n) + initialGap(n));
         std::fill(buf_.data(), buf_.data() + buf_.size(), value);
         gapStart_ = n;
@@ -88,6 +90,7 @@ public:
     // Takes over a whole text (StringStore only); the gap goes after it.
     void adopt(QString &&text) {
         const int n = int(text.size());
+        removed_ = -1;
         buf_.adopt(std::move(text));
         buf_.resize(size_t(n) + initialGap(n));
         gapStart_ = n;
@@ -99,6 +102,9 @@ public:
     void replace(int pos, int removeLen, const T *data, int n, T fill = T()) {
         assert(pos >= 0 && removeLen >= 0 && pos + removeLen <= size() && n >= 0);
         moveGap(pos);
+        // The removed elements join the gap after its old end; what goes in fills it from the
+        // start, so they stay readable when it fits in the old gap.
+        removed_ = keepsRemoved(n) ? removeLen : -1;
         gapEnd_ += removeLen;
         if (gapLen() < n)
             grow(n);
@@ -109,6 +115,16 @@ public:
             std::fill(at, at + n, fill);
         gapStart_ += n;
     }
+
+    // Whether the elements that a replace() inserting n elements removes are still there after
+    // it, for removedRun().
+    bool keepsRemoved(int n) const { return n <= gapLen(); }
+    // The elements the latest replace() removed, where they still lie in the gap, or null when
+    // they are gone (see keepsRemoved); valid until the buffer changes again.
+    const T *removedRun() const {
+        return removed_ < 0 ? nullptr : buf_.data() + gapEnd_ - removed_;
+    }
+    int removedLength() const { return std::max(removed_, 0); }
 
     // Overwrites [pos, pos + n) with value where it stands: the gap stays where the last edit
     // left it, so colouring a whole page moves nothing.
@@ -184,6 +200,8 @@ private:
     int gapLen() const { return gapEnd_ - gapStart_; }
 
     void moveGap(int pos) {
+        if (pos != gapStart_)
+            removed_ = -1;
         T *p = buf_.data();
         if (pos < gapStart_) {
             const int n = gapStart_ - pos;
@@ -206,6 +224,7 @@ private:
     // megabytes does not carry half its size again as an empty gap. The store grows where it
     // stands when it can, and what followed the gap moves to the new end.
     void grow(int needed) {
+        removed_ = -1;
         const size_t old = buf_.size();
         const size_t tail = old - size_t(gapEnd_);
         const size_t newSize = old + size_t(needed) + std::max<size_t>(minGap, old / 8);
@@ -218,6 +237,7 @@ private:
     Store buf_;
     int gapStart_ = 0;
     int gapEnd_ = minGap;
+    int removed_ = -1; // how many elements before gapEnd_ the latest replace() removed, or -1
 };
 
 // The editor's text.

@@ -1,47 +1,69 @@
 #include "lineends.h"
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace quenbry {
 
-namespace {
-
-// Line ends of a run of characters read in pieces: every CR, every LF, and the pairs. A CR at
-// the end of the run counts as alone: whatever follows the run is the same before and after an
-// edit, so a pair cut there is miscounted alike on both sides and cancels out. The loops have
-// no branches, so that the compiler can count many characters at once: a Replace All over a
-// whole page counts it twice.
-struct Tally {
-    qint64 crs = 0, lfs = 0, pairs = 0;
-    bool afterCr = false;
-
-    void add(const char16_t *p, int n) {
-        if (n == 0)
-            return;
-        pairs += afterCr && p[0] == u'\n';
-        // One pass: a large run is read from memory once, not once per count.
-        int cr = p[n - 1] == u'\r', lf = p[n - 1] == u'\n', pair = 0;
-        for (int i = 0; i + 1 < n; ++i) {
-            const int isCr = p[i] == u'\r';
-            cr += isCr;
-            lf += p[i] == u'\n';
-            pair += isCr & (p[i + 1] == u'\n');
-        }
-        crs += cr;
-        lfs += lf;
-        pairs += pair;
-        afterCr = p[n - 1] == u'\r';
+// A CR at the end of a run counts as alone: whatever follows the run is the same before and
+// after an edit, so a pair cut there is miscounted alike on both sides and cancels out. Eight
+// characters are looked at a time, and only the rare eight with a CR or an LF one by one: a
+// Replace All over a whole page counts it twice.
+void LineEndCensus::Tally::add(const char16_t *p, int n) {
+    if (n == 0)
+        return;
+    if (empty)
+        startsWithLf = p[0] == u'\n';
+    empty = false;
+    pairs += afterCr && p[0] == u'\n';
+    // One pass: a large run is read from memory once, not once per count.
+    int cr = p[n - 1] == u'\r', lf = p[n - 1] == u'\n', pair = 0;
+    auto look = [&](int i) { // i + 1 < n
+        const int isCr = p[i] == u'\r';
+        cr += isCr;
+        lf += p[i] == u'\n';
+        pair += isCr & (p[i + 1] == u'\n');
+    };
+    int i = 0;
+#if defined(__SSE2__)
+    const __m128i crs8 = _mm_set1_epi16(u'\r'), lfs8 = _mm_set1_epi16(u'\n');
+    for (; i + 8 < n; i += 8) {
+        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p + i));
+        if (_mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi16(v, crs8), _mm_cmpeq_epi16(v, lfs8))) ==
+            0)
+            continue;
+        for (int k = i; k < i + 8; ++k)
+            look(k);
     }
-    void add(QChar c) {
-        const char16_t u = c.unicode();
-        add(&u, 1);
-    }
-    void add(const EditorCore &text, int start, int length) {
-        text.forEachTextPiece(start, length,
-                              [this](const char16_t *p, int count, int) { add(p, count); });
-    }
-    LineEndCensus::Counts finish() const { return {pairs, lfs - pairs, crs - pairs}; }
-};
+#endif
+    for (; i + 1 < n; ++i)
+        look(i);
+    crs += cr;
+    lfs += lf;
+    pairs += pair;
+    afterCr = p[n - 1] == u'\r';
+}
 
-} // namespace
+void LineEndCensus::Tally::add(QChar c) {
+    const char16_t u = c.unicode();
+    add(&u, 1);
+}
+
+void LineEndCensus::Tally::add(const EditorCore &text, int start, int length) {
+    text.forEachTextPiece(start, length,
+                          [this](const char16_t *p, int count, int) { add(p, count); });
+}
+
+void LineEndCensus::Tally::add(const Tally &run) {
+    if (run.empty)
+        return;
+    pairs += afterCr && run.startsWithLf;
+    crs += run.crs;
+    lfs += run.lfs;
+    pairs += run.pairs;
+    afterCr = run.afterCr;
+}
 
 LineEndCensus::LineEndCensus(EditorCore &text)
     : text_(text) {
@@ -58,14 +80,20 @@ LineEndCensus::~LineEndCensus() {
 void LineEndCensus::textReplaced(const TextReplaced &change) {
     // The replaced characters with one neighbour on each side, as they were and as they are:
     // a CR LF may have been made or broken at either edge.
-    const QString &removed = text_.lastEdit().removed;
-    Tally before, after;
+    Tally before, after, removed, inserted;
+    if (change.start == insertedStart_ && change.removed == insertedLength_) {
+        removed = inserted_;
+    } else {
+        const QStringView run = text_.lastRemoved();
+        removed.add(run.utf16(), int(run.size()));
+    }
+    inserted.add(text_, change.start, change.inserted);
     if (change.start > 0) {
         before.add(text_.at(change.start - 1));
         after.add(text_.at(change.start - 1));
     }
-    before.add(reinterpret_cast<const char16_t *>(removed.constData()), int(removed.size()));
-    after.add(text_, change.start, change.inserted);
+    before.add(removed);
+    after.add(inserted);
     if (change.start + change.inserted < text_.length()) {
         before.add(text_.at(change.start + change.inserted));
         after.add(text_.at(change.start + change.inserted));
@@ -74,6 +102,9 @@ void LineEndCensus::textReplaced(const TextReplaced &change) {
     counts_.crLf += is.crLf - was.crLf;
     counts_.lf += is.lf - was.lf;
     counts_.cr += is.cr - was.cr;
+    insertedStart_ = change.start;
+    insertedLength_ = change.inserted;
+    inserted_ = inserted;
 }
 
 LineEnds LineEndCensus::lineEnds() const {

@@ -182,11 +182,19 @@ TEST(LineEndCensus, FollowsEditsThatMakeAndBreakPairsAtTheirEdges) {
     LineEndCensus census(text);
     QRandomGenerator random(19);
     const QString pieces[] = {"\r", "\n", "\r\n", "a", ""};
+    int start = 0;
+    QString put;
     for (int i = 0; i < 2000; ++i) {
-        const int start = int(random.bounded(text.length() + 1));
+        // Every tenth edit takes out exactly the long run the one before put in, as an Undo of
+        // a paste does; the others are short.
+        const bool undo = i % 10 == 9;
+        start = undo ? start : int(random.bounded(text.length() + 1));
         text.setSelStart(start);
-        text.setSelLength(int(random.bounded(4)));
-        text.setSelText(pieces[random.bounded(5)] + pieces[random.bounded(5)]);
+        text.setSelLength(undo ? int(put.size()) : int(random.bounded(4)));
+        put = undo ? QString()
+                   : (pieces[random.bounded(5)] + pieces[random.bounded(5)])
+                         .repeated(i % 10 == 8 ? 9 : 1);
+        text.setSelText(put);
         LineEndCensus fresh(text);
         ASSERT_EQ(census.counts().crLf, fresh.counts().crLf) << i;
         ASSERT_EQ(census.counts().lf, fresh.counts().lf) << i;

@@ -14,7 +14,8 @@ std::u16string contents(const TextBuffer &b) {
 }
 
 // Random replaces against std::u16string as the oracle, with the gap moving back and forth
-// and growing past its capacity, on a text taken over as it was decoded.
+// and growing past its capacity, on a text taken over as it was decoded; what a replace removed
+// stays readable in the gap when the insertion fits beside it.
 TEST(GapBuffer, MatchesPlainStringUnderRandomEdits) {
     std::mt19937 rng(7);
     TextBuffer b;
@@ -24,7 +25,12 @@ TEST(GapBuffer, MatchesPlainStringUnderRandomEdits) {
         const int pos = oracle.empty() ? 0 : int(rng() % (oracle.size() + 1));
         const int rem = int(rng() % 4) == 0 ? int(rng() % (oracle.size() - pos + 1)) % 8 : 0;
         std::u16string ins(size_t(rng() % (step % 97 == 0 ? 300 : 5)), u'a' + char16_t(rng() % 26));
+        const bool keeps = b.keepsRemoved(int(ins.size()));
+        const std::u16string removed = oracle.substr(size_t(pos), size_t(rem));
         b.replace(pos, rem, ins.data(), int(ins.size()));
+        if (keeps) {
+            ASSERT_EQ(std::u16string(b.removedRun(), size_t(b.removedLength())), removed);
+        }
         oracle.replace(size_t(pos), size_t(rem), ins);
         ASSERT_EQ(b.size(), int(oracle.size()));
         if (step % 50 == 0) {

@@ -54,6 +54,7 @@ TEST(LineIndex, FollowsEveryKindOfLineEndThroughRandomEdits) {
         for (int k = int(rng() % (step % 50 == 0 ? 40 : 4)); k > 0; --k)
             ins += alphabet[int(rng() % alphabet.size())];
         rec.replaced.clear();
+        const QString old = core.text();
         core.setSelText(ins);
         const QString text = core.text();
         const std::vector<int> after = lineStartsOf(text);
@@ -75,6 +76,13 @@ TEST(LineIndex, FollowsEveryKindOfLineEndThroughRandomEdits) {
         if (!rec.replaced.empty()) {
             const TextReplaced r = rec.replaced.back();
             const int delta = r.inserted - r.removed;
+            // The removed run, read where it lies or copied out, also after a search has
+            // gathered the text over it.
+            if (step % 3 == 0)
+                core.wholeText();
+            const QString removed =
+                step % 2 ? core.lastRemoved().toString() : core.lastEdit().removed;
+            ASSERT_EQ(removed, old.mid(r.start, r.removed)) << "step " << step;
             ASSERT_EQ(int(after.size()), int(before.size()) - r.linesRemoved + r.linesInserted);
             for (int i = 0; i <= r.firstLine; ++i)
                 ASSERT_EQ(before[size_t(i)], after[size_t(i)]) << "step " << step;

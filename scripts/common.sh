@@ -11,7 +11,7 @@ PACKAGES=(
   libgtest-dev libgmock-dev libbenchmark-dev attr
   clang libclang-rt-14-dev libqscintilla2-qt6-dev
   xvfb xauth xdotool openbox imagemagick poppler-utils
-  x11-utils xclip xdg-utils file chromium e2fsprogs
+  x11-utils x11-xserver-utils xclip xdg-utils file chromium e2fsprogs
   librsvg2-bin desktop-file-utils appstream dpkg-dev lintian man-db
 )
 

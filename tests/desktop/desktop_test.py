@@ -62,7 +62,19 @@ def key(*keys):
     run("xdotool", "key", "--delay", "60", *keys)
 
 
+_keys_of_our_own = {}
+
+
 def type_text(text):
+    # xdotool types a character the keymap lacks by mapping a spare key for the moment of the
+    # press; a busy editor can read the press after that mapping is gone, and the character is
+    # lost. Such characters get a spare key of their own for the whole run instead.
+    for ch in sorted({c for c in text if ord(c) > 0x7E} - _keys_of_our_own.keys()):
+        spare = [line.split()[1] for line in run("xmodmap", "-pke").splitlines()
+                 if len(line.split()) == 3]
+        keysym = ord(ch) if ord(ch) <= 0xFF else 0x1000000 + ord(ch)
+        run("xmodmap", "-e", f"keycode {spare[-1]} = {keysym:#x}")
+        _keys_of_our_own[ch] = spare[-1]
     run("xdotool", "type", "--delay", "40", text)
 
 

@@ -90,6 +90,9 @@ void EditorCore::setText(QString text) {
         setSelection(0, 0);
         return;
     }
+    // The new text starts with no colours at all: the old text's pending ones are dropped.
+    if (PendingColours *pending = std::exchange(pending_, nullptr))
+        pending->discardColours();
     const int oldLines = lineCount();
     lastEdit_ = TextEdit{0, this->text(), int(text.size())};
     const int removed = int(lastEdit_.removed.size());
@@ -186,6 +189,7 @@ void EditorCore::replace(int start, int removeLength, const QString &inserted, i
     }
     if (!fits(removeLength, inserted.size()))
         return;
+    settleColours(INT_MAX);
     const quint8 colour = insertionColour();
     lastEdit_ = TextEdit{start, mid(start, removeLength), int(inserted.size())};
     text_.replace(start, removeLength, reinterpret_cast<const char16_t *>(inserted.constData()),
@@ -212,6 +216,7 @@ bool EditorCore::replaceRanges(const std::vector<RangeReplacement> &ranges, int 
         inserted += r.text.size() - r.length;
     if (!fits(removed, inserted))
         return false;
+    settleColours(INT_MAX);
     QString span;
     span.reserve(inserted);
     std::vector<quint8> colours;
@@ -284,6 +289,7 @@ void EditorCore::setColour(int start, int length, Rgb colour) {
     length = std::clamp(length, 0, this->length() - start);
     if (length == 0)
         return;
+    settleColours(INT_MAX);
     const quint8 index = paletteIndex(colour);
     colours_.fill(start, length, index);
     const ColoursChanged change{start, length};
@@ -292,10 +298,12 @@ void EditorCore::setColour(int start, int length, Rgb colour) {
 }
 
 Rgb EditorCore::colourAt(int offset) const {
+    settleColours(offset + 1);
     return paletteColour(colours_.at(offset));
 }
 
 std::vector<ColourRun> EditorCore::colourRuns() const {
+    settleColours(INT_MAX);
     std::vector<ColourRun> runs;
     colours_.forEachPiece(0, length(), [&](const quint8 *p, int count, int offset) {
         for (int i = 0; i < count; ++i) {

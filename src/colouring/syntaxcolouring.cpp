@@ -273,7 +273,7 @@ void SyntaxColouring::fullPass(EditorBuffer &buffer) {
 }
 
 void SyntaxColouring::beginPass(EditorBuffer &buffer) {
-    regions_.clear();
+    std::vector<Region>().swap(regions_); // not the room a larger page's regions took
     shiftFrom_ = 0;
     shift_ = 0;
     openLt_ = -1;
@@ -287,6 +287,15 @@ void SyntaxColouring::beginPass(EditorBuffer &buffer) {
 void SyntaxColouring::abandonPass() {
     passing_ = false;
     scanned_ = false;
+}
+
+// The list of a large page's regions is made room for once, from how many the start of the
+// page holds: grown by doubling, it would leave the lists it outgrew behind as freed memory
+// that the process keeps, as much again as the list itself. Room reserved and never used is
+// never touched, and so costs no memory.
+void SyntaxColouring::reserveForPass(int n) {
+    const double expected = double(regions_.size()) * n / std::max(passPos_, 1) * 1.25;
+    regions_.reserve(size_t(std::min(expected, n / 2.0 + 1)) + kSampleRegions);
 }
 
 // The scan of scanText(), one region a step, each region painted as it is found: the colours
@@ -308,6 +317,8 @@ bool SyntaxColouring::continuePass(EditorBuffer &buffer, int end, QDeadlineTimer
             break;
         }
         const Region r = regionAt(text, a, b, [&] { return find(text, kDashGt, a); });
+        if (regions_.size() == kSampleRegions)
+            reserveForPass(n);
         regions_.push_back(r);
         shiftFrom_ = regions_.size();
         paintRegion(buffer, text.text.sliced(r.start, r.end - r.start + 1), r);

@@ -124,6 +124,9 @@ private:
     // Must be told when anything but a pass colours characters of the text.
     void noteRecolour(int start, int length);
     void fullPass(EditorBuffer &buffer);
+    // How many regions a pass finds before it reckons how many the whole text holds.
+    static constexpr size_t kSampleRegions = 4096;
+    void reserveForPass(int length);
     void incrementalPass(EditorBuffer &buffer);
     void paintRegion(EditorBuffer &buffer, const Region &region);
     // The same, with the region's characters already read.

@@ -2,6 +2,7 @@
 
 #include <QAbstractEventDispatcher>
 #include <algorithm>
+#include <utility>
 
 namespace quenbry {
 
@@ -62,7 +63,8 @@ void EditSession::textChangeNotified() {
 void EditSession::handleChange() {
     setModified(true);
     if (history_.recordChange()) {
-        if (loading_)
+        // Only the load's own change: a listener may edit the text while it is told of it.
+        if (std::exchange(loading_, false))
             beginColouring();
         else
             colouring_.colourRegions(core_);

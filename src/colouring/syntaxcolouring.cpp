@@ -170,7 +170,7 @@ void SyntaxColouring::colourRegions(EditorBuffer &buffer) {
     const int n = buffer.length();
     // A change of most of the text (an Open, a New page) is scanned afresh: a rescan would
     // find the same regions with more work per region.
-    if (!scanned_ || knownLength_ != n || (dirty_ && env_.start + env_.inserted > n) ||
+    if (passing_ || !scanned_ || knownLength_ != n || (dirty_ && env_.start + env_.inserted > n) ||
         (dirty_ && env_.inserted > n / 2))
         fullPass(buffer);
     else if (dirty_)
@@ -265,15 +265,65 @@ const std::vector<SyntaxColouring::Region> &SyntaxColouring::regions() const {
 }
 
 void SyntaxColouring::fullPass(EditorBuffer &buffer) {
-    // Painting changes colours only: the text read once stays valid for the whole pass.
-    const QStringView text = buffer.peek(0, buffer.length(), scratch_);
-    regions_ = scanText(text, &openLt_);
-    shiftFrom_ = regions_.size();
+    beginPass(buffer);
+    continuePass(buffer, INT_MAX);
+}
+
+void SyntaxColouring::beginPass(EditorBuffer &buffer) {
+    std::vector<Region>().swap(regions_); // not the room a larger page's regions took
+    shiftFrom_ = 0;
     shift_ = 0;
-    for (const Region &r : regions_)
-        paintRegion(buffer, text.sliced(r.start, r.end - r.start + 1), r);
+    openLt_ = -1;
+    passPos_ = 0;
+    passing_ = true;
+    scanned_ = false;
+    dirty_ = false;
     knownLength_ = buffer.length();
+}
+
+void SyntaxColouring::abandonPass() {
+    passing_ = false;
+    scanned_ = false;
+}
+
+// The list of a large page's regions is made room for once, from how many the start of the
+// page holds: grown by doubling, it would leave the lists it outgrew behind as freed memory
+// that the process keeps, as much again as the list itself. Room reserved and never used is
+// never touched, and so costs no memory.
+void SyntaxColouring::reserveForPass(int n) {
+    const double expected = double(regions_.size()) * n / std::max(passPos_, 1) * 1.25;
+    regions_.reserve(size_t(std::min(expected, n / 2.0 + 1)) + kSampleRegions);
+}
+
+// The scan of scanText(), one region a step, each region painted as it is found: the colours
+// before the scan's position are then final, since later regions start after it.
+bool SyntaxColouring::continuePass(EditorBuffer &buffer, int end, QDeadlineTimer deadline) {
+    if (!passing_)
+        return true;
+    // Nothing changes the text while the pass runs, so the text read here is the one the pass
+    // began with; in place unless its storage is split, and then copied.
+    const WholeText text{buffer.peek(0, buffer.length(), scratch_)};
+    const int n = text.length();
+    for (int step = 1; passPos_ < n; ++step) {
+        if (passPos_ >= end || (step % 64 == 0 && deadline.hasExpired()))
+            return false;
+        const int a = find(text, kLt, passPos_);
+        const int b = a < 0 ? -1 : find(text, kGt, a);
+        if (b < 0) {
+            openLt_ = a;
+            break;
+        }
+        const Region r = regionAt(text, a, b, [&] { return find(text, kDashGt, a); });
+        if (regions_.size() == kSampleRegions)
+            reserveForPass(n);
+        regions_.push_back(r);
+        shiftFrom_ = regions_.size();
+        paintRegion(buffer, text.text.sliced(r.start, r.end - r.start + 1), r);
+        passPos_ = r.end + 1;
+    }
+    passing_ = false;
     scanned_ = true;
+    return true;
 }
 
 // Rescans from the last region that ends before the change until the scan meets a `<` that

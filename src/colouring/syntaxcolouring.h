@@ -7,6 +7,7 @@
 
 #include "text/editorbuffer.h"
 
+#include <QDeadlineTimer>
 #include <QtGlobal>
 #include <climits>
 #include <optional>
@@ -56,6 +57,19 @@ public:
     // scanning the whole text, but only what the edits since the last pass can have changed
     // is rescanned and repainted.
     void colourRegions(EditorBuffer &buffer);
+
+    // The same recolouring of a text put in whole, in steps: the pass over the whole text
+    // is begun, then continued as far as someone needs it. The colours of the text before the
+    // point the pass has reached are final, as is everything once it has ended; the text must
+    // not change, nor anything else colour it, before then (abandonPass() drops a pass whose
+    // text is gone).
+    void beginPass(EditorBuffer &buffer);
+    // Continues until the colours of [0, end) are final or the deadline has passed. True
+    // when no pass is left to run.
+    bool continuePass(EditorBuffer &buffer, int end,
+                      QDeadlineTimer deadline = QDeadlineTimer(QDeadlineTimer::Forever));
+    bool passRunning() const { return passing_; }
+    void abandonPass();
 
     // A tag [start, end] (end == gt), or a comment [start, end] whose `->` starts at dash
     // when it is closed (an unclosed comment, one without `->`, runs to the end of the text).
@@ -111,6 +125,9 @@ private:
     // Must be told when anything but a pass colours characters of the text.
     void noteRecolour(int start, int length);
     void fullPass(EditorBuffer &buffer);
+    // How many regions a pass finds before it reckons how many the whole text holds.
+    static constexpr size_t kSampleRegions = 4096;
+    void reserveForPass(int length);
     void incrementalPass(EditorBuffer &buffer);
     void paintRegion(EditorBuffer &buffer, const Region &region);
     // The same, with the region's characters already read.
@@ -143,6 +160,9 @@ private:
     int openLt_ = -1;
     int knownLength_ = 0;
     bool scanned_ = false;
+    // A pass begun by beginPass() that has not ended: it goes on scanning from passPos_.
+    bool passing_ = false;
+    int passPos_ = 0;
     bool dirty_ = false;
     Envelope env_;
     // Where a tag is read when the text cannot be looked at in place.

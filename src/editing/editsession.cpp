@@ -1,8 +1,16 @@
 #include "editsession.h"
 
+#include <QAbstractEventDispatcher>
 #include <algorithm>
+#include <utility>
 
 namespace quenbry {
+
+namespace {
+// What a load colours before anyone hears of the new text: more than a window shows.
+constexpr int kColouredAtOnce = 64 * 1024;
+constexpr int kIdleStepMs = 3;
+} // namespace
 
 EditSession::EditSession(std::unique_ptr<EditorCore> text)
     : ownCore_(std::move(text))
@@ -12,6 +20,7 @@ EditSession::EditSession(std::unique_ptr<EditorCore> text)
 }
 
 EditSession::~EditSession() {
+    core_.setPendingColours(nullptr);
     core_.removeObserver(this);
 }
 
@@ -54,8 +63,13 @@ void EditSession::textChangeNotified() {
 
 void EditSession::handleChange() {
     setModified(true);
-    if (history_.recordChange())
-        colouring_.colourRegions(core_);
+    if (history_.recordChange()) {
+        // Only the load's own change: a listener may edit the text while it is told of it.
+        if (std::exchange(loading_, false))
+            beginColouring();
+        else
+            colouring_.colourRegions(core_);
+    }
     tell([](EditSessionListener &l) { l.textChanged(); });
 }
 
@@ -69,8 +83,48 @@ void EditSession::editRefused(const EditRefused &refused) {
 
 void EditSession::load(QString text) {
     history_.clear();
+    loading_ = true;
     core_.setText(std::move(text));
+    loading_ = false;
     history_.reset();
+}
+
+void EditSession::beginColouring() {
+    colouring_.beginPass(core_);
+    // Often the whole page; otherwise the rest waits for the idle steps or for its readers.
+    if (colouring_.continuePass(core_, kColouredAtOnce))
+        return;
+    core_.setPendingColours(this);
+    // Without an event loop nothing runs the steps; the colours are worked out when read.
+    if (!QAbstractEventDispatcher::instance())
+        return;
+    if (!idle_) {
+        idle_ = std::make_unique<QTimer>();
+        idle_->callOnTimeout([this] { colourWhileIdle(); });
+    }
+    idle_->start(0);
+}
+
+bool EditSession::settleColours(int end) {
+    const bool done = colouring_.continuePass(core_, end);
+    if (done && idle_)
+        idle_->stop();
+    return done;
+}
+
+void EditSession::discardColours() {
+    colouring_.abandonPass();
+    if (idle_)
+        idle_->stop();
+}
+
+void EditSession::colourWhileIdle() {
+    // A few milliseconds a step, so that keys and paints are not kept waiting.
+    core_.setPendingColours(nullptr);
+    if (colouring_.continuePass(core_, INT_MAX, QDeadlineTimer(kIdleStepMs)))
+        idle_->stop();
+    else
+        core_.setPendingColours(this);
 }
 
 void EditSession::availabilityChanged(bool canUndo, bool canRedo) {

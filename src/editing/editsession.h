@@ -9,6 +9,7 @@
 #include "history/history.h"
 #include "text/editorcore.h"
 
+#include <QTimer>
 #include <memory>
 #include <vector>
 
@@ -38,7 +39,10 @@ public:
     virtual void editRefused(qint64 /*length*/) {}
 };
 
-class EditSession : public EditorInput, private EditorObserver, private HistoryHost {
+class EditSession : public EditorInput,
+                    private EditorObserver,
+                    private HistoryHost,
+                    private PendingColours {
 public:
     // The text model is the session's own; tests may hand in one that counts what is read.
     explicit EditSession(std::unique_ptr<EditorCore> text = std::make_unique<EditorCore>());
@@ -79,7 +83,9 @@ public:
     // it on the page it put in before recording began.
     void handleChange();
     // Replaces the whole text with a document's own (an opened file): a fresh history holds
-    // the new text as its only entry; the text is taken over, not copied.
+    // the new text as its only entry; the text is taken over, not copied. Its colouring runs
+    // in short steps while the program is idle; whatever reads colours, or changes the text
+    // or its colours, first has the colouring finished as far as it needs.
     void load(QString text);
 
 private:
@@ -92,6 +98,11 @@ private:
     void undoRejected() override;
     void hideSelection(bool hide) override;
     void focusEditor() override;
+    void beginColouring();
+    // PendingColours
+    bool settleColours(int end) override;
+    void discardColours() override;
+    void colourWhileIdle();
 
     template <typename F> void tell(F f);
 
@@ -100,6 +111,9 @@ private:
     History history_;
     SyntaxColouring colouring_;
     bool modified_ = false;
+    bool loading_ = false;
+    // Runs a step of a loaded text's colouring each time the event loop is idle.
+    std::unique_ptr<QTimer> idle_;
     std::vector<EditSessionListener *> listeners_;
 };
 

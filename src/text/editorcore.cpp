@@ -91,6 +91,9 @@ void EditorCore::setText(QString text) {
         setSelection(0, 0);
         return;
     }
+    // The new text starts with no colours at all: the old text's pending ones are dropped.
+    if (PendingColours *pending = std::exchange(pending_, nullptr))
+        pending->discardColours();
     const int oldLines = lineCount();
     lastEdit_ = TextEdit{0, this->text(), int(text.size())};
     removedInStore_ = false;
@@ -211,6 +214,7 @@ void EditorCore::replace(int start, int removeLength, const QString &inserted, i
     }
     if (!fits(removeLength, inserted.size()))
         return;
+    settleColours(INT_MAX);
     const quint8 colour = insertionColour();
     replaceText(start, removeLength, reinterpret_cast<const char16_t *>(inserted.constData()),
                 int(inserted.size()));
@@ -236,6 +240,7 @@ bool EditorCore::replaceRanges(const std::vector<RangeReplacement> &ranges, int 
         inserted += r.text.size() - r.length;
     if (!fits(removed, inserted))
         return false;
+    settleColours(INT_MAX);
     QString span;
     span.reserve(inserted);
     std::vector<quint8> colours;
@@ -307,6 +312,7 @@ void EditorCore::setColour(int start, int length, Rgb colour) {
     length = std::clamp(length, 0, this->length() - start);
     if (length == 0)
         return;
+    settleColours(INT_MAX);
     const quint8 index = paletteIndex(colour);
     colours_.fill(start, length, index);
     const ColoursChanged change{start, length};
@@ -315,10 +321,12 @@ void EditorCore::setColour(int start, int length, Rgb colour) {
 }
 
 Rgb EditorCore::colourAt(int offset) const {
+    settleColours(offset + 1);
     return paletteColour(colours_.at(offset));
 }
 
 std::vector<ColourRun> EditorCore::colourRuns() const {
+    settleColours(INT_MAX);
     std::vector<ColourRun> runs;
     colours_.forEachPiece(0, length(), [&](const quint8 *p, int count, int offset) {
         for (int i = 0; i < count; ++i) {

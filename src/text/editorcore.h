@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <climits>
 #include <optional>
+#include <utility>
 
 namespace quenbry {
 
@@ -67,6 +68,18 @@ public:
     virtual void textChangeNotified() {}
     virtual void selectionChangeNotified() {}
     virtual void editRefused(const EditRefused &) {}
+};
+
+// Colours that are still being worked out for the text as it stands (a colouring pass that
+// runs in steps). The model asks for them before its colours are read, and before its text or
+// colours change, so that nobody sees or builds on colours that are not final.
+class PendingColours {
+public:
+    virtual ~PendingColours() = default;
+    // Makes the colours of [0, end) final; true when none are left pending.
+    virtual bool settleColours(int end) = 0;
+    // The whole text is replaced: what was pending is of no use any more.
+    virtual void discardColours() = 0;
 };
 
 class EditorCore : public EditorBuffer, public EditorInput {
@@ -136,17 +149,34 @@ public:
     int lineOf(int offset) const { return lines_.lineOf(offset); }
 
     // Colours as the view draws them: palette index 0 means "no colour of its own".
-    quint8 colourIndexAt(int offset) const { return colours_.at(offset); }
+    quint8 colourIndexAt(int offset) const {
+        settleColours(offset + 1);
+        return colours_.at(offset);
+    }
     Rgb paletteColour(quint8 index) const {
         return (index == 0 ? defaultColour_ : palette_[index]) | 0xff000000u;
     }
     // Calls f(const quint8 *indexes, int count, int offset) over [pos, pos + n) in order.
     template <typename F> void forEachColourPiece(int pos, int n, F f) const {
+        settleColours(pos + n);
         colours_.forEachPiece(pos, n, f);
     }
     // Calls f(const char16_t *characters, int count, int offset) over [pos, pos + n).
     template <typename F> void forEachTextPiece(int pos, int n, F f) const {
         text_.forEachPiece(pos, n, f);
+    }
+
+    // Who is still working out colours, until it has settled them (nullptr: nobody).
+    void setPendingColours(PendingColours *pending) { pending_ = pending; }
+    bool coloursPending() const { return pending_ != nullptr; }
+    // Has the pending colours of [0, end) made final now; while they are being worked out,
+    // what works them out reads and paints the model as it stands.
+    void settleColours(int end = INT_MAX) const {
+        if (!pending_)
+            return;
+        PendingColours *pending = std::exchange(pending_, nullptr);
+        if (!pending->settleColours(end))
+            pending_ = pending;
     }
 
     // Observers are told in the order they were added; each must be removed before it goes.
@@ -193,6 +223,7 @@ private:
     int selStart_ = 0;
     int selLength_ = 0;
     std::optional<quint8> pendingColour_;
+    mutable PendingColours *pending_ = nullptr;
     mutable TextEdit lastEdit_;
     // lastEdit_.removed is still to be read from the text's storage.
     mutable bool removedInStore_ = false;

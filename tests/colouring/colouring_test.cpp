@@ -4,12 +4,15 @@
 
 #include "colouring/syntaxcolouring.h"
 #include "colouringsession.h"
+#include "editing/editsession.h"
 #include "fuzzfiles.h"
 #include "pages.h"
 #include "referencepass.h"
 #include "testsupport/colourletters.h"
 #include "text/editorcore.h"
 
+#include <QCoreApplication>
+#include <functional>
 #include <gtest/gtest.h>
 #include <ostream>
 #include <random>
@@ -185,6 +188,57 @@ TEST(ColouringSessions, GeneratedPagesStayExact) {
             seed % 2 ? bench::realisticPage(60'000, seed) : bench::minifiedPage(60'000, seed);
         const auto bytes = randomBytes(random, 1500);
         ASSERT_EQ(runColouringSession(bytes.data(), bytes.size(), page), "") << "page " << seed;
+    }
+}
+
+// An opened page is coloured in idle steps. Whatever is typed, pasted or undone before they
+// have ended, the colours come out as if the whole page had been coloured first: a tag taken
+// apart far beyond the steps keeps the colour that the whole pass gave it.
+TEST(ColouringSessions, EditsBeforeTheOpenedPageIsColouredEndAsAfterAWholePass) {
+    const QString page = bench::realisticPage(4'000'000, 5);
+    const int mid = int(page.indexOf(u'<', page.size() / 2));
+    const int far = int(page.lastIndexOf(u'<', page.size() - 200));
+    using Edit = std::function<void(EditSession &)>;
+    const Edit idle = [](EditSession &) {
+        QCoreApplication::processEvents();
+    };
+    const Edit deleteFarLt = [&](EditSession &s) {
+        s.selectFromUser(far, 1);
+        s.pressDelete();
+    };
+    const Edit type = [&](EditSession &s) {
+        s.selectFromUser(mid + 1, 0);
+        for (char c : std::string("<!x =\"a b\">"))
+            s.typeCharacter(c);
+    };
+    const Edit paste = [&](EditSession &s) {
+        s.selectFromUser(far - 10, 30);
+        s.insertFromUser("<p title=\"q\">x</p><!-- y");
+    };
+    const Edit undo = [](EditSession &s) {
+        s.undo();
+    };
+    const Edit readColour = [&](EditSession &s) {
+        s.text().colourAt(far);
+    };
+    const std::vector<std::vector<Edit>> scripts = {{deleteFarLt, undo, type},
+                                                    {idle, type, paste, undo, undo, deleteFarLt},
+                                                    {paste, idle, undo, type},
+                                                    {readColour, paste, deleteFarLt, undo}};
+    for (size_t i = 0; i < scripts.size(); ++i) {
+        EditSession stepped, whole;
+        for (EditSession *s : {&stepped, &whole}) {
+            s->setRecording(true);
+            s->load(page);
+        }
+        whole.text().settleColours();
+        ASSERT_TRUE(stepped.text().coloursPending()) << "script " << i;
+        for (const Edit &edit : scripts[i])
+            for (EditSession *s : {&stepped, &whole})
+                edit(*s);
+        ASSERT_EQ(stepped.text().text(), whole.text().text()) << "script " << i;
+        EXPECT_TRUE(stepped.text().colourRuns() == whole.text().colourRuns()) << "script " << i;
+        EXPECT_TRUE(stepped.colouring().regions() == whole.colouring().regions()) << i;
     }
 }
 

@@ -3,6 +3,8 @@
 #include "print/sourceprinter.h"
 
 #include "colouring/syntaxcolouring.h"
+#include "editing/editsession.h"
+#include "pages.h"
 #include "testsupport/scriptedservices.h"
 #include "text/editorcore.h"
 #include "view/editorview.h"
@@ -94,7 +96,7 @@ protected:
         printer.setPageSize(QPageSize(QPageSize::A4));
         printer.setResolution(resolution);
         printer.setPageRanges(ranges);
-        SourcePrintJob job(editor, start, editor.length() - start, {font, tabStop}, name);
+        SourcePrintJob job(*source, start, source->length() - start, {font, tabStop}, name);
         if (!then.isNull())
             editor.setText(then);
         return job.print(printer);
@@ -120,6 +122,7 @@ protected:
 
     QTemporaryDir dir;
     EditorCore editor;
+    const EditorCore *source = &editor; // the text print() prints
     QFont font{"DejaVu Sans", 10};
     int resolution = 1200;
     QPageRanges ranges;
@@ -198,6 +201,33 @@ TEST_F(SourcePrinterTest, PaperShowsTheColoursWhereTheScreenShowsThem) {
         EXPECT_EQ(onPaper[i].first, onScreen[i].first) << i;
         EXPECT_NEAR(onPaper[i].second, onScreen[i].second, 0.01) << i;
     }
+}
+
+TEST_F(SourcePrinterTest, APageJustOpenedPrintsInTheColoursOfTheWholePass) {
+    // An opened page is coloured in idle steps; its end printed at once must not come out
+    // before the steps have reached it.
+    const QString page = bench::realisticPage(10'000'000, 4);
+    EditSession opened;
+    opened.setRecording(true);
+    opened.load(page);
+    ASSERT_TRUE(opened.text().coloursPending());
+    editor.setText(page);
+    SyntaxColouring().colourRegions(editor);
+    resolution = 100;
+    const int start = editor.lineStart(editor.lineCount() - 8);
+    QImage printed[2];
+    for (int i = 0; i < 2; ++i) {
+        source = i == 0 ? &opened.text() : &editor;
+        ASSERT_TRUE(print("page.html", 80, start));
+        printed[i] = firstPage(100);
+    }
+    EXPECT_FALSE(opened.text().coloursPending());
+    bool blue = false; // the tags' ink: what is compared is coloured
+    for (int y = 0; y < printed[1].height() && !blue; ++y)
+        for (int x = 0; x < printed[1].width() && !blue; ++x)
+            blue = qBlue(printed[1].pixel(x, y)) > qRed(printed[1].pixel(x, y)) + 80;
+    EXPECT_TRUE(blue);
+    EXPECT_TRUE(printed[0] == printed[1]);
 }
 
 TEST_F(SourcePrinterTest, PagesFollowEachOtherWithTheirFooters) {

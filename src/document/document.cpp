@@ -1,4 +1,5 @@
 #include "document.h"
+#include "text/textprint.h"
 
 #include "documentfile.h"
 
@@ -6,21 +7,11 @@
 #include "platform/filenames.h"
 
 #include <QFileInfo>
-#include <QHashFunctions>
 #include <QLocale>
 
 namespace quenbry {
 
 namespace {
-
-// The text's length and two hashes of its characters under different seeds: enough to tell
-// whether an edited text is back to the file's, without a second copy of a large file.
-QByteArray textPrint(const QString &text) {
-    const qsizetype bytes = text.size() * qsizetype(sizeof(QChar));
-    const size_t print[] = {size_t(text.size()), qHashBits(text.constData(), bytes, 0x5157),
-                            qHashBits(text.constData(), bytes, 0x9e3779b9)};
-    return QByteArray(reinterpret_cast<const char *>(print), sizeof print);
-}
 
 const QString kTitle = QString::fromLatin1(applicationTitle);
 // The texts are translated where they are shown: these are read before main() installs the
@@ -107,7 +98,7 @@ void Document::newPage() {
     }
     host_.disableCommand(Command::Undo, HiddenButtonSurface | ToolbarSurface);
     // The prompt saved the previous text or the user let it go.
-    host_.textStored();
+    host_.textStored({});
 }
 
 void Document::exit() {
@@ -147,7 +138,7 @@ bool Document::openFile(const QString &path, std::optional<Encoding> as) {
         session_.load(std::move(read.text));
         fileHoldsText_ = true;
         host_.fileUsed(path);
-        host_.textStored();
+        host_.textStored(fileTextPrint_);
     } else {
         showError(read.error);
     }
@@ -229,7 +220,7 @@ SaveOutcome Document::save() {
     }
     if (outcome == SaveOutcome::Written) {
         session_.setModified(false);
-        host_.textStored();
+        host_.textStored(fileTextPrint_);
     }
     refreshTitle();
     return outcome;
@@ -238,7 +229,7 @@ SaveOutcome Document::save() {
 SaveOutcome Document::saveAs() {
     const SaveOutcome outcome = askForNameAndWrite(tr("Save As"));
     if (outcome == SaveOutcome::Written)
-        host_.textStored();
+        host_.textStored(fileTextPrint_);
     refreshTitle();
     return outcome;
 }
@@ -324,7 +315,7 @@ bool Document::write(const QString &path) {
 
 bool Document::fileHoldsText() {
     if (!fileHoldsText_ && !fileTextPrint_.isEmpty())
-        fileHoldsText_ = textPrint(editor_.text()) == fileTextPrint_;
+        fileHoldsText_ = textPrint(editor_.wholeText()) == fileTextPrint_;
     return fileHoldsText_;
 }
 

@@ -35,8 +35,8 @@ public:
     // The file was opened, or the text written to it: it is the newest of the recent pages.
     virtual void fileUsed(const QString & /*path*/) {}
     // Nothing of the text needs keeping elsewhere any more: it is what its file holds (Open, a
-    // Save that wrote it) or a new page's own.
-    virtual void textStored() {}
+    // Save that wrote it), whose fingerprint is `print`, or a new page's own (no print).
+    virtual void textStored(const QByteArray & /*print*/) {}
 };
 
 enum class SaveOutcome {

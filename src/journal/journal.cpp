@@ -1,4 +1,5 @@
 #include "journal.h"
+#include "text/textprint.h"
 
 #include "document/savebackup.h"
 #include "journalnames.h"
@@ -8,7 +9,6 @@
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QElapsedTimer>
-#include <QHashFunctions>
 #include <QRandomGenerator>
 
 #include <condition_variable>
@@ -39,10 +39,6 @@ qint64 steadyMs() {
         return c;
     }();
     return clock.elapsed();
-}
-
-size_t hashOf(EditorCore &text) {
-    return qHash(text.wholeText(), size_t(0x9e3779b97f4a7c15ull));
 }
 
 bool writeAll(int fd, const QByteArray &bytes, qint64 at) {
@@ -333,7 +329,7 @@ void Journal::tick() {
 
 bool Journal::isStoredText(const JournalDocument &document) const {
     return stored_ && stored_->document == document && stored_->length == text_.length() &&
-           stored_->hash == hashOf(text_);
+           stored_->print == textPrint(text_.wholeText());
 }
 
 void Journal::flush() {
@@ -374,12 +370,13 @@ void Journal::waitWritten() {
     writer_->waitIdle();
 }
 
-void Journal::textStored() {
+void Journal::textStored(const QByteArray &print) {
     timer_.stop();
     pending_.clear();
     pendingBytes_ = 0;
     dirty_ = false;
-    stored_ = Stored{text_.length(), hashOf(text_), describe_()};
+    stored_ =
+        Stored{text_.length(), print.isEmpty() ? textPrint(text_.wholeText()) : print, describe_()};
     if (exists_)
         writer_->post(JournalJob(JournalJob::Remove));
     exists_ = false;

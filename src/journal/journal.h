@@ -32,8 +32,9 @@ public:
     ~Journal() override;
 
     // The text as it is now needs no journal: its file holds it, or it is a new page's own.
-    // The journal goes, and comes back with the next change.
-    void textStored();
+    // The journal goes, and comes back with the next change. `print` is the text's fingerprint
+    // when the caller has one already.
+    void textStored(const QByteArray &print = {});
     // The document's file name or encoding changed.
     void documentChanged();
     // The text recovered from a journal another editor left is the document now: that journal
@@ -57,7 +58,7 @@ private:
     };
     struct Stored {
         int length;
-        size_t hash;
+        QByteArray print;
         JournalDocument document;
     };
 

@@ -863,9 +863,9 @@ void MainWindow::showEncoding(Encoding encoding) {
         journal_->documentChanged();
 }
 
-void MainWindow::textStored() {
+void MainWindow::textStored(const QByteArray &print) {
     if (journal_)
-        journal_->textStored();
+        journal_->textStored(print);
 }
 
 void MainWindow::fileUsed(const QString &path) {

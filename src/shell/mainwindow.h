@@ -115,7 +115,7 @@ private:
     void endProcess() override;
     void showEncoding(Encoding encoding) override;
     void fileUsed(const QString &path) override;
-    void textStored() override;
+    void textStored(const QByteArray &print) override;
 
     void buildCommands();
     QMenu *addMenu(const CommandRow &row, QMenu *parent);

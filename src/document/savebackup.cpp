@@ -380,19 +380,24 @@ void SaveBackupWriter::remove() {
     name_.clear();
 }
 
+std::vector<QByteArray> folderEntries(int fd) {
+    std::vector<QByteArray> names;
+    DIR *listing = ::fdopendir(::dup(fd));
+    if (!listing)
+        return names;
+    while (const dirent *entry = ::readdir(listing))
+        names.emplace_back(entry->d_name);
+    ::closedir(listing);
+    return names;
+}
+
 std::vector<SaveBackup> interruptedSaves() {
     std::vector<SaveBackup> found;
     QString error;
     FileDescriptor folder(openStateFolder(false, error));
     if (folder.fd < 0)
         return found;
-    DIR *listing = ::fdopendir(::dup(folder.fd));
-    if (!listing)
-        return found;
-    std::vector<QByteArray> names;
-    while (const dirent *entry = ::readdir(listing))
-        names.emplace_back(entry->d_name);
-    ::closedir(listing);
+    const std::vector<QByteArray> names = folderEntries(folder.fd);
     const QByteArray folderPath = stateFolderBytes();
 
     for (const QByteArray &name : names) {

@@ -16,6 +16,9 @@ QString stateFolder();
 // the folders above it) when `create` says so, and made the user's own to read alone. A file
 // descriptor, or -1 with a reason for the user in `error`.
 int openStateFolder(bool create, QString &error);
+// The names of the entries of the open folder `fd` ("." and ".." among them); none when it
+// cannot be read.
+std::vector<QByteArray> folderEntries(int fd);
 
 // A backup left behind by a save that did not end.
 struct SaveBackup {

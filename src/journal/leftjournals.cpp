@@ -7,7 +7,6 @@
 
 #include <QCoreApplication>
 #include <algorithm>
-#include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -65,13 +64,7 @@ LeftJournals leftJournals() {
     FileDescriptor folder(openStateFolder(false, error));
     if (folder.fd < 0)
         return result;
-    DIR *listing = ::fdopendir(::dup(folder.fd));
-    if (!listing)
-        return result;
-    std::vector<QByteArray> names;
-    while (const dirent *entry = ::readdir(listing))
-        names.emplace_back(entry->d_name);
-    ::closedir(listing);
+    const std::vector<QByteArray> names = folderEntries(folder.fd);
     const QByteArray folderPath = fileNameToBytes(stateFolder());
 
     for (const QByteArray &name : names) {

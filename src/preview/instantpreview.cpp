@@ -18,6 +18,8 @@ InstantPreview::InstantPreview(const EditorBuffer &editor, const Document &docum
     pane_->hide();
     timer_.setSingleShot(true);
     timer_.setInterval(refreshDelayMs);
+    // A coarse timer may fire up to 15 ms late, a tenth of a small page's whole refresh.
+    timer_.setTimerType(Qt::PreciseTimer);
     connect(&timer_, &QTimer::timeout, this, &InstantPreview::refresh);
     // The note about refused content stays up while the page reloads, so that it does not
     // flicker at every refresh; a load that asked for none takes it down.

@@ -115,15 +115,17 @@ TEST_F(PreviewWindow, ShowsTheEditorsPageWithThePicturesBesideTheDocument) {
     ASSERT_TRUE(loaded.wait(engineTimeoutMs));
     EXPECT_EQ(evaluate(width).toInt(), 20);
 
-    // The user scrolls down the preview, then edits the title: the page reloads in place.
+    // The user scrolls down the preview, changes the picture, then edits the title: the page
+    // reloads in place, with the picture as it is now.
     EXPECT_EQ(evaluate(QStringLiteral("window.scrollTo(0, 600); window.scrollY")).toInt(), 600);
+    ASSERT_TRUE(picture.scaled(30, 10).save(path("pic.png")));
     editor.setSelStart(editor.indexOf(QStringLiteral("First"), 0));
     editor.setSelLength(5);
     editor.setSelText(QStringLiteral("Second"));
     ASSERT_TRUE(loaded.wait(engineTimeoutMs));
     EXPECT_EQ(evaluate(QStringLiteral("document.title")), QStringLiteral("Second"));
     EXPECT_EQ(evaluate(QStringLiteral("window.scrollY")).toInt(), 600);
-    EXPECT_EQ(evaluate(width).toInt(), 20);
+    EXPECT_EQ(evaluate(width).toInt(), 30);
 
     // New, then Cancel in the New Page dialog: the text stays, the document is untitled again,
     // and the pane follows the name although the text did not change.
@@ -149,9 +151,58 @@ TEST_F(PreviewWindow, ShowsTheEditorsPageWithThePicturesBesideTheDocument) {
     desktop.dialogs.queueFileName(fileNameFromBytes(folder + "/\xff.html"));
     window->menuItem(QStringLiteral("mnusaveas"))->trigger();
     ASSERT_TRUE(loaded.wait(engineTimeoutMs));
-    EXPECT_EQ(evaluate(width).toInt(), 20);
+    EXPECT_EQ(evaluate(width).toInt(), 30);
     for (const char *name : {"/pic.png", "/\xff.html", ""})
         ::remove(folder + name);
+}
+
+// Small pages reach the engine whole, large ones through the folder's scheme: each refresh
+// shows the text as it is now, where the page was scrolled to, with the pictures as they are now
+// even when one changed while no page showed it.
+TEST_F(PreviewWindow, EveryRefreshShowsTheTextAndPicturesAsTheyAreNow) {
+    QImage picture(20, 10, QImage::Format_RGB32);
+    picture.fill(Qt::red);
+    ASSERT_TRUE(picture.save(path("pic.png")));
+    EditorBuffer &editor = *window->editor();
+    // Spaces are percent-encoded in a data: address: 1 MB of them does not fit in one.
+    const QString large = QString(1'000'000, u' ');
+    auto page = [&](const QString &title, bool picture, const QString &filler) {
+        return QStringLiteral("<title>%1</title><body style=\"height: 5000px\">%2%3</body>")
+            .arg(title, picture ? QStringLiteral("<img id=\"i\" src=\"pic.png\">") : QString(),
+                 filler);
+    };
+    editor.setText(page(QStringLiteral("A"), true, {}));
+    saveAs("page.html");
+    QSignalSpy loaded(pane(), &PreviewPane::pageLoaded);
+    window->menuItem(QStringLiteral("mnuipreview"))->trigger();
+    ASSERT_TRUE(loaded.wait(engineTimeoutMs));
+    const QString width = QStringLiteral("document.getElementById('i').naturalWidth");
+    EXPECT_EQ(evaluate(width).toInt(), 20);
+    evaluate(QStringLiteral("window.scrollTo(0, 700)"));
+
+    const struct {
+        const char *title;
+        bool picture;
+        bool large;
+        int width; // of the picture before the refresh, when it changes
+    } steps[] = {{"B", false, false, 30}, {"C", true, false, 0},  {"D", true, true, 40},
+                 {"E", true, false, 0},   {"F", false, true, 50}, {"G", true, false, 0}};
+    int shownWidth = 20;
+    for (const auto &step : steps) {
+        if (step.width > 0) {
+            ASSERT_TRUE(picture.scaled(step.width, 10).save(path("pic.png")));
+            shownWidth = step.width;
+        }
+        editor.setText(
+            page(QString::fromLatin1(step.title), step.picture, step.large ? large : QString()));
+        ASSERT_TRUE(loaded.wait(engineTimeoutMs)) << step.title;
+        EXPECT_EQ(evaluate(QStringLiteral("document.title")).toString(),
+                  QString::fromLatin1(step.title));
+        EXPECT_EQ(evaluate(QStringLiteral("window.scrollY")).toInt(), 700) << step.title;
+        if (step.picture) {
+            EXPECT_EQ(evaluate(width).toInt(), shownWidth) << step.title;
+        }
+    }
 }
 
 TEST_F(PreviewWindow, SaysWhenItRefusesRemoteContentUnlessTheUserAllowsIt) {

@@ -362,6 +362,8 @@ const char *const keepScroll = R"(
 // A page is handed to the engine whole when its data: address, every byte but letters, digits
 // and "-._~" percent-encoded, stays within this: the engine refuses addresses above 2 MiB.
 constexpr qint64 addressLimit = 2'000'000;
+// How long the page is given to say where it is scrolled to before the next is shown.
+constexpr int scrollQuestionMs = 150;
 
 qint64 addressLength(const QByteArray &type, const QByteArray &bytes) {
     qint64 length = 6 + type.size(); // "data:" type ","
@@ -455,28 +457,46 @@ public:
             bytes = scheme_.pageBytes(addressLimit);
         if (bytes && addressLength(scheme_.pageType(), *bytes) > addressLimit)
             bytes.reset();
-        const QPointF scroll = shown ? page_->scrollPosition() : QPointF();
-        bypassNext_ = false;
-        if (bytes) {
-            keepScrollPosition(scroll);
-            page_->contentPending = true;
-            page_->setContent(*bytes, scheme_.pageType(), url);
-            showingContent_ = true;
+        const int request = ++showRequest_;
+        auto go = [this, request, url, shown, stale, bytes](QPointF scroll) {
+            if (request != showRequest_)
+                return; // answered already, or a later page took over
+            ++showRequest_;
+            bypassNext_ = false;
+            if (bytes) {
+                keepScrollPosition(scroll);
+                page_->contentPending = true;
+                page_->setContent(*bytes, scheme_.pageType(), url);
+                showingContent_ = true;
+                return;
+            }
+            // A reload keeps the scroll position, also when reloads follow each other quickly.
+            // Bypassing the cache reloads pictures and style sheets that have changed on disk
+            // as well. A load takes what the renderer kept, and is reloaded past it when some
+            // of that has changed.
+            if (shown && !showingContent_) {
+                keepScrollPosition({});
+                page_->triggerAction(QWebEnginePage::ReloadAndBypassCache);
+            } else {
+                keepScrollPosition(scroll);
+                bypassNext_ = stale;
+                load(url);
+            }
+            showingContent_ = false;
+        };
+        if (!shown || (!bytes && !showingContent_)) {
+            go({});
             return;
         }
-        // A reload keeps the scroll position, also when reloads follow each other quickly.
-        // Bypassing the cache reloads pictures and style sheets that have changed on disk as
-        // well. A load takes what the renderer kept, and is reloaded past it when some of that
-        // has changed.
-        if (shown && !showingContent_) {
-            keepScrollPosition({});
-            page_->triggerAction(QWebEnginePage::ReloadAndBypassCache);
-        } else {
-            keepScrollPosition(scroll);
-            bypassNext_ = stale;
-            load(url);
-        }
-        showingContent_ = false;
+        // Where the page is scrolled to, from the page itself: what the view last heard may be
+        // frames behind on a busy machine. A page too busy to answer soon keeps that.
+        page_->runJavaScript(QStringLiteral("[scrollX, scrollY]"),
+                             QWebEngineScript::ApplicationWorld, [this, go](const QVariant &v) {
+                                 const QVariantList xy = v.toList();
+                                 go(xy.size() == 2 ? QPointF(xy[0].toDouble(), xy[1].toDouble())
+                                                   : page_->scrollPosition());
+                             });
+        QTimer::singleShot(scrollQuestionMs, this, [this, go] { go(page_->scrollPosition()); });
     }
 
     void setRemoteContentAllowed(bool allowed) override { guard_.remoteAllowed = allowed; }
@@ -636,6 +656,8 @@ private:
     int epoch_ = 0;
     QElapsedTimer userAction_;
     bool loading_ = false;
+    // The last page asked to be shown; it is shown once its scroll position is known.
+    int showRequest_ = 0;
     // The page shown was handed over whole: reloading it would load those bytes again.
     bool showingContent_ = false;
     // The load under way takes what the renderer kept, some of it changed since: the page is

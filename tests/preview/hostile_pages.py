@@ -198,6 +198,7 @@ async function probe() {
     () => document.head.insertAdjacentHTML("beforeend",
         '<meta http-equiv="refresh" content="0;url=HTTP/refresh">'),
     () => location.href = "HTTP/location",
+    () => location.href = "data:text/html,<title>left for a data address</title>",
   ];
   // Late enough for the driver to have read the title.
   leave.forEach((go, i) => setTimeout(go, 1500 + 300 * i));

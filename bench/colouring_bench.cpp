@@ -138,7 +138,7 @@ int main() {
     for (const Page &p : pages) {
         const double first = firstPass(p.text);
         const Percentiles k = keystrokes(p.text);
-        std::printf("%-18s %10lld %9.1f ms %11.3f ms %11.3f ms %11.3f ms\n", p.name,
+        std::printf("%-18s %10lld %9.1f ms %11.4f ms %11.4f ms %11.4f ms\n", p.name,
                     static_cast<long long>(p.text.size()), first, k.p50, k.p99, k.max);
     }
 
@@ -155,7 +155,7 @@ int main() {
     };
     for (const auto &e : edits) {
         const EditCost c = boundaryEdit(big, e.offset, e.keys);
-        std::printf("%-24s edit %8.3f ms   next key %8.3f ms\n", e.name, c.edit, c.next);
+        std::printf("%-24s edit %8.4f ms   next key %8.4f ms\n", e.name, c.edit, c.next);
     }
     return 0;
 }

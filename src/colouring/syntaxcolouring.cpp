@@ -222,57 +222,13 @@ void SyntaxColouring::paintRegion(EditorBuffer &buffer, QStringView tag, const R
     });
 }
 
-namespace {
-
-SyntaxColouring::Region shifted(SyntaxColouring::Region r, int by) {
-    r.start += by;
-    r.gt += by;
-    r.end += by;
-    if (r.closed)
-        r.dash += by;
-    return r;
-}
-
-} // namespace
-
-SyntaxColouring::Region SyntaxColouring::region(size_t i) const {
-    return i >= shiftFrom_ ? shifted(regions_[i], shift_) : regions_[i];
-}
-
-// The first region for which pred holds, pred being false for a leading run of regions.
-template <typename Pred> size_t SyntaxColouring::firstRegion(Pred pred) const {
-    size_t lo = 0, hi = regions_.size();
-    while (lo < hi) {
-        const size_t mid = lo + (hi - lo) / 2;
-        if (pred(region(mid)))
-            hi = mid;
-        else
-            lo = mid + 1;
-    }
-    return lo;
-}
-
-void SyntaxColouring::moveShiftBoundary(size_t index) const {
-    for (; shiftFrom_ < index; ++shiftFrom_)
-        regions_[shiftFrom_] = shifted(regions_[shiftFrom_], shift_);
-    for (; shiftFrom_ > index; --shiftFrom_)
-        regions_[shiftFrom_ - 1] = shifted(regions_[shiftFrom_ - 1], -shift_);
-}
-
-const std::vector<SyntaxColouring::Region> &SyntaxColouring::regions() const {
-    moveShiftBoundary(regions_.size());
-    return regions_;
-}
-
 void SyntaxColouring::fullPass(EditorBuffer &buffer) {
     beginPass(buffer);
     continuePass(buffer, INT_MAX);
 }
 
 void SyntaxColouring::beginPass(EditorBuffer &buffer) {
-    std::vector<Region>().swap(regions_); // not the room a larger page's regions took
-    shiftFrom_ = 0;
-    shift_ = 0;
+    regions_.clear(); // not the room a larger page's regions took
     openLt_ = -1;
     passPos_ = 0;
     passing_ = true;
@@ -284,15 +240,6 @@ void SyntaxColouring::beginPass(EditorBuffer &buffer) {
 void SyntaxColouring::abandonPass() {
     passing_ = false;
     scanned_ = false;
-}
-
-// The list of a large page's regions is made room for once, from how many the start of the
-// page holds: grown by doubling, it would leave the lists it outgrew behind as freed memory
-// that the process keeps, as much again as the list itself. Room reserved and never used is
-// never touched, and so costs no memory.
-void SyntaxColouring::reserveForPass(int n) {
-    const double expected = double(regions_.size()) * n / std::max(passPos_, 1) * 1.25;
-    regions_.reserve(size_t(std::min(expected, n / 2.0 + 1)) + kSampleRegions);
 }
 
 // The scan of scanText(), one region a step, each region painted as it is found: the colours
@@ -314,10 +261,7 @@ bool SyntaxColouring::continuePass(EditorBuffer &buffer, int end, QDeadlineTimer
             break;
         }
         const Region r = regionAt(text, a, b, [&] { return find(text, kDashGt, a); });
-        if (regions_.size() == kSampleRegions)
-            reserveForPass(n);
-        regions_.push_back(r);
-        shiftFrom_ = regions_.size();
+        regions_.append(r);
         paintRegion(buffer, text.text.sliced(r.start, r.end - r.start + 1), r);
         passPos_ = r.end + 1;
     }
@@ -348,9 +292,8 @@ SyntaxColouring::Rescan SyntaxColouring::locateChange() const {
     change.first = firstRegion([&](const Region &r) {
         return (r.comment && !r.closed ? INT_MAX : r.end) >= change.start;
     });
-    moveShiftBoundary(change.first);
     if (change.first < regions_.size())
-        change.firstOld = region(change.first);
+        change.firstOld = regions_.at(change.first);
     return change;
 }
 
@@ -359,7 +302,7 @@ std::optional<SyntaxColouring::Region> SyntaxColouring::oldRegionAround(int x) c
     const size_t i = firstRegion([&](const Region &r) { return r.end >= x; });
     if (i == regions_.size())
         return std::nullopt;
-    const Region r = region(i);
+    const Region r = regions_.at(i);
     if (r.start < x && x <= r.end)
         return r;
     return std::nullopt;
@@ -378,14 +321,14 @@ int SyntaxColouring::findLtAfterChange(const EditorBuffer &buffer, const Rescan 
     const int x = pos - change.delta; // the same place in the old text
     const size_t i = firstRegion([&](const Region &r) { return r.end >= x; });
     if (i < count) {
-        const Region it = region(i);
+        const Region it = regions_.at(i);
         if (it.start >= x)
             return it.start + change.delta; // the gap before a region holds no `<`
         const int hit = findIn(buffer, kLt, pos, it.end + change.delta + 1);
         if (hit >= 0)
             return hit;
         if (i + 1 < count)
-            return region(i + 1).start + change.delta;
+            return regions_.at(i + 1).start + change.delta;
         return openLt_ >= 0 ? openLt_ + change.delta : -1;
     }
     if (openLt_ < 0)
@@ -419,7 +362,7 @@ SyntaxColouring::RescanResult SyntaxColouring::rescanChangedRegions(const Editor
     const size_t count = regions_.size();
     const std::optional<Region> &oldK = change.firstOld;
     RescanResult result;
-    int pos = change.first > 0 ? regions_[change.first - 1].end + 1 : 0;
+    int pos = change.first > 0 ? regions_.at(change.first - 1).end + 1 : 0;
     bool first = true;
     while (pos < n) {
         const int a = first ? findRemembered(buffer, change, kLt, pos, oldK ? oldK->start : openLt_)
@@ -429,7 +372,7 @@ SyntaxColouring::RescanResult SyntaxColouring::rescanChangedRegions(const Editor
         if (a >= change.newEnd) {
             const int aOld = a - change.delta;
             const size_t i = firstRegion([&](const Region &r) { return r.start >= aOld; });
-            if (i < count && region(i).start == aOld) {
+            if (i < count && regions_.at(i).start == aOld) {
                 result.resyncAt = i;
                 break;
             }
@@ -500,25 +443,14 @@ void SyntaxColouring::paintRescannedRegions(EditorBuffer &buffer, const Rescan &
 }
 
 // Old regions from the first touched one up to where the rescan met the old scan again give
-// way to the fresh ones; those after keep their stored positions and take the shift.
+// way to the fresh ones; those after keep their positions, moved by the change.
 void SyntaxColouring::replaceRescannedRegions(const Rescan &change, RescanResult result) {
-    const std::vector<Region> &fresh = result.fresh;
-    const size_t k = change.first;
     const size_t replacedEnd = result.resyncAt.value_or(regions_.size());
-    const size_t common = std::min(fresh.size(), replacedEnd - k);
-    std::copy(fresh.begin(), fresh.begin() + common, regions_.begin() + k);
-    if (fresh.size() > common)
-        regions_.insert(regions_.begin() + k + common, fresh.begin() + common, fresh.end());
-    else
-        regions_.erase(regions_.begin() + k + common, regions_.begin() + replacedEnd);
-    shiftFrom_ = k + fresh.size();
-    if (result.resyncAt) {
-        shift_ += change.delta;
+    regions_.replace(change.first, replacedEnd, result.fresh, result.resyncAt ? change.delta : 0);
+    if (result.resyncAt)
         openLt_ = openLt_ >= 0 ? openLt_ + change.delta : -1;
-    } else {
-        shift_ = 0;
+    else
         openLt_ = result.openLt;
-    }
 }
 
 } // namespace quenbry

@@ -5,6 +5,7 @@
 //
 // One object per editor, for the whole run; the edit session (src/editing) drives it.
 
+#include "regionlist.h"
 #include "text/editorbuffer.h"
 
 #include <QDeadlineTimer>
@@ -71,19 +72,9 @@ public:
     bool passRunning() const { return passing_; }
     void abandonPass();
 
-    // A tag [start, end] (end == gt), or a comment [start, end] whose `->` starts at dash
-    // when it is closed (an unclosed comment, one without `->`, runs to the end of the text).
-    struct Region {
-        int start = 0;
-        int gt = 0;
-        int end = 0;
-        int dash = -1;
-        bool comment = false;
-        bool closed = false;
-        bool operator==(const Region &) const = default;
-    };
+    using Region = quenbry::Region;
     // The tags and comments that the last pass found, in text order.
-    const std::vector<Region> &regions() const;
+    std::vector<Region> regions() const { return regions_.toVector(); }
 
     // Scans a whole text from its start: the regions, and the position of a `<` that has no
     // `>` after it and so ended the scan (-1 when the scan ended otherwise).
@@ -125,9 +116,6 @@ private:
     // Must be told when anything but a pass colours characters of the text.
     void noteRecolour(int start, int length);
     void fullPass(EditorBuffer &buffer);
-    // How many regions a pass finds before it reckons how many the whole text holds.
-    static constexpr size_t kSampleRegions = 4096;
-    void reserveForPass(int length);
     void incrementalPass(EditorBuffer &buffer);
     void paintRegion(EditorBuffer &buffer, const Region &region);
     // The same, with the region's characters already read.
@@ -146,17 +134,13 @@ private:
                        int from, int oldAnswer) const;
     std::optional<Region> oldRegionAround(int oldPos) const;
 
-    Region region(size_t i) const;
-    template <typename Pred> size_t firstRegion(Pred pred) const;
-    void moveShiftBoundary(size_t index) const;
+    template <typename Pred> size_t firstRegion(Pred pred) const {
+        return regions_.firstWhere(pred);
+    }
 
     TypingState typing_;
-    // The regions of the last pass. Those from shiftFrom_ on are stored shift_ characters
-    // before where they are: an edit shifts everything after it, and moving that boundary
-    // only as far as the next edit keeps typing in one place from touching the whole list.
-    mutable std::vector<Region> regions_;
-    mutable size_t shiftFrom_ = 0;
-    mutable int shift_ = 0;
+    // The regions of the last pass.
+    RegionList regions_;
     int openLt_ = -1;
     int knownLength_ = 0;
     bool scanned_ = false;

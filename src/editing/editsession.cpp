@@ -4,12 +4,18 @@
 #include <algorithm>
 #include <utility>
 
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
+
 namespace quenbry {
 
 namespace {
 // What a load colours before anyone hears of the new text: more than a window shows.
 constexpr int kColouredAtOnce = 64 * 1024;
 constexpr int kIdleStepMs = 3;
+// From how many characters a loaded text counts as large; below it nothing is given back.
+constexpr int kLargeText = 4 * 1024 * 1024;
 } // namespace
 
 EditSession::EditSession(std::unique_ptr<EditorCore> text)
@@ -91,9 +97,12 @@ void EditSession::load(QString text) {
 
 void EditSession::beginColouring() {
     colouring_.beginPass(core_);
+    trimWhenColoured_ = core_.length() >= kLargeText;
     // Often the whole page; otherwise the rest waits for the idle steps or for its readers.
-    if (colouring_.continuePass(core_, kColouredAtOnce))
+    if (colouring_.continuePass(core_, kColouredAtOnce)) {
+        colouringEnded();
         return;
+    }
     core_.setPendingColours(this);
     // Without an event loop nothing runs the steps; the colours are worked out when read.
     if (!QAbstractEventDispatcher::instance())
@@ -109,6 +118,8 @@ bool EditSession::settleColours(int end) {
     const bool done = colouring_.continuePass(core_, end);
     if (done && idle_)
         idle_->stop();
+    if (done)
+        colouringEnded();
     return done;
 }
 
@@ -121,10 +132,24 @@ void EditSession::discardColours() {
 void EditSession::colourWhileIdle() {
     // A few milliseconds a step, so that keys and paints are not kept waiting.
     core_.setPendingColours(nullptr);
-    if (colouring_.continuePass(core_, INT_MAX, QDeadlineTimer(kIdleStepMs)))
+    if (colouring_.continuePass(core_, INT_MAX, QDeadlineTimer(kIdleStepMs))) {
         idle_->stop();
-    else
+        colouringEnded();
+    } else {
         core_.setPendingColours(this);
+    }
+}
+
+// An open frees as much as the page takes again (the file's bytes, their decoding), and the C
+// library keeps much of it for later allocations rather than giving it back. For a large page
+// that is megabytes held for as long as it is open; once its colouring has ended, what
+// the open left is freed, and it is given back.
+void EditSession::colouringEnded() {
+    if (!std::exchange(trimWhenColoured_, false))
+        return;
+#ifdef __GLIBC__
+    malloc_trim(0);
+#endif
 }
 
 void EditSession::availabilityChanged(bool canUndo, bool canRedo) {

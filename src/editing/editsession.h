@@ -103,6 +103,7 @@ private:
     bool settleColours(int end) override;
     void discardColours() override;
     void colourWhileIdle();
+    void colouringEnded();
 
     template <typename F> void tell(F f);
 
@@ -114,6 +115,8 @@ private:
     bool loading_ = false;
     // Runs a step of a loaded text's colouring each time the event loop is idle.
     std::unique_ptr<QTimer> idle_;
+    // A large text was loaded: what its open freed is given back once its colouring has ended.
+    bool trimWhenColoured_ = false;
     std::vector<EditSessionListener *> listeners_;
 };
 

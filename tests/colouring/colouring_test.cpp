@@ -165,6 +165,73 @@ TEST(ColourRegions, PaintsTagsValuesAndComments) {
     }
 }
 
+// The compact store of regions against a plain list, with chunks of three regions so that
+// appends and replacements cross chunk boundaries and the shift boundary moves both ways; some
+// tags are megabytes long and some comments are left open.
+TEST(RegionList, KeepsWhatAPlainListKeeps) {
+    std::mt19937 random(7);
+    const auto below = [&](int n) {
+        return int(random() % unsigned(n));
+    };
+    const auto laidOut = [&](int from, int count) {
+        std::vector<Region> out;
+        for (int i = 0; i < count; ++i) {
+            Region r;
+            r.start = from + below(4) + (below(8) ? 0 : 300'000);
+            r.gt = r.end = r.start + 1 + (below(8) ? below(200) : 5'000'000);
+            r.comment = below(3) == 0;
+            r.closed = r.comment && below(4) > 0;
+            r.end += r.comment ? below(100) + r.closed : 0;
+            r.dash = r.closed ? r.end - 1 : -1;
+            out.push_back(r);
+            from = r.end + 1;
+        }
+        return out;
+    };
+    RegionList list(3);
+    std::vector<Region> model;
+    for (int step = 0; step < 4000; ++step) {
+        const int kind = below(8);
+        if (kind == 0 && below(20) == 0) {
+            list.clear();
+            model.clear();
+        } else if (kind < 2) {
+            for (const Region &r : laidOut(model.empty() ? 0 : model.back().end + 1, below(5))) {
+                list.append(r);
+                model.push_back(r);
+            }
+        } else {
+            const size_t first = size_t(below(int(model.size()) + 1));
+            const size_t last = std::min(model.size(), first + size_t(below(kind < 7 ? 3 : 30)));
+            const int from = first > 0 ? model[first - 1].end + 1 : 0;
+            const std::vector<Region> fresh = laidOut(from, below(kind < 7 ? 4 : 30));
+            const int freshEnd = fresh.empty() ? from : fresh.back().end + 1;
+            const int delta = last < model.size() ? freshEnd + below(3) - model[last].start : 0;
+            list.replace(first, last, fresh, delta);
+            for (size_t i = last; i < model.size(); ++i) {
+                for (int *at : {&model[i].start, &model[i].gt, &model[i].end})
+                    *at += delta;
+                model[i].dash += model[i].closed ? delta : 0;
+            }
+            model.erase(model.begin() + long(first), model.begin() + long(last));
+            model.insert(model.begin() + long(first), fresh.begin(), fresh.end());
+        }
+        ASSERT_EQ(list.size(), model.size()) << step;
+        if (model.empty())
+            continue;
+        const size_t i = size_t(below(int(model.size())));
+        ASSERT_TRUE(list.at(i) == model[i]) << step;
+        const int x = below(model.back().end + 2);
+        const auto byEnd = [x](const Region &r) {
+            return r.end >= x;
+        };
+        ASSERT_EQ(list.firstWhere(byEnd),
+                  size_t(std::find_if(model.begin(), model.end(), byEnd) - model.begin()))
+            << step;
+        ASSERT_TRUE(list.toVector() == model) << step;
+    }
+}
+
 std::vector<std::uint8_t> randomBytes(std::mt19937 &random, int size) {
     std::vector<std::uint8_t> bytes(static_cast<size_t>(size));
     for (auto &b : bytes)

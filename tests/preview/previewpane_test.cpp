@@ -156,7 +156,7 @@ TEST_F(PreviewWindow, ShowsTheEditorsPageWithThePicturesBesideTheDocument) {
         ::remove(folder + name);
 }
 
-// Small pages reach the engine whole, large ones through the folder's scheme: each refresh
+// Pages of some size reach the engine whole, others through the folder's scheme: each refresh
 // shows the text as it is now, where the page was scrolled to, with the pictures as they are now
 // even when one changed while no page showed it.
 TEST_F(PreviewWindow, EveryRefreshShowsTheTextAndPicturesAsTheyAreNow) {
@@ -164,14 +164,17 @@ TEST_F(PreviewWindow, EveryRefreshShowsTheTextAndPicturesAsTheyAreNow) {
     picture.fill(Qt::red);
     ASSERT_TRUE(picture.save(path("pic.png")));
     EditorBuffer &editor = *window->editor();
-    // Spaces are percent-encoded in a data: address: 1 MB of them does not fit in one.
-    const QString large = QString(1'000'000, u' ');
-    auto page = [&](const QString &title, bool picture, const QString &filler) {
-        return QStringLiteral("<title>%1</title><body style=\"height: 5000px\">%2%3</body>")
+    // Letters stand for themselves in a data: address, spaces take three characters: 600 KB of
+    // letters is handed over whole, 1 MB of spaces does not fit in an address.
+    const QString fillers[] = {QString(), QString(600'000, u'a'), QString(1'000'000, u' ')};
+    enum { Small, Whole, TooLong };
+    auto page = [&](const QString &title, bool picture, int filler) {
+        return QStringLiteral("<title>%1</title><body style=\"height: 5000px\">%2"
+                              "<span style=\"display: none\">%3</span></body>")
             .arg(title, picture ? QStringLiteral("<img id=\"i\" src=\"pic.png\">") : QString(),
-                 filler);
+                 fillers[filler]);
     };
-    editor.setText(page(QStringLiteral("A"), true, {}));
+    editor.setText(page(QStringLiteral("A"), true, Small));
     saveAs("page.html");
     QSignalSpy loaded(pane(), &PreviewPane::pageLoaded);
     window->menuItem(QStringLiteral("mnuipreview"))->trigger();
@@ -183,18 +186,18 @@ TEST_F(PreviewWindow, EveryRefreshShowsTheTextAndPicturesAsTheyAreNow) {
     const struct {
         const char *title;
         bool picture;
-        bool large;
+        int filler;
         int width; // of the picture before the refresh, when it changes
-    } steps[] = {{"B", false, false, 30}, {"C", true, false, 0},  {"D", true, true, 40},
-                 {"E", true, false, 0},   {"F", false, true, 50}, {"G", true, false, 0}};
+    } steps[] = {{"B", true, Whole, 0},    {"C", false, Whole, 30}, {"D", true, Whole, 0},
+                 {"E", true, TooLong, 40}, {"F", true, Whole, 0},   {"G", false, TooLong, 50},
+                 {"H", true, Whole, 0},    {"I", true, Small, 60},  {"J", true, Whole, 0}};
     int shownWidth = 20;
     for (const auto &step : steps) {
         if (step.width > 0) {
             ASSERT_TRUE(picture.scaled(step.width, 10).save(path("pic.png")));
             shownWidth = step.width;
         }
-        editor.setText(
-            page(QString::fromLatin1(step.title), step.picture, step.large ? large : QString()));
+        editor.setText(page(QString::fromLatin1(step.title), step.picture, step.filler));
         ASSERT_TRUE(loaded.wait(engineTimeoutMs)) << step.title;
         EXPECT_EQ(evaluate(QStringLiteral("document.title")).toString(),
                   QString::fromLatin1(step.title));

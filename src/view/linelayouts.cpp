@@ -62,9 +62,9 @@ void LineLayouts::setFont(const QFont &font, qreal tabStop) {
 void LineLayouts::clear() {
     lines_.clear();
     const int n = model_.lineCount();
-    widths_.resize(size_t(n));
+    widths_.reset(n);
     for (int i = 0; i < n; ++i)
-        widths_[size_t(i)] = -estimate(model_.lineEnd(i) - model_.lineStart(i));
+        widths_.set(i, -estimate(model_.lineEnd(i) - model_.lineStart(i)));
     blockWidest_.clear();
     widthsChanged(0);
 }
@@ -76,32 +76,31 @@ float LineLayouts::estimate(int length) const {
 // The widest line is the widest of the blocks' widest: an edit touches one block, or moves the
 // lines after it, and only the blocks it touched are looked through again.
 void LineLayouts::widthsChanged(int fromLine) {
-    const size_t blocks = (widths_.size() + kWidthBlock - 1) / kWidthBlock;
+    const size_t blocks = (size_t(widths_.size()) + kWidthBlock - 1) / kWidthBlock;
     blockWidest_.resize(blocks, -1);
     for (size_t b = size_t(fromLine) / kWidthBlock; b < blocks; ++b)
         blockWidest_[b] = -1;
 }
 
 void LineLayouts::setWidth(int n, float width) {
-    float &w = widths_[size_t(n)];
+    // What is kept is rounded: the block's widest is of what is kept.
+    const float was = std::abs(widths_.at(n));
+    widths_.set(n, width);
+    const float now = std::abs(widths_.at(n));
     float &widest = blockWidest_[size_t(n) / kWidthBlock];
-    if (widest >= 0 && std::abs(width) >= widest)
-        widest = std::abs(width);
-    else if (std::abs(w) == widest)
+    if (widest >= 0 && now >= widest)
+        widest = now;
+    else if (was == widest)
         widest = -1;
-    w = width;
 }
 
 qreal LineLayouts::widestLine() {
     float widest = 0;
     for (size_t b = 0; b < blockWidest_.size(); ++b) {
         if (blockWidest_[b] < 0) {
-            const auto from = widths_.begin() + ptrdiff_t(b * kWidthBlock);
-            const auto to = b + 1 < blockWidest_.size() ? from + kWidthBlock : widths_.end();
-            float w = 0;
-            for (auto it = from; it != to; ++it)
-                w = std::max(w, std::abs(*it));
-            blockWidest_[b] = w;
+            const int from = int(b * kWidthBlock);
+            blockWidest_[b] =
+                widths_.widest(from, std::min(widths_.size(), from + int(kWidthBlock)));
         }
         widest = std::max(widest, blockWidest_[b]);
     }
@@ -115,7 +114,6 @@ void LineLayouts::textReplaced(const TextReplaced &c) {
     if (preeditAt_ >= c.start)
         preeditAt_ = std::max(c.start, preeditAt_ + delta);
 
-    const auto first = widths_.begin() + c.firstLine;
     std::vector<float> fresh(size_t(c.linesInserted) + 1);
     for (int i = 0; i <= c.linesInserted; ++i) {
         const int n = c.firstLine + i;
@@ -123,13 +121,12 @@ void LineLayouts::textReplaced(const TextReplaced &c) {
     }
     // An edit inside one line moves its width by about what was typed, until it is measured.
     if (c.linesRemoved == 0 && c.linesInserted == 0)
-        fresh[0] = -std::max(0.0f, std::abs(*first) + estimate(delta));
+        fresh[0] = -std::max(0.0f, std::abs(widths_.at(c.firstLine)) + estimate(delta));
     if (c.linesRemoved == c.linesInserted) {
         for (int i = 0; i <= c.linesInserted; ++i)
             setWidth(c.firstLine + i, fresh[size_t(i)]);
     } else {
-        widths_.erase(first, first + c.linesRemoved + 1);
-        widths_.insert(widths_.begin() + c.firstLine, fresh.begin(), fresh.end());
+        widths_.replace(c.firstLine, c.linesRemoved + 1, fresh);
         widthsChanged(c.firstLine);
     }
 

@@ -4,6 +4,8 @@
 // is cut into segments of which only those asked for are shaped; the x where each segment
 // starts is the sum of the widths before it, so positions stay exact across the cuts.
 
+#include "linewidths.h"
+
 #include <QFont>
 #include <QHash>
 #include <QList>
@@ -137,8 +139,7 @@ private:
     QHash<QString, qint64> wordCorrections_;
     QString word_;
     std::map<int, Line> lines_;
-    // One entry per line of the model: its width, negative while it is an estimate.
-    std::vector<float> widths_;
+    LineWidths widths_;
     // The widest width in each block of kWidthBlock lines, negative while it is to be found.
     static constexpr size_t kWidthBlock = 4096;
     std::vector<float> blockWidest_;

@@ -1,6 +1,7 @@
 // The on-screen view over a model: keys and the mouse through its window, long lines cut into
 // segments against a line shaped whole, and random use against what it must keep in step.
 #include "shownview.h"
+#include "view/linewidths.h"
 
 #include <QAccessible>
 #include <QApplication>
@@ -424,13 +425,55 @@ TEST(ViewWidest, TheWidestLineFollowsEdits) {
         [&] { replace(5000, 0, 0, QString(500, u'y') + "\r\nz"); }, // a wider one comes in
         [&] { replace(5000, 1, 0, QString()); },                    // and goes again
         [&] { replace(9000, 0, 0, QString(400, u'w')); },           // one in the last block
+        [&] { replace(7000, 0, 0, QString(6000, u'v') + "\r\n"); }, // wider than 32767 px
+        [&] { replace(7000, 0, 5000, QString()); },                 // and narrower
     };
     for (size_t i = 0; i < std::size(edits); ++i) {
         edits[i]();
         qreal widest = 0;
         for (int n = 0; n < v.model.lineCount(); ++n)
             widest = std::max(widest, layouts.lineWidth(n));
-        ASSERT_EQ(layouts.widestLine(), widest) << "edit " << i;
+        ASSERT_EQ(layouts.widestLine(), std::ceil(widest)) << "edit " << i;
+    }
+}
+
+// Widths as a plain list keeps them, to the pixel: measured ones never narrower, estimates
+// within half a pixel, lines wider than two bytes hold keep theirs as lines come and go.
+TEST(ViewWidest, KeptWidthsAreThoseGivenToThePixel) {
+    std::mt19937 rng(11);
+    LineWidths kept;
+    kept.reset(3);
+    std::vector<float> plain(3, -0.0f);
+    auto width = [&] {
+        const float w = float(rng() % (rng() % 4 == 0 ? 80'000 : 900)) + float(rng() % 64) / 64;
+        return rng() % 2 ? w : -w;
+    };
+    for (int step = 0; step < 4000; ++step) {
+        const int line = int(rng() % plain.size());
+        if (step % 3 == 0) {
+            const int removed = std::min(int(rng() % 4), int(plain.size()) - line);
+            std::vector<float> fresh(rng() % 4 + (plain.size() == size_t(removed) ? 1 : 0));
+            for (float &w : fresh)
+                w = width();
+            kept.replace(line, removed, fresh);
+            plain.erase(plain.begin() + line, plain.begin() + line + removed);
+            plain.insert(plain.begin() + line, fresh.begin(), fresh.end());
+        } else {
+            plain[size_t(line)] = width();
+            kept.set(line, plain[size_t(line)]);
+        }
+        ASSERT_EQ(kept.size(), int(plain.size()));
+        float widest = 0;
+        for (int i = 0; i < kept.size(); ++i) {
+            const float want = plain[size_t(i)], got = kept.at(i);
+            ASSERT_EQ(std::signbit(got), std::signbit(want)) << step << " line " << i;
+            if (want >= 0)
+                ASSERT_TRUE(got >= want && got < want + 1) << step << " line " << i;
+            else
+                ASSERT_LE(std::abs(got - want), 0.5f) << step << " line " << i;
+            widest = std::max(widest, std::abs(got));
+        }
+        ASSERT_EQ(kept.widest(0, kept.size()), widest) << step;
     }
 }
 

@@ -1,0 +1,85 @@
+#include "linewidths.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace quenbry {
+
+namespace {
+bool lineBefore(const std::pair<int, float> &entry, int line) {
+    return entry.first < line;
+}
+} // namespace
+
+std::vector<std::pair<int, float>>::iterator LineWidths::wideAt(int line) {
+    return std::lower_bound(wide_.begin(), wide_.end(), line, lineBefore);
+}
+
+std::vector<std::pair<int, float>>::const_iterator LineWidths::wideAt(int line) const {
+    return std::lower_bound(wide_.begin(), wide_.end(), line, lineBefore);
+}
+
+void LineWidths::reset(int count) {
+    std::vector<quint16>(size_t(count), kEstimate).swap(codes_);
+    wide_.clear();
+}
+
+float LineWidths::at(int line) const {
+    const quint16 code = codes_[size_t(line)];
+    if ((code & kWide) == kWide)
+        return wideAt(line)->second;
+    const float w = float(code & kWide);
+    return code & kEstimate ? -w : w;
+}
+
+// A measured width is rounded up, so that the widest, which the scroll range rounds up, is
+// what the exact widths give; an estimate is rounded to the nearest, so that the small edits
+// that move it do not drift one way.
+quint16 LineWidths::encode(int line, float width) {
+    const bool estimate = std::signbit(width);
+    const float w = estimate ? std::round(-width) : std::ceil(width);
+    const auto wide = wideAt(line);
+    const bool wasWide = wide != wide_.end() && wide->first == line;
+    if (w < kWide) {
+        if (wasWide)
+            wide_.erase(wide);
+        return quint16(w) | (estimate ? kEstimate : 0);
+    }
+    const float kept = estimate ? -w : w;
+    if (wasWide)
+        wide->second = kept;
+    else
+        wide_.insert(wide, {line, kept});
+    return kWide | (estimate ? kEstimate : 0);
+}
+
+void LineWidths::set(int line, float width) {
+    codes_[size_t(line)] = encode(line, width);
+}
+
+void LineWidths::replace(int first, int removed, const std::vector<float> &fresh) {
+    const auto from = wideAt(first);
+    const auto to = wideAt(first + removed);
+    const int moved = int(fresh.size()) - removed;
+    for (auto it = to; it != wide_.end(); ++it)
+        it->first += moved;
+    wide_.erase(from, to);
+    codes_.erase(codes_.begin() + first, codes_.begin() + first + removed);
+    codes_.insert(codes_.begin() + first, fresh.size(), 0);
+    for (size_t i = 0; i < fresh.size(); ++i)
+        set(first + int(i), fresh[i]);
+}
+
+float LineWidths::widest(int from, int to) const {
+    quint16 most = 0;
+    for (int i = from; i < to; ++i)
+        most = std::max(most, quint16(codes_[size_t(i)] & kWide));
+    if (most < kWide)
+        return float(most);
+    float w = 0;
+    for (auto it = wideAt(from); it != wide_.end() && it->first < to; ++it)
+        w = std::max(w, std::abs(it->second));
+    return w;
+}
+
+} // namespace quenbry

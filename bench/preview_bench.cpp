@@ -1,14 +1,13 @@
-// What holding previewed pages to their folder costs, and how far a runaway page gets. Three
-// measures on the real main window with its pane (offscreen):
+// What holding previewed pages to their folder costs, how far a runaway page gets, and how soon
+// the pane follows the text. On the real main window with its pane (offscreen):
 //  - one file served by the pane's rules (canonical path, checks, open) beside a plain open;
 //  - showing a page with 300 pictures beside it, every one served by those rules;
 //  - pages that run away (buffers, script heap, a loop without end): how long until the pane
-//    stops them, and the renderer's largest resident set meanwhile, sampled every 20 ms.
-//  - the refresh after the pause in typing, at 100 KB, 300 KB and 1 MB: from the end of the pause
-//  to
-//    the pane showing the change, against a bare QWebEngineView that rewrites the same file and
-//    reloads it, in turns, median of 9 (and the median of each round's ratio, which the machine's
-//    load drifting between rounds moves less).
+//    stops them, and the renderer's largest resident set meanwhile, sampled every 20 ms;
+//  - the refresh after the pause in typing, at 100 KB, 300 KB and 1 MB: from the end of the
+//    pause to the pane showing the change, against a bare QWebEngineView that rewrites the same
+//    file and reloads it, in turns, median of 9 (and the median of each round's ratio, which
+//    the machine's load drifting between rounds moves less).
 // Prints a table; run by hand on a quiet machine.
 #include "pages.h"
 #include "preview/pagefiles.h"

@@ -7,7 +7,8 @@
 //  - the refresh after the pause in typing, at 100 KB, 300 KB and 1 MB: from the end of the
 //    pause to the pane showing the change, against a bare QWebEngineView that rewrites the same
 //    file and reloads it, in turns, median of 9 (and the median of each round's ratio, which
-//    the machine's load drifting between rounds moves less).
+//    the machine's load drifting between rounds moves less), with the processor time each
+//    renderer took for it.
 // Prints a table; run by hand on a quiet machine.
 #include "pages.h"
 #include "preview/pagefiles.h"
@@ -108,6 +109,21 @@ void fileRules(const QString &folder) {
                 plain);
 }
 
+// Processor time used so far by a process's main thread and by the whole process, in ms.
+std::pair<double, double> cpuMs(qint64 pid) {
+    auto read = [](const QString &path) {
+        QFile f(path);
+        if (!f.open(QIODevice::ReadOnly))
+            return 0.0;
+        const QList<QByteArray> fields = f.readAll().split(')').value(1).split(' ');
+        // Past the command, field n of proc(5) is at n - 2: utime (14) and stime (15).
+        return (fields.value(12).toDouble() + fields.value(13).toDouble()) * 1000.0 /
+               double(::sysconf(_SC_CLK_TCK));
+    };
+    return {read(QStringLiteral("/proc/%1/task/%1/stat").arg(pid)),
+            read(QStringLiteral("/proc/%1/stat").arg(pid))};
+}
+
 double median(std::vector<double> v) {
     std::sort(v.begin(), v.end());
     return v.empty() ? 0 : v[v.size() / 2];
@@ -150,7 +166,8 @@ void refreshes(MainWindow &window, PreviewPane *pane, const QString &folder) {
         before = bareLoaded;
         bare.load(QUrl::fromLocalFile(barePath));
         loaded(bareLoaded, before, bareTitle);
-        std::vector<double> ours, theirs, paired;
+        std::vector<double> ours, theirs, paired, oursMain, oursAll, bareMain, bareAll;
+        auto *oursView = qobject_cast<QWebEngineView *>(pane->pageView()->widget());
         bool shown = true;
         for (int round = 0; round < 9; ++round) {
             title += u'x';
@@ -159,14 +176,22 @@ void refreshes(MainWindow &window, PreviewPane *pane, const QString &folder) {
             QElapsedTimer t;
             t.start();
             before = oursLoaded;
+            auto c0 = cpuMs(oursView->page()->renderProcessPid());
             window.editor()->typeCharacter(u'x');
             shown = loaded(oursLoaded, before, oursTitle) && shown;
+            auto c1 = cpuMs(oursView->page()->renderProcessPid());
+            oursMain.push_back(c1.first - c0.first);
+            oursAll.push_back(c1.second - c0.second);
             ours.push_back(double(t.elapsed()) - InstantPreview::refreshDelayMs);
             t.restart();
             before = bareLoaded;
             shown = write() && shown;
+            c0 = cpuMs(bare.page()->renderProcessPid());
             bare.triggerPageAction(QWebEnginePage::Reload);
             shown = loaded(bareLoaded, before, bareTitle) && shown;
+            c1 = cpuMs(bare.page()->renderProcessPid());
+            bareMain.push_back(c1.first - c0.first);
+            bareAll.push_back(c1.second - c0.second);
             theirs.push_back(double(t.elapsed()));
             paired.push_back(ours.back() / theirs.back());
         }
@@ -177,6 +202,9 @@ void refreshes(MainWindow &window, PreviewPane *pane, const QString &folder) {
                                                          : QStringLiteral("1 MB"))),
                     median(ours), median(theirs), median(ours) / median(theirs), median(paired),
                     shown ? "" : "  [NOT SHOWN]");
+        std::printf("%-44s %8.0f ms, bare view %.0f ms; whole renderer %.0f ms, bare %.0f ms\n",
+                    "  renderer main thread's processor time", median(oursMain), median(bareMain),
+                    median(oursAll), median(bareAll));
     }
 }
 

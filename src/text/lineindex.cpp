@@ -59,6 +59,18 @@ template <typename T> void splice(std::vector<T> &v, size_t from, size_t to, std
         v.erase(v.begin() + from + common, v.begin() + to);
 }
 
+// The index of the last of v's first n entries at or below value (0 when none is), without
+// branches the processor would mispredict: the chunks are searched on every jump and click.
+size_t lastAtOrBelow(const int *v, size_t n, int value) {
+    const int *p = v;
+    while (n > 1) {
+        const size_t half = n / 2;
+        p = p[half] <= value ? p + half : p;
+        n -= half;
+    }
+    return size_t(p - v);
+}
+
 } // namespace
 
 // Cuts ascending starts into chunks of at most cap lines, each spanning at most kMaxOffset
@@ -118,13 +130,11 @@ void LineIndex::reset(const TextBuffer &text) {
 }
 
 size_t LineIndex::chunkOfLine(int line) const {
-    const auto it = std::upper_bound(firstLines_.begin(), firstLines_.end() - 1, line);
-    return size_t(std::max(1, int(it - firstLines_.begin())) - 1);
+    return lastAtOrBelow(firstLines_.data(), offsets_.size(), line);
 }
 
 size_t LineIndex::chunkOfOffset(int offset) const {
-    const auto it = std::upper_bound(bases_.begin(), bases_.end() - 1, offset);
-    return size_t(std::max(1, int(it - bases_.begin())) - 1);
+    return lastAtOrBelow(bases_.data(), offsets_.size(), offset);
 }
 
 int LineIndex::lineOf(int offset) const {

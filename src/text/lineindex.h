@@ -61,7 +61,7 @@ private:
     std::vector<int> bases_{0, INT_MAX};
     std::vector<std::vector<quint16>> offsets_{{0}};
     // The chunk last looked at: painting, hit-testing and the loops over every line ask for
-    // lines next to each other.
+    // lines next to each other. Reading moves it, so one thread reads an index at a time.
     mutable size_t hint_ = 0;
 };
 

@@ -96,6 +96,114 @@ TEST(LineIndex, FollowsEveryKindOfLineEndThroughRandomEdits) {
     core.removeObserver(&rec);
 }
 
+// The index against starts worked out afresh, read at both sides of every start, in the
+// chunks it keeps them in (at most kMaxChunkLines lines each).
+void expectIndexes(const LineIndex &index, const QString &t, const std::string &where) {
+    const std::vector<int> starts = lineStartsOf(t);
+    ASSERT_EQ(index.count(), int(starts.size())) << where;
+    ASSERT_GE(index.chunkCount() * LineIndex::kMaxChunkLines, index.count()) << where;
+    for (int i = 0; i < int(starts.size()); ++i) {
+        ASSERT_EQ(index.start(i), starts[size_t(i)]) << where << " line " << i;
+        ASSERT_EQ(index.lineOf(starts[size_t(i)]), i) << where;
+        ASSERT_EQ(index.lineOf(starts[size_t(i)] - 1), std::max(i - 1, 0)) << where;
+    }
+    ASSERT_EQ(index.lineOf(int(t.size())), index.count() - 1) << where;
+}
+
+// A text, its buffer and their index, edited together.
+struct IndexedText {
+    explicit IndexedText(const QString &t)
+        : text(t) {
+        buffer.assign(reinterpret_cast<const char16_t *>(t.utf16()), int(t.size()));
+        index.reset(buffer);
+    }
+    void replace(int start, int removed, const QString &ins) {
+        buffer.replace(start, removed, reinterpret_cast<const char16_t *>(ins.utf16()),
+                       int(ins.size()));
+        text.replace(start, removed, ins);
+        index.update(buffer, start, removed, int(ins.size()));
+    }
+    QString text;
+    TextBuffer buffer;
+    LineIndex index;
+};
+
+// The edges of the chunks: a chunk ends at kMaxChunkLines lines or where a start lies more than
+// 65535 characters past its base; edits split, join and shift chunks.
+TEST(LineIndex, KeepsItsChunksThroughEditsAtTheirEdges) {
+    const auto rep = [](const char *s, int n) {
+        return QString::fromLatin1(s).repeated(n);
+    };
+    struct Step {
+        int start, removed; // removed -1: to the end
+        QString inserted;
+        int chunks; // after the step
+    };
+    const struct {
+        const char *name;
+        QString text;
+        int chunks;
+        std::vector<Step> steps;
+    } cases[] = {
+        {"empty", {}, 1, {{0, 0, "\r", 1}, {1, 0, "\n", 1}, {0, -1, {}, 1}}},
+        {"a start exactly 65535 past the base, then 65536",
+         rep("x", 65534) + "\n",
+         1,
+         {{0, 0, "x", 2}, {0, 2, {}, 2}, {0, 0, "\n", 1}}},
+        {"one huge line",
+         rep("h", 200000),
+         1,
+         {{100000, 0, "\n", 2}, {5, 0, "ab", 2}, {100002, 1, {}, 1}}},
+        {"a full chunk splits", rep("a\n", 1023), 1, {{0, 0, "\n", 2}}},
+        {"one line past a full chunk", rep("a\n", 1024), 2, {}},
+        {"a small last chunk takes in the one before", rep("a\n", 1100), 2, {{2190, 0, "\n", 2}}},
+        {"deleting across chunks down to one line",
+         rep("line\n", 5000),
+         5,
+         {{7, 25000 - 14, {}, 1}, {0, -1, {}, 1}}},
+        {"a paste of many lines, taken out again",
+         rep("p\r\n", 3000),
+         3,
+         {{4501, 0, rep("q\r\n", 20000), 23}, {4501, 60000, {}, 3}}},
+        {"typing stretches a chunk past 65535 characters",
+         (QString(59, u'w') + u'\n').repeated(1000),
+         1,
+         {{10, 0, rep("x", 6000), 2}, {10, 6000, {}, 2}}},
+    };
+    for (const auto &c : cases) {
+        IndexedText t(c.text);
+        expectIndexes(t.index, t.text, c.name);
+        EXPECT_EQ(t.index.chunkCount(), c.chunks) << c.name;
+        for (const Step &s : c.steps) {
+            t.replace(s.start, s.removed < 0 ? int(t.text.size()) - s.start : s.removed,
+                      s.inserted);
+            expectIndexes(t.index, t.text, c.name);
+            EXPECT_EQ(t.index.chunkCount(), s.chunks) << c.name << " at " << s.start;
+        }
+    }
+}
+
+// Random edits on a page of many chunks, some of its lines longer than a chunk may span: short
+// and long runs with line ends in them, taken out and put in anywhere.
+TEST(LineIndex, FollowsRandomEditsAcrossManyChunks) {
+    std::mt19937 rng(11);
+    const QString alphabet = QStringLiteral("ab\r\n\n\r\nxyz");
+    const auto randomRun = [&](int n) {
+        QString s;
+        while (int(s.size()) < n)
+            s += rng() % 3000 ? QString(alphabet[int(rng() % 9)]) : QString(60000, u'l');
+        return s;
+    };
+    IndexedText t(randomRun(20000));
+    for (int step = 0; step < 300; ++step) {
+        const int start = int(rng() % (t.text.size() + 1));
+        const int removed = int(rng() % (std::min<int>(int(t.text.size()) - start, 30000) + 1));
+        t.replace(start, removed / (step % 3 ? 100 : 1),
+                  randomRun(int(rng() % (step % 4 ? 40 : 12000))));
+        expectIndexes(t.index, t.text, "step " + std::to_string(step));
+    }
+}
+
 TEST(EditorObservers, AllAreInStepBeforeAnyHearsOfTheChange) {
     EditorCore core;
     std::vector<std::string> order;

@@ -1,6 +1,7 @@
 #include "journal.h"
 #include "text/textprint.h"
 
+#include "document/documentfile.h"
 #include "document/savebackup.h"
 #include "journalnames.h"
 #include "leftjournals.h"
@@ -31,6 +32,10 @@ constexpr qint64 kLeastCompaction = qint64(4) << 20;
 constexpr int kLargeEdit = 1 << 20;
 // What an edit record costs besides its text.
 constexpr qint64 kEditOverhead = 29;
+// From this many characters on, the first checkpoint after an Open or a Save reads the text back
+// from its file on the writer's thread: copying it on the window's thread would stop the typing
+// for as long as a copy of the whole page takes (200 MB: a quarter of a second).
+constexpr int kCheckpointFromFile = 1 << 20;
 
 qint64 steadyMs() {
     static QElapsedTimer clock = [] {
@@ -61,7 +66,9 @@ bool writeAll(int fd, const QByteArray &bytes, qint64 at) {
 
 // What the writer thread is handed, in order.
 struct JournalJob {
-    enum Kind { Checkpoint, Edits, Remove, Adopt } kind;
+    // StoredCheckpoint: a checkpoint of the text its file held when it was last opened or
+    // saved, read from that file, then the edits made since.
+    enum Kind { Checkpoint, StoredCheckpoint, Edits, Remove, Adopt } kind;
     explicit JournalJob(Kind k, qint64 t = 0)
         : kind(k)
         , time(t) {}
@@ -69,15 +76,18 @@ struct JournalJob {
     JournalDocument document;
     QString text;
     std::vector<std::tuple<int, int, QString>> edits;
-    int fd = -1;         // Adopt: the journal, locked
-    QByteArray fileName; // Adopt: its path
+    int fd = -1;          // Adopt: the journal, locked
+    QByteArray fileName;  // Adopt: its path
+    int storedLength = 0; // StoredCheckpoint: the text as it was stored
+    QByteArray storedPrint;
 };
 
 // The thread that puts the journal on the disk; typing never waits for it.
 class JournalWriter {
 public:
-    explicit JournalWriter(std::function<void(const QString &)> failed)
+    JournalWriter(std::function<void(const QString &)> failed, std::function<void()> refused)
         : failed_(std::move(failed))
+        , refused_(std::move(refused))
         , thread_([this] { run(); }) {}
 
     ~JournalWriter() {
@@ -140,6 +150,16 @@ private:
         switch (job.kind) {
         case JournalJob::Checkpoint:
             return checkpoint(job);
+        case JournalJob::StoredCheckpoint:
+            if (!readStoredText(job)) {
+                // Nothing is written, and the edits that follow have nothing to follow.
+                size_ = -1;
+                refused_();
+                return {};
+            }
+            if (QString error = checkpoint(job); !error.isEmpty())
+                return error;
+            return append(job);
         case JournalJob::Edits:
             return append(job);
         case JournalJob::Remove:
@@ -161,6 +181,20 @@ private:
                                            "The unsaved text cannot be kept in %1: %2. Editing "
                                            "goes on; save the page to keep your changes.")
             .arg(stateFolder(), error ? qt_error_string(error) : folderError_);
+    }
+
+    // The text the job's document held when it was stored, from its file: only while the file
+    // still begins with exactly that text (a save ends it in one more line end).
+    static bool readStoredText(JournalJob &job) {
+        FileResult read = readDocumentFile(fileNameFromBytes(job.document.fileName),
+                                           kMaxDocumentBytes, job.document.encoding);
+        if (!read.ok() || read.text.size() < job.storedLength)
+            return false;
+        read.text.truncate(job.storedLength);
+        if (textPrint(read.text) != job.storedPrint)
+            return false;
+        job.text = std::move(read.text);
+        return true;
     }
 
     // A new file with the whole document, put in the old one's place once it is on the disk.
@@ -251,6 +285,7 @@ private:
     }
 
     std::function<void(const QString &)> failed_;
+    std::function<void()> refused_;
     mutable std::mutex mutex_;
     std::condition_variable wake_, idle_;
     std::deque<JournalJob> jobs_;
@@ -270,10 +305,15 @@ private:
 Journal::Journal(EditorCore &text, std::function<JournalDocument()> describe)
     : text_(text)
     , describe_(std::move(describe)) {
-    writer_ = std::make_unique<JournalWriter>([this](const QString &error) {
-        QMetaObject::invokeMethod(
-            this, [this, error] { writerFailed(error); }, Qt::QueuedConnection);
-    });
+    writer_ = std::make_unique<JournalWriter>(
+        [this](const QString &error) {
+            QMetaObject::invokeMethod(
+                this, [this, error] { writerFailed(error); }, Qt::QueuedConnection);
+        },
+        [this] {
+            QMetaObject::invokeMethod(
+                this, [this] { storedFileChanged(); }, Qt::QueuedConnection);
+        });
     timer_.setSingleShot(true);
     connect(&timer_, &QTimer::timeout, this, &Journal::tick);
     text_.addObserver(this);
@@ -332,6 +372,19 @@ bool Journal::isStoredText(const JournalDocument &document) const {
            stored_->print == textPrint(text_.wholeText());
 }
 
+// The edits waiting are all that was done to the text its file held when stored, and that
+// text is large enough for a copy of it to be felt.
+bool Journal::storedFileHoldsBase(const JournalDocument &document) const {
+    return !exists_ && !checkpointDue_ && stored_ && !stored_->document.fileName.isEmpty() &&
+           stored_->document == document && stored_->length >= kCheckpointFromFile;
+}
+
+void Journal::storedFileChanged() {
+    // The file no longer holds what was stored: the next checkpoint copies the text itself.
+    checkpointDue_ = true;
+    changed();
+}
+
 void Journal::flush() {
     timer_.stop();
     if (!dirty_)
@@ -348,12 +401,22 @@ void Journal::flush() {
                logBytes_ + pendingBytes_ > std::max(kLeastCompaction, textBytes)) {
         JournalJob job(JournalJob::Checkpoint, time);
         job.document = document;
-        job.text = text_.text();
+        logBytes_ = 0;
+        if (storedFileHoldsBase(document)) {
+            job.kind = JournalJob::StoredCheckpoint;
+            job.storedLength = stored_->length;
+            job.storedPrint = stored_->print;
+            job.edits.reserve(pending_.size());
+            for (Edit &e : pending_)
+                job.edits.emplace_back(e.start, e.removed, std::move(e.inserted));
+            logBytes_ = pendingBytes_;
+        } else {
+            job.text = text_.text();
+        }
         writer_->post(std::move(job));
         exists_ = true;
         checkpointDue_ = false;
         written_ = document;
-        logBytes_ = 0;
     } else {
         JournalJob job(JournalJob::Edits, time);
         job.edits.reserve(pending_.size());
@@ -375,6 +438,9 @@ void Journal::textStored(const QByteArray &print) {
     pending_.clear();
     pendingBytes_ = 0;
     dirty_ = false;
+    // Whatever made a checkpoint due is in the stored text: the next change starts a journal
+    // afresh anyway.
+    checkpointDue_ = false;
     stored_ =
         Stored{text_.length(), print.isEmpty() ? textPrint(text_.wholeText()) : print, describe_()};
     if (exists_)

@@ -66,6 +66,8 @@ private:
     void changed();
     void tick();
     bool isStoredText(const JournalDocument &document) const;
+    bool storedFileHoldsBase(const JournalDocument &document) const;
+    void storedFileChanged();
     void writerFailed(const QString &error);
 
     EditorCore &text_;

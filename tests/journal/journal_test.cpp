@@ -124,6 +124,52 @@ TEST_F(JournalTest, EveryCutReadsBackAsAnEarlierTextOrDamaged) {
     text.removeObserver(&heldTexts);
 }
 
+// A large page's first checkpoint after it was stored is read back from its file, with the edits
+// since after it, while the file begins with exactly that text; otherwise the text is copied.
+TEST_F(JournalTest, ALargePageIsCheckpointedFromItsFileWhileTheFileHoldsIt) {
+    const QString page = QString("<p>caf\u00e9</p>\r\n").repeated(100'000);
+    const QString path = dir.filePath("page.html");
+    const struct {
+        const char *what;
+        QByteArray onDisk;        // after the text was stored
+        int editsAfterCheckpoint; // a copied checkpoint has none
+    } cases[] = {
+        {"as opened", page.toLatin1(), 3},
+        {"as saved, with one more line end", (page + "\r\n").toLatin1(), 3},
+        {"changed since", (page.left(500) + "x" + page.mid(501)).toLatin1(), 0},
+        {"shorter since", page.left(1000).toLatin1(), 0},
+        {"gone", QByteArray(), 0},
+    };
+    document = {QFile::encodeName(path), Encoding::Windows1252};
+    for (const auto &c : cases) {
+        writeBytes(path, page.toLatin1());
+        // As an Open does: the page goes in as one large edit, then it is stored.
+        Journal journal(text, [this] { return document; });
+        text.setText(page);
+        journal.textStored();
+        for (const auto &[at, drop, with] :
+             {std::tuple{10, 0, "a"}, {1000, 3, ""}, {5000, 1, "\r\n"}}) {
+            text.setSelStart(at);
+            text.setSelLength(drop);
+            text.setSelText(with);
+        }
+        if (c.onDisk.isEmpty())
+            QFile::remove(path);
+        else
+            writeBytes(path, c.onDisk);
+        journal.flush();
+        journal.waitWritten();
+        // A refused file comes back to the window's thread, which copies the text next time.
+        QCoreApplication::processEvents();
+        journal.flush();
+        journal.waitWritten();
+        const std::optional<JournalContent> read = readJournal(bytesOf(journal.path()));
+        ASSERT_TRUE(read) << c.what;
+        EXPECT_EQ(read->text, text.text()) << c.what;
+        EXPECT_EQ(read->edits, c.editsAfterCheckpoint) << c.what;
+    }
+}
+
 TEST_F(JournalTest, PrivateLockedGoneWhenSafeAndOfferedWhenLeft) {
     text.setText("stored");
     auto journal = std::make_unique<Journal>(text, [this] { return document; });

@@ -38,19 +38,23 @@ float LineWidths::at(int line) const {
 quint16 LineWidths::encode(int line, float width) {
     const bool estimate = std::signbit(width);
     const float w = estimate ? std::round(-width) : std::ceil(width);
+    const quint16 flag = estimate ? kEstimate : 0;
+    // Almost every page has no line as wide, and an Open sets every line's width.
+    if (w < kWide && wide_.empty())
+        return quint16(w) | flag;
     const auto wide = wideAt(line);
     const bool wasWide = wide != wide_.end() && wide->first == line;
     if (w < kWide) {
         if (wasWide)
             wide_.erase(wide);
-        return quint16(w) | (estimate ? kEstimate : 0);
+        return quint16(w) | flag;
     }
     const float kept = estimate ? -w : w;
     if (wasWide)
         wide->second = kept;
     else
         wide_.insert(wide, {line, kept});
-    return kWide | (estimate ? kEstimate : 0);
+    return kWide | flag;
 }
 
 void LineWidths::set(int line, float width) {

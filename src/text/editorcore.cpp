@@ -192,10 +192,7 @@ int EditorCore::lineEnd(int line) const {
     if (line + 1 >= lineCount())
         return length();
     const int next = lineStart(line + 1);
-    return next - (next - 2 >= lineStart(line) && text_.at(next - 1) == u'\n' &&
-                           text_.at(next - 2) == u'\r'
-                       ? 2
-                       : 1);
+    return next - lineEndLength(lineStart(line), next);
 }
 
 void EditorCore::selectFromUser(int start, int length) {

@@ -146,6 +146,16 @@ public:
     int lineStart(int line) const { return lines_.start(line); }
     // Where the line's characters end, before its line end.
     int lineEnd(int line) const;
+    // The character counts of lines [first, last], line ends left out, handed to f in order:
+    // one walk where asking each line's end would look its start up twice.
+    template <typename F> void forEachLineLength(int first, int last, F f) const {
+        int start = lineStart(first);
+        for (int line = first; line <= last; ++line) {
+            const int next = line + 1 < lineCount() ? lineStart(line + 1) : -1;
+            f(next < 0 ? length() - start : next - start - lineEndLength(start, next));
+            start = next;
+        }
+    }
     int lineOf(int offset) const { return lines_.lineOf(offset); }
 
     // Colours as the view draws them: palette index 0 means "no colour of its own".
@@ -198,6 +208,13 @@ public:
     bool admitsKey(int key);
 
 private:
+    // The characters of the line end just before next, the start of the line after the one
+    // starting at start.
+    int lineEndLength(int start, int next) const {
+        return next - 2 >= start && text_.at(next - 1) == u'\n' && text_.at(next - 2) == u'\r' ? 2
+                                                                                               : 1;
+    }
+
     // Whether replacing removeLength characters by insertLength ones stays within the limit;
     // the observers hear of an edit that does not.
     bool fits(int removeLength, qsizetype insertLength);

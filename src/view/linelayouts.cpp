@@ -63,8 +63,8 @@ void LineLayouts::clear() {
     lines_.clear();
     const int n = model_.lineCount();
     widths_.reset(n);
-    for (int i = 0; i < n; ++i)
-        widths_.set(i, -estimate(model_.lineEnd(i) - model_.lineStart(i)));
+    int line = 0;
+    model_.forEachLineLength(0, n - 1, [&](int length) { widths_.set(line++, -estimate(length)); });
     blockWidest_.clear();
     widthsChanged(0);
 }
@@ -114,11 +114,10 @@ void LineLayouts::textReplaced(const TextReplaced &c) {
     if (preeditAt_ >= c.start)
         preeditAt_ = std::max(c.start, preeditAt_ + delta);
 
-    std::vector<float> fresh(size_t(c.linesInserted) + 1);
-    for (int i = 0; i <= c.linesInserted; ++i) {
-        const int n = c.firstLine + i;
-        fresh[size_t(i)] = -estimate(model_.lineEnd(n) - model_.lineStart(n));
-    }
+    std::vector<float> fresh;
+    fresh.reserve(size_t(c.linesInserted) + 1);
+    model_.forEachLineLength(c.firstLine, c.firstLine + c.linesInserted,
+                             [&](int length) { fresh.push_back(-estimate(length)); });
     // An edit inside one line moves its width by about what was typed, until it is measured.
     if (c.linesRemoved == 0 && c.linesInserted == 0)
         fresh[0] = -std::max(0.0f, std::abs(widths_.at(c.firstLine)) + estimate(delta));

@@ -9,6 +9,15 @@ namespace {
 bool lineBefore(const std::pair<int, float> &entry, int line) {
     return entry.first < line;
 }
+// A width of at least zero in whole pixels, rounded to the nearest (half 0.5) or up (half 0):
+// in integers, as an Open rounds the width of every line, and std::round and std::ceil are
+// calls into the library on the baseline processor.
+float wholePixels(float width, float half) {
+    if (!(width < 1 << 24))
+        return half > 0 ? std::round(width) : std::ceil(width);
+    const int whole = int(width + half);
+    return float(half > 0 || float(whole) >= width ? whole : whole + 1);
+}
 } // namespace
 
 std::vector<std::pair<int, float>>::iterator LineWidths::wideAt(int line) {
@@ -37,7 +46,7 @@ float LineWidths::at(int line) const {
 // that move it do not drift one way.
 quint16 LineWidths::encode(int line, float width) {
     const bool estimate = std::signbit(width);
-    const float w = estimate ? std::round(-width) : std::ceil(width);
+    const float w = estimate ? wholePixels(-width, 0.5f) : wholePixels(width, 0.0f);
     const quint16 flag = estimate ? kEstimate : 0;
     // Almost every page has no line as wide, and an Open sets every line's width.
     if (w < kWide && wide_.empty())

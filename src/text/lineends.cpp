@@ -1,15 +1,15 @@
 #include "lineends.h"
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
+#include "lineendmasks.h"
+
+#include <bit>
 
 namespace quenbry {
 
 // A CR at the end of a run counts as alone: whatever follows the run is the same before and
-// after an edit, so a pair cut there is miscounted alike on both sides and cancels out. Eight
-// characters are looked at a time, and only the rare eight with a CR or an LF one by one: a
-// Replace All over a whole page counts it twice.
+// after an edit, so a pair cut there is miscounted alike on both sides and cancels out. A Replace
+// All over a whole page counts it twice, so the run is read from memory once, sixteen
+// characters at a time.
 void LineEndCensus::Tally::add(const char16_t *p, int n) {
     if (n == 0)
         return;
@@ -17,28 +17,25 @@ void LineEndCensus::Tally::add(const char16_t *p, int n) {
         startsWithLf = p[0] == u'\n';
     empty = false;
     pairs += afterCr && p[0] == u'\n';
-    // One pass: a large run is read from memory once, not once per count.
-    int cr = p[n - 1] == u'\r', lf = p[n - 1] == u'\n', pair = 0;
-    auto look = [&](int i) { // i + 1 < n
-        const int isCr = p[i] == u'\r';
+    qint64 cr = p[n - 1] == u'\r', lf = p[n - 1] == u'\n', pair = 0;
+    // Every character but the last, which has no next one to pair with.
+    int i = 0;
+    for (; i + kLineEndMaskWidth < n; i += kLineEndMaskWidth) {
+        const LineEndMasks m = lineEndMasks(p + i);
+        if ((m.cr | m.lf) == 0)
+            continue;
+        cr += std::popcount(m.cr);
+        lf += std::popcount(m.lf);
+        pair +=
+            std::popcount(m.cr & (m.lf >> 1)) +
+            int((m.cr >> (kLineEndMaskWidth - 1)) & unsigned(p[i + kLineEndMaskWidth] == u'\n'));
+    }
+    for (; i + 1 < n; ++i) {
+        const bool isCr = p[i] == u'\r';
         cr += isCr;
         lf += p[i] == u'\n';
-        pair += isCr & (p[i + 1] == u'\n');
-    };
-    int i = 0;
-#if defined(__SSE2__)
-    const __m128i crs8 = _mm_set1_epi16(u'\r'), lfs8 = _mm_set1_epi16(u'\n');
-    for (; i + 8 < n; i += 8) {
-        const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p + i));
-        if (_mm_movemask_epi8(_mm_or_si128(_mm_cmpeq_epi16(v, crs8), _mm_cmpeq_epi16(v, lfs8))) ==
-            0)
-            continue;
-        for (int k = i; k < i + 8; ++k)
-            look(k);
+        pair += isCr && p[i + 1] == u'\n';
     }
-#endif
-    for (; i + 1 < n; ++i)
-        look(i);
     crs += cr;
     lfs += lf;
     pairs += pair;

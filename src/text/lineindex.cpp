@@ -1,11 +1,10 @@
 #include "lineindex.h"
 
-#include <algorithm>
-#include <iterator>
+#include "lineendmasks.h"
 
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
+#include <algorithm>
+#include <bit>
+#include <iterator>
 
 namespace quenbry {
 
@@ -30,19 +29,11 @@ template <typename Add> void scanStarts(const TextBuffer &text, int from, int to
                 add(at + 1);
         };
         int i = 0;
-#if defined(__SSE2__)
-        // Eight characters at a time: an Open indexes every line of a page of megabytes, and
-        // almost every character is none of CR, LF or the controls below them.
-        const __m128i thirteen = _mm_set1_epi16(13);
-        const __m128i zero = _mm_setzero_si128();
-        for (; i + 8 <= n; i += 8) {
-            const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(p + i));
-            if (_mm_movemask_epi8(_mm_cmpeq_epi16(_mm_subs_epu16(v, thirteen), zero)) == 0)
-                continue;
-            for (int k = i; k < i + 8; ++k)
-                look(k);
+        for (; i + kLineEndMaskWidth <= n; i += kLineEndMaskWidth) {
+            const LineEndMasks m = lineEndMasks(p + i);
+            for (unsigned ends = m.cr | m.lf; ends != 0; ends &= ends - 1)
+                look(i + std::countr_zero(ends));
         }
-#endif
         for (; i < n; ++i)
             look(i);
     });

@@ -7,33 +7,64 @@
 
 #include <algorithm>
 #include <cassert>
+#include <cstdlib>
 #include <cstring>
+#include <new>
 #include <type_traits>
-#include <vector>
+#include <utility>
 
 namespace quenbry {
 
-// Where a gap buffer keeps its elements, gap included: resize keeps what is there.
-template <typename T> class VectorStore {
+// Where a gap buffer keeps its elements, gap included: resize keeps what is there. The C
+// allocator's: a large block of zeros comes from the system untouched, its pages made only as
+// they are first written (a page's colours, given their first value at an Open, are written by
+// the colouring after the first frame), and a large block grows without copying.
+template <typename T> class BlockStore {
+    static_assert(std::is_trivially_copyable_v<T>);
+
 public:
-    T *data() { return v_.data(); }
-    const T *data() const { return v_.data(); }
-    size_t size() const { return v_.size(); }
-    void resize(size_t n) { v_.resize(n); }
-    // Drops everything and makes room for n elements, with one allocation only.
+    static constexpr bool resetZeroes = true;
+
+    BlockStore() = default;
+    BlockStore(const BlockStore &) = delete;
+    BlockStore &operator=(const BlockStore &) = delete;
+    ~BlockStore() { std::free(p_); }
+
+    T *data() { return p_; }
+    const T *data() const { return p_; }
+    size_t size() const { return n_; }
+    void resize(size_t n) {
+        if (n == n_)
+            return;
+        void *p = std::realloc(p_, std::max<size_t>(n, 1) * sizeof(T));
+        if (!p)
+            throw std::bad_alloc();
+        p_ = static_cast<T *>(p);
+        if (n > n_)
+            std::memset(static_cast<void *>(p_ + n_), 0, (n - n_) * sizeof(T));
+        n_ = n;
+    }
+    // Drops everything and makes room for n zeros, with one allocation only.
     void reset(size_t n) {
-        std::vector<T>().swap(v_);
-        v_.resize(n);
+        std::free(std::exchange(p_, nullptr));
+        n_ = 0;
+        p_ = static_cast<T *>(std::calloc(std::max<size_t>(n, 1), sizeof(T)));
+        if (!p_)
+            throw std::bad_alloc();
+        n_ = n;
     }
 
 private:
-    std::vector<T> v_;
+    T *p_ = nullptr;
+    size_t n_ = 0;
 };
 
 // Text kept in a QString, which can take over the characters of a page decoded elsewhere:
 // an Open then costs no second copy of the page.
 class StringStore {
 public:
+    static constexpr bool resetZeroes = false;
+
     char16_t *data() { return reinterpret_cast<char16_t *>(s_.data()); }
     const char16_t *data() const { return reinterpret_cast<const char16_t *>(s_.constData()); }
     size_t size() const { return size_t(s_.size()); }
@@ -55,7 +86,7 @@ private:
     QString s_;
 };
 
-template <typename T, typename Store = VectorStore<T>> class GapBuffer {
+template <typename T, typename Store = BlockStore<T>> class GapBuffer {
     static_assert(std::is_trivially_copyable_v<T>);
 
 public:
@@ -82,7 +113,8 @@ public:
     void assignFill(int n, T value) {
         removed_ = -1;
         buf_.reset(size_t(n) + initialGap(n));
-        std::fill(buf_.data(), buf_.data() + buf_.size(), value);
+        if (value != T() || !Store::resetZeroes)
+            std::fill(buf_.data(), buf_.data() + buf_.size(), value);
         gapStart_ = n;
         gapEnd_ = int(buf_.size());
     }

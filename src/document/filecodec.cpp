@@ -69,16 +69,31 @@ QByteArrayView byteOrderMark(Encoding encoding) {
     }
 }
 
+// A string of n characters in room's memory when it holds enough, else in fresh memory.
+QString textIn(QString &room, qsizetype n) {
+    if (room.capacity() < n || !room.isDetached())
+        return QString(n, Qt::Uninitialized);
+    QString text = std::move(room);
+    text.resize(n);
+    return text;
+}
+
 // Well-formed UTF-8 as text (overlong forms, surrogates and code points beyond U+10FFFF are not
 // well-formed), checked and decoded in one pass: a page of megabytes waits for neither twice.
 // Nothing when a byte does not begin a well-formed sequence, with its offset in invalidAt;
 // multiByte tells whether any sequence was longer than one byte.
-std::optional<QString> decodeUtf8(QByteArrayView bytes, qsizetype &invalidAt, bool &multiByte) {
+std::optional<QString> decodeUtf8(QByteArrayView bytes, qsizetype &invalidAt, bool &multiByte,
+                                  QString &room) {
     const auto *s = reinterpret_cast<const uchar *>(bytes.data());
     const qsizetype n = bytes.size();
     // Never more units than bytes: a four-byte sequence is two.
-    QString text(n, Qt::Uninitialized);
+    QString text = textIn(room, n);
     char16_t *out = reinterpret_cast<char16_t *>(text.data());
+    // Bytes that are not UTF-8 are read again in another encoding, which may use the memory.
+    const auto fail = [&] {
+        room = std::move(text);
+        return std::nullopt;
+    };
     qsizetype i = 0, o = 0;
     while (i < n) {
 #if defined(__SSE2__)
@@ -111,16 +126,16 @@ std::optional<QString> decodeUtf8(QByteArrayView bytes, qsizetype &invalidAt, bo
                                                           : 0;
         invalidAt = i;
         if (length == 0 || i + length > n)
-            return std::nullopt;
+            return fail();
         char32_t codePoint = lead & (0x7F >> length);
         for (int k = 1; k < length; ++k) {
             if ((s[i + k] & 0xC0) != 0x80)
-                return std::nullopt;
+                return fail();
             codePoint = codePoint << 6 | (s[i + k] & 0x3F);
         }
         if ((length == 3 && (codePoint < 0x800 || (codePoint >= 0xD800 && codePoint < 0xE000))) ||
             (length == 4 && (codePoint < 0x10000 || codePoint > 0x10FFFF)))
-            return std::nullopt;
+            return fail();
         if (QChar::requiresSurrogates(codePoint)) {
             out[o++] = QChar::highSurrogate(codePoint);
             out[o++] = QChar::lowSurrogate(codePoint);
@@ -256,36 +271,37 @@ QByteArray encodingCharset(Encoding encoding) {
     return QByteArrayLiteral("windows-1252");
 }
 
-FileCodec::Decoded FileCodec::decodeDetected(QByteArrayView bytes) {
+FileCodec::Decoded FileCodec::decodeDetected(QByteArrayView bytes, QString room) {
     for (const Encoding e : {Encoding::Utf8WithBom, Encoding::Utf16Le, Encoding::Utf16Be}) {
         if (!bytes.startsWith(byteOrderMark(e)))
             continue;
-        if (std::optional<QString> text = decode(bytes, e))
+        if (std::optional<QString> text =
+                decode(bytes, e, nullptr, e == Encoding::Utf8WithBom ? std::move(room) : QString()))
             return {std::move(*text), e};
     }
     bool multiByte = false;
     qsizetype invalidAt = 0;
-    if (std::optional<QString> text = decodeUtf8(bytes, invalidAt, multiByte)) {
+    if (std::optional<QString> text = decodeUtf8(bytes, invalidAt, multiByte, room)) {
         // Pure ASCII reads the same in Windows-1252.
         const bool utf8 = multiByte || declaresUtf8(bytes);
         return {std::move(*text), utf8 ? Encoding::Utf8 : Encoding::Windows1252};
     }
-    return {decode(bytes), Encoding::Windows1252};
+    return {decode(bytes, std::move(room)), Encoding::Windows1252};
 }
 
 std::optional<QString> FileCodec::decode(QByteArrayView bytes, Encoding encoding,
-                                         qsizetype *invalidAt) {
+                                         qsizetype *invalidAt, QString room) {
     const QByteArrayView mark = byteOrderMark(encoding);
     const qsizetype base = bytes.startsWith(mark) ? mark.size() : 0;
     const QByteArrayView body = bytes.sliced(base);
     switch (encoding) {
     case Encoding::Windows1252:
-        return decode(bytes);
+        return decode(bytes, std::move(room));
     case Encoding::Utf8:
     case Encoding::Utf8WithBom: {
         bool multiByte = false;
         qsizetype bad = 0;
-        std::optional<QString> text = decodeUtf8(body, bad, multiByte);
+        std::optional<QString> text = decodeUtf8(body, bad, multiByte, room);
         if (!text && invalidAt)
             *invalidAt = base + bad;
         return text;
@@ -326,8 +342,8 @@ QByteArray FileCodec::encode(QStringView text, Encoding encoding) {
     return bytes;
 }
 
-QString FileCodec::decode(QByteArrayView bytes) {
-    QString text(bytes.size(), Qt::Uninitialized);
+QString FileCodec::decode(QByteArrayView bytes, QString room) {
+    QString text = textIn(room, bytes.size());
     char16_t *out = reinterpret_cast<char16_t *>(text.data());
     const qsizetype n = bytes.size();
     qsizetype i = 0;

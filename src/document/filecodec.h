@@ -25,6 +25,9 @@ std::optional<Encoding> encodingFromName(QStringView name);
 // The charset a browser is told the bytes are in ("utf-16le").
 QByteArray encodingCharset(Encoding encoding);
 
+// A decode may put the text in the memory of `room` (its capacity; its characters do not
+// count) when that holds enough: memory made ready on another thread while the file was read
+// spares an Open of a large page the wait for fresh memory.
 class FileCodec {
 public:
     struct Decoded {
@@ -36,12 +39,12 @@ public:
     // pure ASCII that declares charset=utf-8 in a <meta> tag of its first 1,024 bytes; any
     // other file is Windows-1252, which takes every byte, so that no file fails to open or
     // comes back changed.
-    static Decoded decodeDetected(QByteArrayView bytes);
+    static Decoded decodeDetected(QByteArrayView bytes, QString room = {});
 
     // The bytes' text in the encoding, without its byte-order mark; nothing when they are not
     // valid in it, with the offset of the first byte that is not in `invalidAt`.
     static std::optional<QString> decode(QByteArrayView bytes, Encoding encoding,
-                                         qsizetype *invalidAt = nullptr);
+                                         qsizetype *invalidAt = nullptr, QString room = {});
     // The text in the encoding, its byte-order mark first. A lone surrogate, which UTF-8 and
     // UTF-16 cannot hold, becomes U+FFFD, as a browser would show it.
     static QByteArray encode(QStringView text, Encoding encoding);
@@ -51,7 +54,7 @@ public:
     // Every byte becomes one character. The five bytes that Windows-1252 leaves undefined
     // (0x81, 0x8D, 0x8F, 0x90, 0x9D) become the control characters of the same number, so
     // that any file comes back byte for byte when it is encoded again.
-    static QString decode(QByteArrayView bytes);
+    static QString decode(QByteArrayView bytes, QString room = {});
 
     // Every character that decode can produce becomes its byte. Any other character is
     // written as a decimal HTML character reference ("&#8364;"); a surrogate pair is one

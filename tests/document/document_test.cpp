@@ -295,6 +295,43 @@ TEST_F(DocumentTest, FilesComeBackByteForByte) {
     }
 }
 
+// Pages of megabytes are decoded into memory made ready on another thread while the file is
+// read: each comes out as a small page of the same kind does, whether its encoding is detected
+// or given, including the UTF-8 that turns out not to be and is read as Windows-1252.
+TEST_F(DocumentTest, LargeFilesReadAsSmallOnesDo) {
+    const QString line = QStringLiteral("<p>caf\u00e9 \U0001F600 \u00e0 la carte</p>\r\n");
+    const QByteArray ascii = QByteArray("<p>plain text</p>\n").repeated(70'000);
+    const QByteArray utf8 = line.toUtf8().repeated(40'000);
+    const QByteArray notUtf8 = utf8 + "\xE9";
+    const QByteArray bom = "\xEF\xBB\xBF" + utf8;
+    QByteArray utf16 = "\xFF\xFE";
+    const QString wide = line.repeated(40'000);
+    utf16.append(reinterpret_cast<const char *>(wide.utf16()), wide.size() * 2);
+    const std::tuple<QByteArray, std::optional<Encoding>, Encoding> cases[] = {
+        {ascii, std::nullopt, Encoding::Windows1252},
+        {utf8, std::nullopt, Encoding::Utf8},
+        {notUtf8, std::nullopt, Encoding::Windows1252},
+        {bom, std::nullopt, Encoding::Utf8WithBom},
+        {utf16, std::nullopt, Encoding::Utf16Le},
+        {utf8, Encoding::Utf8, Encoding::Utf8},
+        {notUtf8, Encoding::Windows1252, Encoding::Windows1252}};
+    const QString file = path("large.html");
+    for (const auto &[bytes, as, encoding] : cases) {
+        SCOPED_TRACE(bytes.left(4).toHex().toStdString());
+        ASSERT_GE(bytes.size(), 1 << 20);
+        ASSERT_TRUE(writeBytes(file, bytes));
+        const FileResult read = readDocumentFile(file, kMaxDocumentBytes, as);
+        ASSERT_TRUE(read.ok());
+        EXPECT_EQ(read.encoding, encoding);
+        // Decoded by Qt, or as the small page it would be with no memory made aside.
+        const QString expected = encoding == Encoding::Windows1252 ? FileCodec::decode(bytes)
+                                 : encoding == Encoding::Utf16Le
+                                     ? QStringDecoder(QStringDecoder::Utf16LE).decode(bytes)
+                                     : QStringDecoder(QStringDecoder::Utf8).decode(bytes);
+        EXPECT_TRUE(read.text == expected);
+    }
+}
+
 // A file that cannot be read or written: one message naming it and saying why, the document,
 // its file and its flags as they were, and nothing left behind. Pipes and devices are refused
 // before they are opened: opening a pipe would wait for a writer for good, and /dev/zero never

@@ -400,12 +400,17 @@ FileResult readDocumentFile(const QString &path, qint64 limit, std::optional<Enc
         return readFailure(path, systemReason(errno));
     if (const QString why = notARegularFile(st); !why.isEmpty())
         return readFailure(path, why);
-    // A byte becomes at most one character in the encodings that are not UTF-16.
-    // It is taken here, by the allocator's arena of this thread, the one that frees it.
+    // A byte becomes at most one character in the encodings that are not UTF-16; a UTF-16 file,
+    // asked for or told by its byte-order mark, would leave half the room unused. The room is
+    // taken here, from the allocator's arena of this thread, the one that frees it.
+    char mark[2] = {};
+    const bool utf16 =
+        as ? *as == Encoding::Utf16Le || *as == Encoding::Utf16Be
+           : ::pread(file.fd, mark, 2, 0) == 2 &&
+                 (QByteArrayView(mark, 2) == "\xFF\xFE" || QByteArrayView(mark, 2) == "\xFE\xFF");
     QString room;
     std::jthread roomMaker;
-    if (st.st_size >= kRoomMadeAsideBytes && st.st_size <= limit &&
-        (!as || (*as != Encoding::Utf16Le && *as != Encoding::Utf16Be))) {
+    if (st.st_size >= kRoomMadeAsideBytes && st.st_size <= limit && !utf16) {
         room = QString(qsizetype(st.st_size), Qt::Uninitialized);
         roomMaker =
             std::jthread(touchEveryPage, reinterpret_cast<char16_t *>(room.data()), room.size());

@@ -23,6 +23,7 @@
 #include <QQuickWindow>
 #include <QSet>
 #include <QTimer>
+#include <QWebEngineHistory>
 #include <QWebEnginePage>
 #include <QWebEngineProfile>
 #include <QWebEngineScript>
@@ -418,6 +419,10 @@ public:
             }
             // Only for the document it was meant for: an anchor the user follows next scrolls.
             keepScrollPosition({});
+            // Each page handed over whole is a new entry of the page's history, holding its
+            // address, the whole page: Back would show the text as it was, and the entries would
+            // pile up, megabytes each, for as long as the pane is open.
+            page_->history()->clear();
             if (onLoaded)
                 onLoaded(ok);
         });

@@ -158,7 +158,7 @@ TEST_F(PreviewWindow, ShowsTheEditorsPageWithThePicturesBesideTheDocument) {
 
 // Pages of some size reach the engine whole, others through the folder's scheme: each refresh
 // shows the text as it is now, where the page was scrolled to, with the pictures as they are now
-// even when one changed while no page showed it.
+// even when one changed while no page showed it, and leaves no earlier version to go back to.
 TEST_F(PreviewWindow, EveryRefreshShowsTheTextAndPicturesAsTheyAreNow) {
     QImage picture(20, 10, QImage::Format_RGB32);
     picture.fill(Qt::red);
@@ -202,6 +202,8 @@ TEST_F(PreviewWindow, EveryRefreshShowsTheTextAndPicturesAsTheyAreNow) {
         EXPECT_EQ(evaluate(QStringLiteral("document.title")).toString(),
                   QString::fromLatin1(step.title));
         EXPECT_EQ(evaluate(QStringLiteral("window.scrollY")).toInt(), 700) << step.title;
+        // Back would show the text as it was: the pane keeps no earlier version.
+        EXPECT_EQ(evaluate(QStringLiteral("history.length")).toInt(), 1) << step.title;
         if (step.picture) {
             EXPECT_EQ(evaluate(width).toInt(), shownWidth) << step.title;
         }

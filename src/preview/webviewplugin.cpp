@@ -422,7 +422,8 @@ public:
             // Each page handed over whole is a new entry of the page's history, holding its
             // address, the whole page: Back would show the text as it was, and the entries would
             // pile up, megabytes each, for as long as the pane is open.
-            page_->history()->clear();
+            if (page_->history()->count() > 1)
+                page_->history()->clear();
             if (onLoaded)
                 onLoaded(ok);
         });

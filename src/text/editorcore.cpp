@@ -101,7 +101,7 @@ void EditorCore::setText(QString text) {
     const int length = int(text.size());
     text_.adopt(std::move(text));
     colours_.assignFill(length, 0);
-    lines_.reset(text_);
+    lineEndsPutIn_ = lines_.reset(text_);
     const int oldStart = selStart_, oldLength = selLength_;
     selStart_ = selLength_ = 0;
     pendingColour_.reset();
@@ -125,6 +125,7 @@ QStringView EditorCore::lastRemoved() const {
 void EditorCore::replaceText(int start, int removeLength, const char16_t *inserted,
                              int insertLength) {
     const bool kept = text_.keepsRemoved(insertLength);
+    lineEndsPutIn_.reset();
     lastEdit_ = TextEdit{start, kept ? QString() : mid(start, removeLength), insertLength};
     text_.replace(start, removeLength, inserted, insertLength);
     removedInStore_ = kept && removeLength > 0;

@@ -143,6 +143,9 @@ public:
 
     // Lines: each ends at CR LF, CR or LF; the last one at the end of the text.
     int lineCount() const { return lines_.count(); }
+    // The line ends of the text setText() put in, until the next edit: indexing its lines
+    // looked at each of them, and a page of megabytes is not read again to count them.
+    const std::optional<LineEndCounts> &lineEndsPutIn() const { return lineEndsPutIn_; }
     int lineStart(int line) const { return lines_.start(line); }
     // Where the line's characters end, before its line end.
     int lineEnd(int line) const;
@@ -237,6 +240,7 @@ private:
     Rgb defaultColour_ = rgb(0, 0, 0);
     int maxLength_ = kLengthBound;
     int longestPutIn_ = 0; // the longest text put in whole
+    std::optional<LineEndCounts> lineEndsPutIn_;
     int selStart_ = 0;
     int selLength_ = 0;
     std::optional<quint8> pendingColour_;

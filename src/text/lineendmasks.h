@@ -18,6 +18,13 @@ struct LineEndMasks {
 
 constexpr int kLineEndMaskWidth = 16;
 
+// A text's line ends by kind.
+struct LineEndCounts {
+    qint64 crLf = 0;
+    qint64 lf = 0; // LF not after a CR
+    qint64 cr = 0; // CR not before an LF
+};
+
 // Reads p[0, 16).
 inline LineEndMasks lineEndMasks(const char16_t *p) {
 #if defined(__SSE2__)

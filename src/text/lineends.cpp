@@ -75,6 +75,12 @@ LineEndCensus::~LineEndCensus() {
 }
 
 void LineEndCensus::textReplaced(const TextReplaced &change) {
+    // A text put in whole comes counted; no Undo takes it out again.
+    if (change.start == 0 && change.inserted == text_.length() && text_.lineEndsPutIn()) {
+        counts_ = *text_.lineEndsPutIn();
+        insertedStart_ = -1;
+        return;
+    }
     // The replaced characters with one neighbour on each side, as they were and as they are:
     // a CR LF may have been made or broken at either edge.
     Tally before, after, removed, inserted;

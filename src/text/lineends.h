@@ -3,6 +3,7 @@
 // of the edit's size, so that a status display never has to read a whole page again.
 
 #include "editorcore.h"
+#include "lineendmasks.h"
 
 namespace quenbry {
 
@@ -18,11 +19,7 @@ public:
 
     LineEnds lineEnds() const;
 
-    struct Counts {
-        qint64 crLf = 0;
-        qint64 lf = 0; // LF not after a CR
-        qint64 cr = 0; // CR not before an LF
-    };
+    using Counts = LineEndCounts;
     const Counts &counts() const { return counts_; }
 
 private:

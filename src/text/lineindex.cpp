@@ -12,8 +12,11 @@ namespace {
 
 constexpr int kMaxOffset = 0xFFFF;
 
-// Hands add() the starts of lines beginning in [from, to] of text, in order.
-template <typename Add> void scanStarts(const TextBuffer &text, int from, int to, Add add) {
+// Hands add() the starts of lines beginning in [from, to] of text, in order, and counts the
+// line ends of [from - 1, to) in counts when given.
+template <typename Add>
+void scanStarts(const TextBuffer &text, int from, int to, Add add,
+                LineEndCounts *counts = nullptr) {
     // A line starts at p when the character before it ends a line: an LF, or a CR that no LF
     // follows.
     const int length = text.size();
@@ -25,7 +28,13 @@ template <typename Add> void scanStarts(const TextBuffer &text, int from, int to
             if (c > u'\r')
                 return;
             const int at = offset + i;
-            if (c == u'\n' || (c == u'\r' && (at + 1 == length || text.at(at + 1) != u'\n')))
+            const bool pair = c == u'\r' && at + 1 < length && text.at(at + 1) == u'\n';
+            if (counts && at < to) {
+                counts->crLf += pair;
+                counts->cr += c == u'\r' && !pair;
+                counts->lf += c == u'\n' && (at == 0 || text.at(at - 1) != u'\r');
+            }
+            if (c == u'\n' || (c == u'\r' && !pair))
                 add(at + 1);
         };
         int i = 0;
@@ -99,10 +108,12 @@ private:
     std::vector<quint16> current_;
 };
 
-void LineIndex::reset(const TextBuffer &text) {
+LineEndCounts LineIndex::reset(const TextBuffer &text) {
     Chunker chunker(kMaxChunkLines);
     chunker.add(0);
-    scanStarts(text, 1, text.size(), [&](int at) { chunker.add(at); });
+    LineEndCounts counts;
+    scanStarts(
+        text, 1, text.size(), [&](int at) { chunker.add(at); }, &counts);
     chunker.finish();
     firstLines_.clear();
     firstLines_.reserve(chunker.offsets.size() + 1);
@@ -118,6 +129,7 @@ void LineIndex::reset(const TextBuffer &text) {
     offsets_.swap(chunker.offsets);
     offsets_.shrink_to_fit();
     hint_ = 0;
+    return counts;
 }
 
 size_t LineIndex::chunkOfLine(int line) const {

@@ -3,6 +3,7 @@
 // a CR alone or at an LF alone; the view finds its lines here, whatever mix a file brings.
 
 #include "gapbuffer.h"
+#include "lineendmasks.h"
 
 #include <QtGlobal>
 
@@ -25,8 +26,9 @@ public:
     // Lines a chunk holds at most.
     static constexpr int kMaxChunkLines = 1024;
 
-    // Indexes the whole text afresh.
-    void reset(const TextBuffer &text);
+    // Indexes the whole text afresh; its line ends by kind come with it, since the scan looks
+    // at each of them anyway.
+    LineEndCounts reset(const TextBuffer &text);
     // After [start, start + removed) of the old text was replaced by [start, start + inserted)
     // of text.
     Change update(const TextBuffer &text, int start, int removed, int inserted);

@@ -207,6 +207,9 @@ TEST(LineEndCensus, FollowsEditsThatMakeAndBreakPairsAtTheirEdges) {
                    : (pieces[random.bounded(5)] + pieces[random.bounded(5)])
                          .repeated(i % 10 == 8 ? 9 : 1);
         text.setSelText(put);
+        // Now and then a whole new text, whose line ends the model counts as it indexes them.
+        if (i % 100 == 50)
+            text.setText(text.text().mid(int(random.bounded(text.length() + 1))));
         // The whole text counted afresh is read in long runs, the edits in short ones.
         LineEndCensus fresh(text);
         const LineEndCensus::Counts plain = lineEndsOf(text.text());

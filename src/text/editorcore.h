@@ -152,10 +152,18 @@ public:
     // The character counts of lines [first, last], line ends left out, handed to f in order:
     // one walk where asking each line's end would look its start up twice.
     template <typename F> void forEachLineLength(int first, int last, F f) const {
+        // Right after a page is put in, its lines are walked for their widths: when all its
+        // line ends are of one length, the text is not read at each of them.
+        const int sameEnds = !lineEndsPutIn_                                      ? 0
+                             : lineEndsPutIn_->crLf == 0                          ? 1
+                             : lineEndsPutIn_->lf == 0 && lineEndsPutIn_->cr == 0 ? 2
+                                                                                  : 0;
         int start = lineStart(first);
         for (int line = first; line <= last; ++line) {
             const int next = line + 1 < lineCount() ? lineStart(line + 1) : -1;
-            f(next < 0 ? length() - start : next - start - lineEndLength(start, next));
+            f(next < 0   ? length() - start
+              : sameEnds ? next - start - sameEnds
+                         : next - start - lineEndLength(start, next));
             start = next;
         }
     }

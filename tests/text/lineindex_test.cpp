@@ -204,6 +204,34 @@ TEST(LineIndex, FollowsRandomEditsAcrossManyChunks) {
     }
 }
 
+// Lines' lengths, line ends left out, walked in one go right after a page is put in (where the
+// line ends' kinds are known) and after an edit (where they are not), against the lines as the
+// text has them.
+TEST(LineLengths, AreThoseOfTheTextsLinesWhateverTheirEnds) {
+    for (const char *page : {"a\nbb\n\nccc", "a\r\nbb\r\n\r\nccc\r\n", "a\rbb\r\r", "a\r\nbb\ncc\r",
+                             "a\r\nbb\rcc", "\n\r\n", "abc", ""}) {
+        EditorCore core;
+        core.setText(QString::fromLatin1(page));
+        for (const bool edited : {false, true}) {
+            const QString text = core.text();
+            std::vector<int> expected, walked;
+            const std::vector<int> starts = lineStartsOf(text);
+            for (size_t line = 0; line < starts.size(); ++line) {
+                int end = line + 1 < starts.size() ? starts[line + 1] : int(text.size());
+                end -= end > starts[line] && line + 1 < starts.size();
+                end -= end > starts[line] && line + 1 < starts.size() && text[end] == u'\n' &&
+                       text[end - 1] == u'\r';
+                expected.push_back(end - starts[line]);
+            }
+            core.forEachLineLength(0, core.lineCount() - 1,
+                                   [&](int length) { walked.push_back(length); });
+            EXPECT_EQ(walked, expected) << page << (edited ? " edited" : "");
+            core.setSelStart(core.length());
+            core.insertFromUser(QStringLiteral("x\r\ny\nz"));
+        }
+    }
+}
+
 TEST(EditorObservers, AllAreInStepBeforeAnyHearsOfTheChange) {
     EditorCore core;
     std::vector<std::string> order;

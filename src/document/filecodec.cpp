@@ -99,8 +99,9 @@ std::optional<QString> decodeUtf8(QByteArrayView bytes, qsizetype &invalidAt, bo
 #if defined(__SSE2__)
         // Most of a page is ASCII: sixteen bytes at a time, up to the first that is not. The
         // units are written for all sixteen; those after it are written again (o <= i).
+        // Text in other scripts runs from one sequence to the next without an ASCII byte.
         const __m128i zero = _mm_setzero_si128();
-        while (i + 16 <= n) {
+        while (i + 16 <= n && s[i] < 0x80) {
             const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i *>(s + i));
             _mm_storeu_si128(reinterpret_cast<__m128i *>(out + o), _mm_unpacklo_epi8(v, zero));
             _mm_storeu_si128(reinterpret_cast<__m128i *>(out + o + 8), _mm_unpackhi_epi8(v, zero));
@@ -118,6 +119,15 @@ std::optional<QString> decodeUtf8(QByteArrayView bytes, qsizetype &invalidAt, bo
         if (lead < 0x80) {
             out[o++] = lead;
             ++i;
+            continue;
+        }
+        // Three bytes whose lead allows every continuation: most of the world's scripts,
+        // Chinese and Japanese among them, with nothing overlong or a surrogate to rule out.
+        if (((lead >= 0xE1 && lead <= 0xEC) || lead >= 0xEE) && lead <= 0xEF && i + 2 < n &&
+            (s[i + 1] & 0xC0) == 0x80 && (s[i + 2] & 0xC0) == 0x80) {
+            out[o++] = char16_t((lead & 0x0F) << 12 | (s[i + 1] & 0x3F) << 6 | (s[i + 2] & 0x3F));
+            multiByte = true;
+            i += 3;
             continue;
         }
         const int length = lead >= 0xC2 && lead <= 0xDF   ? 2

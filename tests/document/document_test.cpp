@@ -92,6 +92,9 @@ TEST(FileCodec, RefusesWhatIsNotValidAndDetectsAtTheEdges) {
         {"61c0af", Encoding::Utf8, 1},
         {"6162eda080", Encoding::Utf8, 2},
         {"f4908080", Encoding::Utf8, 0},
+        {"61e4b8", Encoding::Utf8, 1},
+        {"e4b861", Encoding::Utf8, 0},
+        {"efbf", Encoding::Utf8, 0},
         {"efbbbf616263e282", Encoding::Utf8WithBom, 6},
         {"fffe610000dc", Encoding::Utf16Le, 4}};
     for (const auto &[hex, as, invalidAt] : invalid) {
@@ -299,7 +302,8 @@ TEST_F(DocumentTest, FilesComeBackByteForByte) {
 // read: each comes out as a small page of the same kind does, whether its encoding is detected
 // or given, including the UTF-8 that turns out not to be and is read as Windows-1252.
 TEST_F(DocumentTest, LargeFilesReadAsSmallOnesDo) {
-    const QString line = QStringLiteral("<p>caf\u00e9 \U0001F600 \u00e0 la carte</p>\r\n");
+    const QString line = QStringLiteral(
+        "<p>caf\u00e9 \U0001F600 \u00e0 la carte \u4e2d\u6587 \u1000\ud7ff\ue000\ufffd</p>\r\n");
     const QByteArray ascii = QByteArray("<p>plain text</p>\n").repeated(70'000);
     const QByteArray utf8 = line.toUtf8().repeated(40'000);
     const QByteArray notUtf8 = utf8 + "\xE9";

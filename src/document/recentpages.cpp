@@ -49,12 +49,16 @@ void RecentPages::clear() {
 }
 
 void RecentPages::store(const QStringList &paths) {
-    // Only the values that change are written: each write rewrites the settings file.
+    // Only the values that change are written, in one write of the settings file.
+    QList<std::pair<QString, QVariant>> changed;
     for (int i = 0; i < kMaxPages; ++i) {
         const QString path = paths.value(i);
-        if (path != stored_[i] &&
-            store_.setValue(keyPath, QString::number(i + 1), path.isEmpty() ? QVariant() : path))
-            stored_[i] = path;
+        if (path != stored_[i])
+            changed.append({QString::number(i + 1), path.isEmpty() ? QVariant() : path});
+    }
+    if (!changed.isEmpty() && store_.setValues(keyPath, changed)) {
+        for (int i = 0; i < kMaxPages; ++i)
+            stored_[i] = paths.value(i);
     }
     paths_ = paths;
 }

@@ -246,18 +246,25 @@ QVariant QtSettingsStore::value(const QString &keyPath, const QString &name) con
 }
 
 bool QtSettingsStore::setValue(const QString &keyPath, const QString &name, const QVariant &value) {
+    return setValues(keyPath, {{name, value}});
+}
+
+bool QtSettingsStore::setValues(const QString &keyPath,
+                                const QList<std::pair<QString, QVariant>> &values) {
     const std::optional<Key> key = locate(scope_, keyPath);
     // QSettings reads its lock file too when another writer seems to hold it.
     if (!key || inspect(key->file) == FileState::Unfit ||
         inspect(key->file + QLatin1String(".lock")) == FileState::Unfit)
         return false;
     const auto settings = openKey(*key);
-    if (!value.isValid())
-        settings->remove(name);
-    else if (value.metaType().id() == QMetaType::QString)
-        settings->setValue(name, value);
-    else
-        settings->setValue(name, QVariant::fromValue<long>(value.toLongLong()));
+    for (const auto &[name, value] : values) {
+        if (!value.isValid())
+            settings->remove(name);
+        else if (value.metaType().id() == QMetaType::QString)
+            settings->setValue(name, value);
+        else
+            settings->setValue(name, QVariant::fromValue<long>(value.toLongLong()));
+    }
     settings->sync();
     return settings->status() == QSettings::NoError;
 }

@@ -68,6 +68,9 @@ public:
         : scope_(scope) {}
     QVariant value(const QString &keyPath, const QString &name) const override;
     bool setValue(const QString &keyPath, const QString &name, const QVariant &value) override;
+    // In one write of the file.
+    bool setValues(const QString &keyPath,
+                   const QList<std::pair<QString, QVariant>> &values) override;
 
 private:
     QSettings::Scope scope_;

@@ -2,12 +2,14 @@
 // What the program asks of the desktop, each behind an interface: a Qt implementation talks
 // to the desktop, a scripted one (tools/testsupport) answers from a script and records.
 
+#include <QList>
 #include <QString>
 #include <QUrl>
 #include <QVariant>
 #include <functional>
 #include <memory>
 #include <optional>
+#include <utility>
 
 class QWidget;
 class QMenu;
@@ -87,6 +89,15 @@ public:
     // Stores a string or a number; an invalid value removes the value. False when the store
     // cannot be written.
     virtual bool setValue(const QString &keyPath, const QString &name, const QVariant &value) = 0;
+    // Several values of one key at once. A store may be a file rewritten whole and synced to
+    // the disk at each write, and an Open moves every recent page one place down.
+    virtual bool setValues(const QString &keyPath,
+                           const QList<std::pair<QString, QVariant>> &values) {
+        bool stored = true;
+        for (const auto &[name, value] : values)
+            stored = setValue(keyPath, name, value) && stored;
+        return stored;
+    }
 };
 
 // Pops up an existing menu at the mouse pointer and waits until it closes.

@@ -92,8 +92,10 @@ TEST_F(SettingsFiles, ValuesReadBackFromDiskAsTheKindTheyWereWritten) {
         {"terminated", QString("Ada") + QChar(0), "Ada"},
         {"number", qint64(42), ""},
     };
+    QList<std::pair<QString, QVariant>> written;
     for (const auto &[name, value, shown] : values)
-        ASSERT_TRUE(userStore.setValue(ownerKeyPath, name, value)) << name;
+        written.append({QString::fromLatin1(name), value});
+    ASSERT_TRUE(userStore.setValues(ownerKeyPath, written));
     // A fresh file, not this process's cache of the user's; and a line added by hand.
     ASSERT_TRUE(QFile::copy(user.path() + ownerFile, machine.path() + ownerFile));
     QFile copy(machine.path() + ownerFile);
